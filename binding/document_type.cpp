@@ -1,0 +1,160 @@
+// The Document class: a read-only view of one parsed record and its summary.
+#include "binding/claim_type.hpp"
+#include "binding/repr.hpp"
+#include "binding/types.hpp"
+#include "render/template.hpp"
+
+namespace quillmark {
+
+namespace {
+
+struct DocumentObject {
+    PyObject_HEAD
+    Document* record;
+    DocumentSummary* summary;
+};
+
+PyObject* document_type = nullptr;
+
+DocumentObject& as_document(PyObject* self) { return *reinterpret_cast<DocumentObject*>(self); }
+const DocumentSummary& summary_of(PyObject* self) { return *as_document(self).summary; }
+
+PyObject* document_new(PyTypeObject*, PyObject*, PyObject*) {
+    PyErr_SetString(PyExc_TypeError, "No constructor defined for Document");
+    return nullptr;
+}
+
+void document_dealloc(PyObject* self) {
+    delete as_document(self).record;
+    delete as_document(self).summary;
+    PyTypeObject* type = Py_TYPE(self);
+    auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
+    free_object(self);
+    Py_DECREF(type);
+}
+
+template <OptionalText DocumentSummary::*field>
+PyObject* get_optional(PyObject* self, void*) {
+    return py::new_optional_str(summary_of(self).*field);
+}
+
+template <std::vector<std::string> DocumentSummary::*field>
+PyObject* get_list(PyObject* self, void*) {
+    return py::new_str_list(summary_of(self).*field);
+}
+
+PyObject* get_source_format(PyObject* self, void*) {
+    return py::new_str(source_format_name(as_document(self).record->source_format));
+}
+
+PyObject* get_abstract_text(PyObject* self, void*) { return py::new_optional_str(abstract_text(*as_document(self).record)); }
+
+PyObject* get_claims(PyObject* self, void*) {
+    std::vector<Claim> numbered = claims(*as_document(self).record);
+    py::Ref list(PyList_New(static_cast<Py_ssize_t>(numbered.size())));
+    if (!list) return nullptr;
+    for (std::size_t i = 0; i < numbered.size(); ++i) {
+        PyObject* claim = new_claim_object(std::move(numbered[i]));
+        if (!claim) return nullptr;
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), claim);
+    }
+    return list.release();
+}
+
+PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs) {
+    static char* keywords[] = {const_cast<char*>("template"), nullptr};
+    PyObject* template_text = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:to_markdown", keywords, &template_text)) return nullptr;
+    if (!py::is_optional_str(template_text, "to_markdown", "template")) return nullptr;
+    return render_to_str(*as_document(self).record, template_text);
+}
+
+void append_field(std::string& out, const OptionalText& value) {
+    if (value)
+        append_quoted(out, *value);
+    else
+        out += "None";
+}
+
+PyObject* document_repr(PyObject* self) {
+    const DocumentSummary& summary = summary_of(self);
+    std::string text = "Document(publication_number=";
+    append_field(text, summary.publication_number);
+    text += ", title=";
+    append_field(text, summary.title);
+    text += ')';
+    return py::new_str(text);
+}
+
+PyGetSetDef document_getset[] = {
+    {"publication_number", get_optional<&DocumentSummary::publication_number>, nullptr, nullptr, nullptr},
+    {"patent_number", get_optional<&DocumentSummary::patent_number>, nullptr, nullptr, nullptr},
+    {"application_number", get_optional<&DocumentSummary::application_number>, nullptr, nullptr, nullptr},
+    {"title", get_optional<&DocumentSummary::title>, nullptr, nullptr, nullptr},
+    {"filing_date", get_optional<&DocumentSummary::filing_date>, nullptr, nullptr, nullptr},
+    {"publication_date", get_optional<&DocumentSummary::publication_date>, nullptr, nullptr, nullptr},
+    {"priority_date", get_optional<&DocumentSummary::priority_date>, nullptr, nullptr, nullptr},
+    {"inventors", get_list<&DocumentSummary::inventors>, nullptr, nullptr, nullptr},
+    {"applicants", get_list<&DocumentSummary::applicants>, nullptr, nullptr, nullptr},
+    {"assignees", get_list<&DocumentSummary::assignees>, nullptr, nullptr, nullptr},
+    {"ipc_classifications", get_list<&DocumentSummary::ipc_classifications>, nullptr, nullptr, nullptr},
+    {"us_classifications", get_list<&DocumentSummary::us_classifications>, nullptr, nullptr, nullptr},
+    {"source_format", get_source_format, nullptr, nullptr, nullptr},
+    {"abstract_text", get_abstract_text, nullptr, nullptr, nullptr},
+    {"claims", get_claims, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyMethodDef document_methods[] = {
+    {"to_markdown", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(document_to_markdown)),
+     METH_VARARGS | METH_KEYWORDS,
+     "to_markdown($self, template=None)\n--\n\nRender this document to Markdown, optionally with a section-placeholder\n"
+     "template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,\n`{{description}}`, `{{claims}}`)."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyType_Slot document_slots[] = {
+    {Py_tp_doc, const_cast<char*>("A parsed patent document: metadata getters plus `claims`, `abstract_text`,\n"
+                                  "and `to_markdown(template=None)`.")},
+    {Py_tp_new, reinterpret_cast<void*>(document_new)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(document_dealloc)},
+    {Py_tp_repr, reinterpret_cast<void*>(document_repr)},
+    {Py_tp_getset, document_getset},
+    {Py_tp_methods, document_methods},
+    {0, nullptr},
+};
+
+PyType_Spec document_spec = {"quillmark.Document", sizeof(DocumentObject), 0, Py_TPFLAGS_DEFAULT, document_slots};
+
+}  // namespace
+
+bool create_types(PyObject* module) {
+    document_type = PyType_FromSpec(&document_spec);
+    if (!document_type) return false;
+    PyObject* claim = create_claim_type();
+    if (!claim) return false;
+    return PyModule_AddObjectRef(module, "Document", document_type) == 0 &&
+           PyModule_AddObjectRef(module, "Claim", claim) == 0;
+}
+
+PyObject* new_document_object(Document record) {
+    auto* type = reinterpret_cast<PyTypeObject*>(document_type);
+    auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    PyObject* object = alloc(type, 0);
+    if (!object) return nullptr;
+    auto* summary = new DocumentSummary(summarize(record));
+    as_document(object).summary = summary;
+    as_document(object).record = new Document(std::move(record));
+    return object;
+}
+
+PyObject* render_to_str(const Document& record, PyObject* template_text) {
+    if (template_text == Py_None) return py::new_str(render_markdown(record));
+    const auto text = py::utf8_of(template_text);
+    if (!text) return nullptr;
+    auto markdown = render_markdown_with_template(record, *text);
+    if (!markdown) return py::raise_value_error(markdown.error().message());
+    return py::new_str(markdown.value());
+}
+
+}  // namespace quillmark

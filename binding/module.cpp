@@ -1,0 +1,87 @@
+// The quillmark module: parse, parse_to_markdown, detect_format, the two
+// classes and __version__.
+#include "binding/types.hpp"
+#include "source/detect.hpp"
+#include "source/parsers.hpp"
+
+namespace quillmark {
+
+namespace {
+
+PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) {
+    static char* keywords[] = {const_cast<char*>("xml"), nullptr};
+    PyObject* xml = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return nullptr;
+    const auto text = py::utf8_of(xml);
+    if (!text) return nullptr;
+    auto document = parse_document(*text);
+    if (!document) return py::raise_value_error(document.error().message());
+    return new_document_object(std::move(document).value());
+}
+
+PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
+    static char* keywords[] = {const_cast<char*>("xml"), const_cast<char*>("template"), nullptr};
+    PyObject* xml = nullptr;
+    PyObject* template_text = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U|O:parse_to_markdown", keywords, &xml, &template_text))
+        return nullptr;
+    if (!py::is_optional_str(template_text, "parse_to_markdown", "template")) return nullptr;
+    const auto text = py::utf8_of(xml);
+    if (!text) return nullptr;
+    auto document = parse_document(*text);
+    if (!document) return py::raise_value_error(document.error().message());
+    return render_to_str(document.value(), template_text);
+}
+
+PyObject* detect_format(PyObject*, PyObject* args, PyObject* kwargs) {
+    static char* keywords[] = {const_cast<char*>("xml"), nullptr};
+    PyObject* xml = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml)) return nullptr;
+    const auto text = py::utf8_of(xml);
+    if (!text) return nullptr;
+    auto format = detect_source_format(*text);
+    if (!format) return py::raise_value_error(format.error().message());
+    return py::new_str(source_format_name(format.value()));
+}
+
+template <class Function>
+PyCFunction as_cfunction(Function function) {
+    return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(function));
+}
+
+PyMethodDef module_functions[] = {
+    {"parse", as_cfunction(parse), METH_VARARGS | METH_KEYWORDS,
+     "parse(xml)\n--\n\nParse USPTO patent XML into a structured [`Document`]."},
+    {"parse_to_markdown", as_cfunction(parse_to_markdown), METH_VARARGS | METH_KEYWORDS,
+     "parse_to_markdown(xml, template=None)\n--\n\nParse USPTO patent XML and render Markdown in one call."},
+    {"detect_format", as_cfunction(detect_format), METH_VARARGS | METH_KEYWORDS,
+     "detect_format(xml)\n--\n\nDetect the USPTO source format of `xml` without a full parse."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef module_definition = {
+    PyModuleDef_HEAD_INIT, "quillmark", "", -1, module_functions, nullptr, nullptr, nullptr, nullptr,
+};
+
+bool add_attributes(PyObject* module) {
+    py::Ref all(PyList_New(0));
+    if (!all) return false;
+    if (!create_types(module)) return false;
+    if (PyModule_AddStringConstant(module, "__version__", "0.2.1") < 0) return false;
+    for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__"}) {
+        py::Ref text(PyUnicode_FromString(name));
+        if (!text || PyList_Append(all.get(), text.get()) < 0) return false;
+    }
+    return PyModule_AddObjectRef(module, "__all__", all.get()) == 0;
+}
+
+}  // namespace
+
+}  // namespace quillmark
+
+PyMODINIT_FUNC PyInit_quillmark() {
+    quillmark::py::Ref module(PyModule_Create(&quillmark::module_definition));
+    if (!module) return nullptr;
+    if (!quillmark::add_attributes(module.get())) return nullptr;
+    return module.release();
+}

@@ -1,0 +1,68 @@
+// The CPython stable ABI and thin owning helpers over it.
+#pragma once
+
+#ifndef Py_LIMITED_API
+#define Py_LIMITED_API 0x030A0000
+#endif
+#define PY_SSIZE_T_CLEAN
+#include <Python.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmark::py {
+
+// An owned reference, released when it goes out of scope.
+class Ref {
+public:
+    Ref() = default;
+    explicit Ref(PyObject* object) : object_(object) {}
+    Ref(const Ref&) = delete;
+    Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : object_(other.release()) {}
+    Ref& operator=(Ref&& other) noexcept {
+        if (this != &other) {
+            Py_XDECREF(object_);
+            object_ = other.release();
+        }
+        return *this;
+    }
+    ~Ref() { Py_XDECREF(object_); }
+
+    PyObject* get() const { return object_; }
+    PyObject* release() {
+        PyObject* object = object_;
+        object_ = nullptr;
+        return object;
+    }
+    explicit operator bool() const { return object_ != nullptr; }
+
+private:
+    PyObject* object_ = nullptr;
+};
+
+inline PyObject* new_str(std::string_view text) {
+    return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+inline PyObject* new_optional_str(const std::optional<std::string>& text) {
+    if (!text) Py_RETURN_NONE;
+    return new_str(*text);
+}
+
+PyObject* new_str_list(const std::vector<std::string>& texts);
+
+// The UTF-8 of a str, read in place; nothing when `object` is not a str or
+// cannot be encoded (a Python exception is set then).
+std::optional<std::string_view> utf8_of(PyObject* object);
+
+// Raises ValueError with `message` and returns nullptr.
+PyObject* raise_value_error(const std::string& message);
+
+// Checks that `object` is None or a str; raises TypeError naming the function
+// and argument otherwise.
+bool is_optional_str(PyObject* object, const char* function, const char* argument);
+
+}  // namespace quillmark::py

@@ -1,0 +1,18 @@
+// The Document and Claim classes.
+#pragma once
+
+#include "binding/python.hpp"
+#include "model/document.hpp"
+#include "model/summary.hpp"
+
+namespace quillmark {
+
+// Creates both classes; false with a Python exception set on failure.
+bool create_types(PyObject* module);
+// A new Document object owning the record and its summary.
+PyObject* new_document_object(Document record);
+// Renders a record with the template object (None or a str) and returns the
+// Markdown as a str; raises ValueError for an invalid template.
+PyObject* render_to_str(const Document& record, PyObject* template_text);
+
+}  // namespace quillmark

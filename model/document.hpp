@@ -1,0 +1,295 @@
+// The document record every source parser produces. Plain owning values:
+// nothing is shared, nothing points back to a parent, every list keeps
+// source order.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "model/source_format.hpp"
+
+namespace quillmark {
+
+using OptionalText = std::optional<std::string>;
+
+struct Attribute {
+    std::string name;
+    std::string value;
+    OptionalText prefix;
+};
+
+using Attributes = std::vector<Attribute>;
+
+// Generic kept XML: an element with its whole subtree, or one text run.
+struct Node {
+    enum class Kind : std::uint8_t { Element, Text };
+    Kind kind = Kind::Text;
+    std::string name;  // element name, or the text of a Text node
+    OptionalText prefix;
+    Attributes attributes;
+    std::vector<Node> children;
+
+    static Node text(std::string content) { return Node{Kind::Text, std::move(content), {}, {}, {}}; }
+    const std::string& text_value() const { return name; }
+};
+
+enum class InlineKind : std::uint8_t {
+    Text,
+    Number,
+    CrossReference,
+    FigureReference,
+    ClaimReference,
+    Bold,
+    Italic,
+    Highlight,
+    ClaimText,
+    Element,
+};
+
+struct InlineNode;
+
+struct InlineContainer {
+    Attributes attributes;
+    std::vector<InlineNode> children;
+    OptionalText target;  // only the three reference kinds use it
+};
+
+struct InlineNode {
+    InlineKind kind = InlineKind::Text;
+    std::variant<std::string, InlineContainer, Node> value;
+
+    static InlineNode text(std::string content) { return {InlineKind::Text, std::move(content)}; }
+    static InlineNode element(Node node) { return {InlineKind::Element, std::move(node)}; }
+    static InlineNode container(InlineKind kind, InlineContainer content) { return {kind, std::move(content)}; }
+
+    const std::string& text_value() const { return std::get<std::string>(value); }
+    const InlineContainer& container_value() const { return std::get<InlineContainer>(value); }
+    const Node& element_value() const { return std::get<Node>(value); }
+};
+
+using InlineContent = std::vector<InlineNode>;
+
+struct Paragraph {
+    Attributes attributes;
+    InlineContent content;
+    OptionalText id;
+    std::optional<std::uint32_t> level;
+};
+
+struct Heading {
+    Attributes attributes;
+    InlineContent content;
+    std::optional<std::uint32_t> level;
+    OptionalText align;
+};
+
+// ----- bibliographic data -------------------------------------------------
+
+struct DocumentId {
+    std::string doc_number;
+    OptionalText kind;
+    OptionalText date;
+    OptionalText country;
+};
+
+struct ApplicationNumber {
+    Attributes attributes;
+    OptionalText appl_type;
+    OptionalText doc_number;
+};
+struct SeriesCode {
+    std::string text;
+};
+struct FilingDate {
+    std::string text;
+};
+using ApplicationEntry = std::variant<ApplicationNumber, SeriesCode, FilingDate>;
+
+struct Classification {
+    Attributes attributes;
+    OptionalText main;
+    std::vector<std::string> further;
+};
+struct IpcClassification : Classification {};
+struct NationalClassification : Classification {};
+struct InventionTitle {
+    std::string text;
+};
+using TechnicalEntry = std::variant<IpcClassification, NationalClassification, InventionTitle>;
+
+struct RelatedLink {
+    Attributes attributes;
+    OptionalText relationship;
+    OptionalText parent_doc_number;
+    OptionalText parent_date;
+    OptionalText child_doc_number;
+};
+struct Relation : RelatedLink {};
+struct OtherRelatedDocument : RelatedLink {};
+using RelatedDocumentEntry = std::variant<Relation, OtherRelatedDocument, Node>;
+
+struct Party {
+    Attributes attributes;
+    OptionalText name;
+};
+struct PartyGroup {
+    Attributes attributes;
+    std::vector<Party> parties;
+};
+
+struct Person {
+    Attributes attributes;
+    OptionalText given_name;
+    OptionalText family_name;
+    OptionalText city;
+    OptionalText state;
+    OptionalText country;
+};
+struct FirstNamedInventor : Person {};
+struct Inventor : Person {};
+using PersonEntry = std::variant<FirstNamedInventor, Inventor, Node>;
+
+struct NameLine {
+    std::string text;
+};
+struct Address {
+    Attributes attributes;
+    std::vector<std::string> lines;
+    OptionalText city;
+    OptionalText state;
+    OptionalText country;
+    OptionalText postal_code;
+};
+using CorrespondenceEntry = std::variant<NameLine, Address, Node>;
+
+struct PublicationReference {
+    DocumentId id;
+};
+struct PublicationFilingType {
+    std::string text;
+};
+struct ApplicationReference {
+    Attributes attributes;
+    std::vector<ApplicationEntry> entries;
+};
+struct TechnicalInformation {
+    Attributes attributes;
+    std::vector<TechnicalEntry> entries;
+};
+struct RelatedDocuments {
+    Attributes attributes;
+    std::vector<RelatedDocumentEntry> entries;
+};
+struct Parties {
+    PartyGroup group;
+};
+struct Assignees {
+    PartyGroup group;
+};
+struct Inventors {
+    Attributes attributes;
+    std::vector<PersonEntry> entries;
+};
+struct CorrespondenceAddress {
+    Attributes attributes;
+    std::vector<CorrespondenceEntry> entries;
+};
+struct OtherItem {
+    Node node;
+};
+
+using BibliographicItem =
+    std::variant<PublicationReference, PublicationFilingType, ApplicationReference, TechnicalInformation,
+                 RelatedDocuments, Parties, Assignees, Inventors, CorrespondenceAddress, OtherItem>;
+
+// ----- body ---------------------------------------------------------------
+
+using SubsectionChild = std::variant<Heading, Paragraph, Node>;
+struct Subsection {
+    Attributes attributes;
+    std::vector<SubsectionChild> children;
+};
+using PartChild = std::variant<Subsection, Node>;
+
+// Cross-reference parts hold headings, paragraphs and kept nodes directly;
+// the other three kinds hold subsections and kept nodes.
+struct CrossReferencePart {
+    Attributes attributes;
+    std::vector<SubsectionChild> children;
+};
+struct DescriptionPart {
+    Attributes attributes;
+    std::vector<PartChild> children;
+};
+struct SummaryPart : DescriptionPart {};
+struct DrawingsDescriptionPart : DescriptionPart {};
+struct DetailedDescriptionPart : DescriptionPart {};
+using DescriptionBlock =
+    std::variant<CrossReferencePart, SummaryPart, DrawingsDescriptionPart, DetailedDescriptionPart, Node>;
+
+using AbstractBlock = std::variant<Paragraph, Node>;
+
+struct ClaimEntry {
+    Attributes attributes;
+    OptionalText id;
+    InlineContent content;
+};
+using ClaimsChild = std::variant<Heading, ClaimEntry, Node>;
+
+struct Image {
+    Attributes attributes;
+    OptionalText id;
+    OptionalText file;
+    OptionalText imf;
+    OptionalText ti;
+};
+using FigureChild = std::variant<Image, Node>;
+struct Figure {
+    Attributes attributes;
+    OptionalText id;
+    std::vector<FigureChild> children;
+};
+struct RepresentativeFigure {
+    std::string text;
+};
+using DrawingsChild = std::variant<Heading, RepresentativeFigure, Figure, Node>;
+
+// ----- sections -----------------------------------------------------------
+
+struct BibliographicSection {
+    Attributes attributes;
+    std::vector<BibliographicItem> items;
+};
+struct AbstractSection {
+    Attributes attributes;
+    std::vector<AbstractBlock> blocks;
+};
+struct DescriptionSection {
+    Attributes attributes;
+    std::vector<DescriptionBlock> blocks;
+};
+struct ClaimsSection {
+    Attributes attributes;
+    std::vector<ClaimsChild> children;
+};
+struct DrawingsSection {
+    Attributes attributes;
+    std::vector<DrawingsChild> children;
+};
+struct OtherSection {
+    Node node;
+};
+
+using Section = std::variant<BibliographicSection, AbstractSection, DescriptionSection, ClaimsSection,
+                             DrawingsSection, OtherSection>;
+
+struct Document {
+    Attributes attributes;
+    std::vector<Section> sections;
+    SourceFormat source_format = SourceFormat::UsptoGrantV45;
+};
+
+}  // namespace quillmark

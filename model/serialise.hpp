@@ -1,0 +1,15 @@
+// Writes a kept Node back as XML-like text.
+#pragma once
+
+#include <string>
+
+#include "model/document.hpp"
+
+namespace quillmark {
+
+// Text runs are entity-decoded; tags are written in full (never
+// self-closing); nothing is escaped and no white space is added.
+void append_serialised(std::string& out, const Node& node);
+std::string serialise_node(const Node& node);
+
+}  // namespace quillmark

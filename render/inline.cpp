@@ -1,0 +1,122 @@
+#include "render/inline.hpp"
+
+#include "model/entities.hpp"
+#include "model/serialise.hpp"
+#include "model/text.hpp"
+
+namespace quillmark {
+
+namespace {
+
+void append_inline(std::string& out, const InlineContent& content, bool emphasis) {
+    for (const InlineNode& node : content) {
+        switch (node.kind) {
+            case InlineKind::Text: append_decoded(out, node.text_value()); break;
+            case InlineKind::Element: append_serialised(out, node.element_value()); break;
+            case InlineKind::Bold:
+                if (emphasis) out += "**";
+                append_inline(out, node.container_value().children, emphasis);
+                if (emphasis) out += "**";
+                break;
+            case InlineKind::Italic:
+                if (emphasis) out += '*';
+                append_inline(out, node.container_value().children, emphasis);
+                if (emphasis) out += '*';
+                break;
+            case InlineKind::FigureReference: append_inline(out, node.container_value().children, false); break;
+            default: append_inline(out, node.container_value().children, emphasis); break;
+        }
+    }
+}
+
+// Appends `text` with every non-empty line prefixed by `indent` spaces.
+void append_indented(std::string& out, std::string_view text, std::size_t indent) {
+    if (indent == 0) {
+        out += text;
+        return;
+    }
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = text.find('\n', start);
+        const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        if (!line.empty()) out.append(indent, ' ');
+        out += line;
+        if (end == std::string_view::npos) return;
+        out += '\n';
+        start = end + 1;
+    }
+}
+
+// Claim content: each nested claim-text level below the first starts on a
+// line of its own, two spaces deeper than its parent; no markers.
+void append_verbatim(std::string& out, const InlineContent& content, std::size_t indent, bool nested) {
+    for (const InlineNode& node : content) {
+        switch (node.kind) {
+            case InlineKind::Text: append_indented(out, decode_entities(node.text_value()), indent); break;
+            case InlineKind::Element: append_indented(out, serialise_node(node.element_value()), indent); break;
+            case InlineKind::ClaimText:
+                if (nested) {
+                    if (!out.empty() && out.back() != '\n') out += '\n';
+                    append_verbatim(out, node.container_value().children, indent + 2, true);
+                } else {
+                    append_verbatim(out, node.container_value().children, indent, true);
+                }
+                break;
+            default: append_verbatim(out, node.container_value().children, indent, nested); break;
+        }
+    }
+}
+
+// Keeps a line's leading U+0020 spaces and joins its words with single spaces.
+std::string normalise_claim_line(std::string_view line) {
+    if (is_white_space_only(line)) return {};
+    const std::size_t leading = line.find_first_not_of(' ');
+    std::string out(leading, ' ');
+    out += collapse_white_space(line);
+    return out;
+}
+
+}  // namespace
+
+std::string render_inline(const InlineContent& content) {
+    std::string out;
+    append_inline(out, content, true);
+    return out;
+}
+
+std::string render_paragraph(const Paragraph& paragraph) {
+    std::string text = render_inline(paragraph.content);
+    const Attribute* num = nullptr;
+    for (const Attribute& attribute : paragraph.attributes) {
+        if (!attribute.prefix && attribute.name == "num") {
+            num = &attribute;
+            break;
+        }
+    }
+    if (!num || !is_ascii_digits(num->value)) return text;
+    std::string label = "[" + num->value + "]";
+    if (trim_start(text).starts_with(label)) return text;
+    label += ' ';
+    label += text;
+    return label;
+}
+
+std::string render_claim_body(const InlineContent& content) {
+    std::string verbatim;
+    append_verbatim(verbatim, content, 0, false);
+    std::string out;
+    out.reserve(verbatim.size());
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = verbatim.find('\n', start);
+        const std::string_view line =
+            std::string_view(verbatim).substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (start > 0) out += '\n';
+        out += normalise_claim_line(line);
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return std::string(trim_end(out));
+}
+
+}  // namespace quillmark

@@ -1,0 +1,17 @@
+// Inline content as Markdown text: emphasis markers for bold and italic,
+// and the verbatim form used inside fenced claim blocks.
+#pragma once
+
+#include <string>
+
+#include "model/document.hpp"
+
+namespace quillmark {
+
+std::string render_inline(const InlineContent& content);
+// A paragraph with its "[num]" label when it carries a numeric one.
+std::string render_paragraph(const Paragraph& paragraph);
+// The normalised lines of a claim, without the fences.
+std::string render_claim_body(const InlineContent& content);
+
+}  // namespace quillmark

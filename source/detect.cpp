@@ -1,0 +1,161 @@
+#include "source/detect.hpp"
+
+#include <optional>
+
+#include "model/text.hpp"
+#include "source/version_markers.hpp"
+
+namespace quillmark {
+
+std::string DetectError::message() const {
+    switch (kind) {
+        case Kind::MalformedXml: return "malformed XML";
+        case Kind::UnsupportedRoot:
+            if (root_name == "table") return "supplemental XML root 'table'";
+            return "unsupported XML root '" + root_name + "'";
+        case Kind::UnknownXmlFormat: return "unknown XML format";
+        case Kind::ConflictingXmlVersionMarkers: return "conflicting XML version markers";
+    }
+    return {};
+}
+
+namespace {
+
+constexpr DetectError malformed{DetectError::Kind::MalformedXml, {}};
+
+// The first line that is not blank decides whether the text is APS.
+bool is_aps_text(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
+        if (is_white_space_only(line)) continue;
+        const std::string_view right_trimmed = trim_end(line);
+        if (right_trimmed.size() >= 5 && right_trimmed.starts_with("HHHHH") &&
+            right_trimmed.find("APS") != std::string_view::npos)
+            return true;
+        return trim(line) == "PATN";
+    }
+    return false;
+}
+
+// Skips a document type declaration that starts at `rest` ("!DOCTYPE...").
+// Returns the position after it, or nothing when it never ends. An internal
+// subset ends at its "]" followed by optional white space and ">"; without
+// one the declaration ends at the first ">".
+std::optional<std::size_t> skip_doctype(std::string_view rest) {
+    const std::size_t close = rest.find('>');
+    const std::size_t open = rest.find('[');
+    if (open != std::string_view::npos && (close == std::string_view::npos || open < close)) {
+        for (std::size_t bracket = rest.find(']', open); bracket != std::string_view::npos;
+             bracket = rest.find(']', bracket + 1)) {
+            std::size_t pos = bracket + 1;
+            while (pos < rest.size() && (rest[pos] == ' ' || rest[pos] == '\t' || rest[pos] == '\n' || rest[pos] == '\r'))
+                ++pos;
+            if (pos < rest.size() && rest[pos] == '>') return pos + 1;
+        }
+        return std::nullopt;
+    }
+    if (close == std::string_view::npos) return std::nullopt;
+    return close + 1;
+}
+
+// Finds the root element's name past the prolog.
+Result<std::string_view, DetectError> root_element_name(std::string_view text) {
+    std::string_view rest = trim_start(text);
+    while (true) {
+        const std::size_t lt = rest.find('<');
+        if (lt == std::string_view::npos) return malformed;
+        if (!is_white_space_only(rest.substr(0, lt))) return malformed;
+        rest.remove_prefix(lt + 1);
+        std::optional<std::size_t> skip;
+        if (rest.starts_with("?")) {
+            const std::size_t end = rest.find("?>", 1);
+            if (end != std::string_view::npos) skip = end + 2;
+        } else if (rest.starts_with("!DOCTYPE")) {
+            skip = skip_doctype(rest);
+        } else if (rest.starts_with("!--")) {
+            const std::size_t end = rest.find("-->", 3);
+            if (end != std::string_view::npos) skip = end + 3;
+        } else {
+            break;
+        }
+        if (!skip) return malformed;
+        rest.remove_prefix(*skip);
+    }
+    if (rest.empty() || rest.front() == '!' || rest.front() == '/') return malformed;
+    std::size_t end = 0;
+    while (end < rest.size() && rest[end] != '/' && rest[end] != '>' && white_space_at(rest, end) == 0) ++end;
+    if (end == 0) return malformed;
+    return rest.substr(0, end);
+}
+
+enum class Family { Application, Grant };
+constexpr int undecided = static_cast<int>(source_format_count);
+
+struct Candidate {
+    Family family;
+    int version;
+};
+
+int ordinal(SourceFormat format) { return static_cast<int>(format); }
+
+// Runs the marker tests in their fixed order, then resolves the candidates.
+Result<SourceFormat, DetectError> resolve_version(Family root, const VersionMarkers& markers) {
+    Candidate candidates[24];
+    int count = 0;
+    auto add = [&](Family family, int version) { candidates[count++] = {family, version}; };
+
+    if (markers.pap_v15_dtd) add(Family::Application, ordinal(SourceFormat::UsptoApplicationV15));
+    if (markers.pap_v16) add(Family::Application, ordinal(SourceFormat::UsptoApplicationV16));
+    if (markers.st32_grant_dtd || markers.dtd_2_5) add(Family::Grant, ordinal(SourceFormat::UsptoGrantV25));
+    for (int minor = 0; minor <= 6; ++minor)
+        if (markers.application_v4[minor] || (root == Family::Application && markers.dtd_version_v4_dot[minor]))
+            add(Family::Application, ordinal(SourceFormat::UsptoApplicationV40) + minor);
+    if (markers.grant_v4[0] || (root == Family::Grant && markers.dtd_version_v40))
+        add(Family::Grant, ordinal(SourceFormat::UsptoGrantV40));
+    for (int minor = 1; minor <= 7; ++minor)
+        if (markers.grant_v4[minor] || (root == Family::Grant && markers.dtd_version_v4_dot[minor]))
+            add(Family::Grant, ordinal(SourceFormat::UsptoGrantV40) + minor);
+    if (markers.doctype_application) add(Family::Application, undecided);
+    if (markers.doctype_grant || markers.doctype_patdoc) add(Family::Grant, undecided);
+
+    const DetectError conflicting{DetectError::Kind::ConflictingXmlVersionMarkers, {}};
+    for (int i = 0; i < count; ++i)
+        if (candidates[i].family != root) return conflicting;
+    int current = undecided;
+    for (int i = 0; i < count; ++i) {
+        const int version = candidates[i].version;
+        if (version == undecided) continue;
+        if (current != undecided && current != version) return conflicting;
+        current = version;
+    }
+    if (current == undecided) return DetectError{DetectError::Kind::UnknownXmlFormat, {}};
+    return static_cast<SourceFormat>(current);
+}
+
+}  // namespace
+
+Result<SourceFormat, DetectError> detect_source_format(std::string_view text) {
+    if (is_white_space_only(text)) return malformed;
+    if (is_aps_text(text)) return SourceFormat::UsptoGrantApsGreenBook;
+
+    auto root = root_element_name(text);
+    if (!root) return root.error();
+    const std::string_view name = root.value();
+    Family family;
+    if (name == "sequence-cwu") return SourceFormat::UsptoSequenceCwu;
+    if (name == "PATDOC" || name == "us-patent-grant")
+        family = Family::Grant;
+    else if (name == "us-patent-application" || name == "patent-application-publication")
+        family = Family::Application;
+    else
+        return DetectError{DetectError::Kind::UnsupportedRoot, std::string(name)};
+
+    return resolve_version(family, scan_version_markers(text));
+}
+
+}  // namespace quillmark

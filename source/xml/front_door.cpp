@@ -1,0 +1,224 @@
+// libxml2 reports the document through SAX2 callbacks, and the nodes go
+// straight into the flat table: no libxml2 tree is built.
+#include "source/xml/front_door.hpp"
+
+#include <libxml/SAX2.h>
+#include <libxml/entities.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+namespace quillmark {
+
+namespace {
+
+// The libxml2 tree builder refuses text nodes longer than this without huge
+// mode; the flat table keeps the same limit.
+constexpr std::size_t max_text_node_length = 10000000;
+
+std::string_view sv(const xmlChar* text) {
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
+}
+std::optional<std::string_view> optional_sv(const xmlChar* text) {
+    if (!text) return std::nullopt;
+    return sv(text);
+}
+
+struct SaxState {
+    xmlParserCtxtPtr ctxt = nullptr;
+    XmlTreeBuilder builder;
+    std::optional<std::string> error;  // the first error that ends the parse
+
+    explicit SaxState(std::size_t size) : builder(size) {}
+
+    void fail(std::string description) {
+        if (error) return;
+        error = "parse error at " + std::to_string(xmlSAX2GetLineNumber(ctxt)) + ":" +
+                std::to_string(xmlSAX2GetColumnNumber(ctxt)) + ": " + description;
+        xmlStopParser(ctxt);
+    }
+};
+
+// Entity content is parsed once more in a context of its own for checking;
+// its callbacks carry that context and are ignored.
+SaxState* state_of(void* ctx) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    auto* state = static_cast<SaxState*>(ctxt->_private);
+    if (state == nullptr || state->ctxt != ctxt || state->error) return nullptr;
+    return state;
+}
+
+// libxml2 leaves "&#38;" for an ampersand and "&name;" for a declared entity
+// in attribute values reported through SAX; replace them as its tree would.
+void add_attribute_value(SaxState& state, std::string_view value) {
+    XmlTreeBuilder& builder = state.builder;
+    std::size_t pos = 0;
+    while (pos < value.size()) {
+        const std::size_t amp = value.find('&', pos);
+        if (amp == std::string_view::npos) {
+            builder.append_attribute_value(value.substr(pos));
+            return;
+        }
+        builder.append_attribute_value(value.substr(pos, amp - pos));
+        const std::size_t semi = value.find(';', amp);
+        if (semi == std::string_view::npos) {
+            builder.append_attribute_value(value.substr(amp));
+            return;
+        }
+        const std::string_view reference = value.substr(amp + 1, semi - amp - 1);
+        if (reference == "#38") {
+            builder.append_attribute_value("&");
+        } else {
+            const std::string name(reference);
+            xmlEntityPtr entity = xmlGetDocEntity(state.ctxt->myDoc, reinterpret_cast<const xmlChar*>(name.c_str()));
+            if (entity != nullptr && entity->etype == XML_INTERNAL_GENERAL_ENTITY && entity->content != nullptr)
+                builder.append_attribute_value(sv(entity->content));
+            else
+                builder.append_attribute_value(value.substr(amp, semi - amp + 1));
+        }
+        pos = semi + 1;
+    }
+}
+
+void on_start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar*,
+                      int namespace_count, const xmlChar** namespaces, int attribute_count, int,
+                      const xmlChar** attributes) {
+    SaxState* state = state_of(ctx);
+    if (!state) return;
+    XmlTreeBuilder& builder = state->builder;
+    builder.start_element(sv(localname), optional_sv(prefix));
+    // Namespace declarations are part of the start tag too: keep them as
+    // xmlns / xmlns:prefix attributes so nothing of the tag is lost.
+    for (int i = 0; i < namespace_count; ++i) {
+        const xmlChar* declared = namespaces[2 * i];
+        const std::string_view uri = sv(namespaces[2 * i + 1]);
+        if (declared)
+            builder.add_attribute(sv(declared), std::string_view("xmlns"), uri);
+        else
+            builder.add_attribute("xmlns", std::nullopt, uri);
+    }
+    for (int i = 0; i < attribute_count; ++i) {
+        const xmlChar** a = attributes + 5 * i;
+        builder.begin_attribute(sv(a[0]), optional_sv(a[1]));
+        add_attribute_value(*state, std::string_view(reinterpret_cast<const char*>(a[3]),
+                                                     static_cast<std::size_t>(a[4] - a[3])));
+    }
+}
+
+void on_end_element(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    if (SaxState* state = state_of(ctx)) state->builder.end_element();
+}
+
+void add_data(void* ctx, XmlKind kind, const xmlChar* data, int length) {
+    SaxState* state = state_of(ctx);
+    if (!state) return;
+    if (state->builder.add_character_data(kind, std::string_view(reinterpret_cast<const char*>(data),
+                                                                 static_cast<std::size_t>(length))) >
+        max_text_node_length)
+        state->fail("text node exceeds " + std::to_string(max_text_node_length) + " bytes");
+}
+
+void on_characters(void* ctx, const xmlChar* data, int length) { add_data(ctx, XmlKind::Text, data, length); }
+void on_cdata(void* ctx, const xmlChar* data, int length) { add_data(ctx, XmlKind::CData, data, length); }
+
+void on_comment(void* ctx, const xmlChar* text) {
+    if (SaxState* state = state_of(ctx)) state->builder.add_comment(sv(text));
+}
+
+void on_processing_instruction(void* ctx, const xmlChar* target, const xmlChar* data) {
+    if (SaxState* state = state_of(ctx)) state->builder.add_processing_instruction(sv(target), optional_sv(data));
+}
+
+void on_reference(void* ctx, const xmlChar* name) {
+    SaxState* state = state_of(ctx);
+    if (!state) return;
+    xmlEntityPtr entity = xmlGetDocEntity(state->ctxt->myDoc, name);
+    if (entity != nullptr && entity->etype != XML_INTERNAL_GENERAL_ENTITY &&
+        entity->etype != XML_INTERNAL_PREDEFINED_ENTITY) {
+        state->fail("external entity '" + std::string(sv(name)) + "' is not loaded");
+        return;
+    }
+    std::optional<std::string_view> replacement;
+    if (entity != nullptr && entity->content != nullptr) replacement = sv(entity->content);
+    state->builder.add_entity_reference(sv(name), replacement);
+}
+
+// Nothing outside the text is ever read.
+xmlParserInputPtr refuse_external_entity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
+
+void on_error(void* ctx, xmlErrorPtr error) {
+    if (error == nullptr || error->level != XML_ERR_FATAL) return;
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    auto* state = ctxt ? static_cast<SaxState*>(ctxt->_private) : nullptr;
+    if (state == nullptr || state->error) return;
+    std::string_view description = error->message ? std::string_view(error->message) : "not well-formed";
+    while (!description.empty() && (description.back() == '\n' || description.back() == ' '))
+        description.remove_suffix(1);
+    state->error = "parse error at " + std::to_string(error->line) + ":" + std::to_string(error->int2) + ": " +
+                   std::string(description);
+}
+
+xmlSAXHandler make_handler() {
+    xmlSAXHandler handler;
+    std::memset(&handler, 0, sizeof handler);
+    xmlSAXVersion(&handler, 2);  // keeps the DTD and entity declaration callbacks
+    handler.startElementNs = on_start_element;
+    handler.endElementNs = on_end_element;
+    handler.startElement = nullptr;
+    handler.endElement = nullptr;
+    handler.characters = on_characters;
+    handler.ignorableWhitespace = on_characters;
+    handler.cdataBlock = on_cdata;
+    handler.comment = on_comment;
+    handler.processingInstruction = on_processing_instruction;
+    handler.reference = on_reference;
+    handler.resolveEntity = refuse_external_entity;
+    handler.externalSubset = nullptr;
+    handler.serror = on_error;
+    handler.warning = nullptr;
+    handler.error = nullptr;
+    handler.fatalError = nullptr;
+    return handler;
+}
+
+struct ContextDeleter {
+    void operator()(xmlParserCtxtPtr ctxt) const {
+        if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
+        ctxt->myDoc = nullptr;
+        ctxt->sax = nullptr;  // the handler is ours
+        xmlFreeParserCtxt(ctxt);
+    }
+};
+
+}  // namespace
+
+Result<XmlTree, ParseError> parse_xml(std::string_view text) {
+    if (text.size() > static_cast<std::size_t>(INT_MAX))
+        return ParseError::xml("parse error at 1:1: document larger than 2 GiB");
+    static const xmlSAXHandler handler_template = make_handler();
+    xmlSAXHandler handler = handler_template;
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(
+        xmlCreateMemoryParserCtxt(text.data(), static_cast<int>(text.size())));
+    if (!ctxt) return ParseError::xml("parse error at 1:1: out of memory");
+    if (ctxt->sax != reinterpret_cast<xmlSAXHandlerPtr>(&xmlDefaultSAXHandler)) xmlFree(ctxt->sax);
+    ctxt->sax = &handler;
+    xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC);
+    xmlSwitchEncoding(ctxt.get(), XML_CHAR_ENCODING_UTF8);
+
+    SaxState state(text.size());
+    state.ctxt = ctxt.get();
+    ctxt->_private = &state;
+    xmlParseDocument(ctxt.get());
+
+    if (state.error) return ParseError::xml(*state.error);
+    if (!ctxt->wellFormed)
+        return ParseError::xml("parse error at " + std::to_string(xmlSAX2GetLineNumber(ctxt.get())) + ":" +
+                               std::to_string(xmlSAX2GetColumnNumber(ctxt.get())) + ": not well-formed");
+    return state.builder.finish();
+}
+
+}  // namespace quillmark

@@ -1,0 +1,25 @@
+// The single place where the XML formats meet the XML library: the text
+// becomes a flat node tree, and any node a parser keeps without a rule of its
+// own becomes a generic Node.
+#pragma once
+
+#include <string_view>
+
+#include "model/document.hpp"
+#include "source/parse_error.hpp"
+#include "source/xml/xml_tree.hpp"
+
+namespace quillmark {
+
+// Parses the whole text as XML 1.0 with namespaces under the library's
+// default safety limits. External DTDs and entities are never loaded; a
+// reference to an external entity is an error.
+Result<XmlTree, ParseError> parse_xml(std::string_view text);
+
+// The first element child of the document, or no_node.
+XmlId root_element(const XmlTree& tree);
+
+Attributes attributes_of(const XmlTree& tree, XmlId id);
+Node to_node(const XmlTree& tree, XmlId id);
+
+}  // namespace quillmark

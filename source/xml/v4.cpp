@@ -1,0 +1,470 @@
+// Grants (XML 4.0 to 4.7) and application publications (XML 4.0 to 4.6):
+// one parser, parameterised by the root element, the bibliographic element
+// and the wrong-root message.
+#include <optional>
+
+#include "model/text.hpp"
+#include "source/parsers.hpp"
+#include "source/xml/front_door.hpp"
+#include "source/xml/readers.hpp"
+
+namespace quillmark {
+
+namespace {
+
+constexpr std::string_view target_attributes[] = {"target"};
+constexpr std::string_view figure_target_attributes[] = {"idref", "target"};
+constexpr std::string_view claim_target_attributes[] = {"depends_on", "idref"};
+
+constexpr InlineElementRule inline_elements[] = {
+    {"number", InlineKind::Number, {}},
+    {"cross-reference", InlineKind::CrossReference, target_attributes},
+    {"figref", InlineKind::FigureReference, figure_target_attributes},
+    {"claim-ref", InlineKind::ClaimReference, claim_target_attributes},
+    {"dependent-claim-reference", InlineKind::ClaimReference, claim_target_attributes},
+    {"b", InlineKind::Bold, {}},
+    {"bold", InlineKind::Bold, {}},
+    {"i", InlineKind::Italic, {}},
+    {"italic", InlineKind::Italic, {}},
+    {"highlight", InlineKind::Highlight, {}},
+    {"claim-text", InlineKind::ClaimText, {}},
+};
+constexpr std::string_view level_attributes[] = {"level", "lvl"};
+
+const MarkupRules markup{
+    .inline_elements = inline_elements,
+    .transparent_elements = {},
+    .text_element = {},
+    .keep_processing_instructions = true,
+    .id_attribute = "id",
+    .level_attributes = level_attributes,
+    .align_attribute = "align",
+    .content_holders = {},
+};
+
+struct Vocabulary {
+    std::string_view root;
+    std::string_view bibliographic;
+    std::string_view wrong_root_message;
+};
+
+constexpr Vocabulary grant_vocabulary{"us-patent-grant", "us-bibliographic-data-grant",
+                                      "v4.x grants require us-patent-grant root"};
+constexpr Vocabulary application_vocabulary{"us-patent-application", "us-bibliographic-data-application",
+                                            "v4.x applications require us-patent-application root"};
+
+class V4Reader {
+public:
+    explicit V4Reader(const XmlTree& tree) : tree_(tree) {}
+
+    Section read_section(XmlId id, const Vocabulary& vocabulary) const {
+        const std::string_view name = tree_.name(id);
+        if (name == vocabulary.bibliographic) return read_bibliographic(id);
+        if (name == "abstract") return read_abstract(id);
+        if (name == "description") return read_description(id);
+        if (name == "claims") return read_claims(id);
+        if (name == "drawings") return read_drawings(id);
+        return OtherSection{to_node(tree_, id)};
+    }
+
+private:
+    // ----- bibliographic data ---------------------------------------------
+
+    DocumentId read_document_id(XmlId id) const {
+        DocumentId result;
+        result.doc_number = child_text(tree_, id, {"doc-number"}).value_or(std::string());
+        result.kind = child_text(tree_, id, {"kind"});
+        result.date = child_text(tree_, id, {"date"});
+        result.country = child_text(tree_, id, {"country"});
+        return result;
+    }
+
+    static void add_technical_entry(std::vector<BibliographicItem>& items, TechnicalEntry entry) {
+        if (items.empty() || !std::holds_alternative<TechnicalInformation>(items.back()))
+            items.emplace_back(TechnicalInformation{});
+        std::get<TechnicalInformation>(items.back()).entries.push_back(std::move(entry));
+    }
+
+    BibliographicSection read_bibliographic(XmlId id) const {
+        BibliographicSection section{attributes_of(tree_, id), {}};
+        auto& items = section.items;
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "publication-reference") {
+                if (XmlId document_id = find_child(tree_, child, {"document-id"}))
+                    items.emplace_back(PublicationReference{read_document_id(document_id)});
+                else
+                    items.emplace_back(OtherItem{to_node(tree_, child)});
+            } else if (name == "application-reference") {
+                items.emplace_back(read_application_reference(child));
+            } else if (name == "us-application-series-code") {
+                if (items.empty() || !std::holds_alternative<ApplicationReference>(items.back()))
+                    items.emplace_back(ApplicationReference{});
+                std::get<ApplicationReference>(items.back()).entries.emplace_back(
+                    SeriesCode{trimmed_text_or_empty(tree_, child)});
+            } else if (name == "classification-ipc") {
+                add_technical_entry(items, IpcClassification{read_classification(child)});
+            } else if (name == "classification-national") {
+                add_technical_entry(items, NationalClassification{read_classification(child)});
+            } else if (name == "classifications-ipcr") {
+                add_technical_entry(items, IpcClassification{read_ipcr(child)});
+            } else if (name == "invention-title") {
+                if (OptionalText title = trimmed_text(tree_, child))
+                    add_technical_entry(items, InventionTitle{std::move(*title)});
+            } else if (name == "parties" || name == "us-parties") {
+                read_parties(child, items);
+            } else if (name == "assignees") {
+                items.emplace_back(Assignees{read_party_group(child, {"assignee"})});
+            } else if (name == "us-related-documents") {
+                items.emplace_back(read_related_documents(child));
+            } else {
+                items.emplace_back(OtherItem{to_node(tree_, child)});
+            }
+        }
+        return section;
+    }
+
+    ApplicationReference read_application_reference(XmlId id) const {
+        ApplicationReference reference{attributes_of(tree_, id), {}};
+        ApplicationNumber number;
+        number.appl_type = attribute_text(tree_, id, "appl-type");
+        OptionalText date;
+        if (XmlId document_id = find_child(tree_, id, {"document-id"})) {
+            number.doc_number = child_text(tree_, document_id, {"doc-number"});
+            date = child_text(tree_, document_id, {"date"});
+        }
+        reference.entries.emplace_back(std::move(number));
+        if (date) reference.entries.emplace_back(FilingDate{std::move(*date)});
+        return reference;
+    }
+
+    Classification read_classification(XmlId id) const {
+        Classification classification{attributes_of(tree_, id), child_text(tree_, id, {"main-classification"}), {}};
+        for (XmlId child : element_children(tree_, id))
+            if (tree_.name(child) == "further-classification")
+                if (OptionalText text = trimmed_text(tree_, child)) classification.further.push_back(std::move(*text));
+        return classification;
+    }
+
+    // section + class + subclass + main-group "/" subgroup, all five present.
+    OptionalText ipcr_symbol(XmlId id) const {
+        const OptionalText section = child_text(tree_, id, {"section"});
+        const OptionalText class_ = child_text(tree_, id, {"class"});
+        const OptionalText subclass = child_text(tree_, id, {"subclass"});
+        const OptionalText main_group = child_text(tree_, id, {"main-group"});
+        const OptionalText subgroup = child_text(tree_, id, {"subgroup"});
+        if (!section || !class_ || !subclass || !main_group || !subgroup) return std::nullopt;
+        return *section + *class_ + *subclass + *main_group + "/" + *subgroup;
+    }
+
+    Classification read_ipcr(XmlId id) const {
+        Classification classification{attributes_of(tree_, id), std::nullopt, {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) != "classification-ipcr") continue;
+            OptionalText symbol = ipcr_symbol(child);
+            if (!symbol) continue;
+            if (!classification.main)
+                classification.main = std::move(symbol);
+            else
+                classification.further.push_back(std::move(*symbol));
+        }
+        return classification;
+    }
+
+    void read_parties(XmlId id, std::vector<BibliographicItem>& items) const {
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "applicants" || name == "us-applicants")
+                items.emplace_back(Parties{read_party_group(child, {"applicant", "us-applicant"})});
+            else if (name == "assignees")
+                items.emplace_back(Assignees{read_party_group(child, {"assignee"})});
+            else
+                items.emplace_back(OtherItem{to_node(tree_, child)});
+        }
+    }
+
+    PartyGroup read_party_group(XmlId id, Names party_names) const {
+        PartyGroup group{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (!name_is_one_of(tree_.name(child), party_names)) continue;
+            if (OptionalText name = party_name(child)) group.parties.push_back({attributes_of(tree_, child), std::move(name)});
+        }
+        return group;
+    }
+
+    OptionalText party_name(XmlId id) const {
+        const XmlId addressbook = find_child(tree_, id, {"addressbook"});
+        if (addressbook == no_node) return std::nullopt;
+        if (OptionalText organisation = child_text(tree_, addressbook, {"orgname", "name"})) return organisation;
+        std::string joined;
+        for (std::string_view part : {"first-name", "middle-name", "last-name"}) {
+            if (OptionalText text = child_text(tree_, addressbook, {part})) {
+                if (!joined.empty()) joined += ' ';
+                joined += *text;
+            }
+        }
+        if (joined.empty()) return std::nullopt;
+        return joined;
+    }
+
+    RelatedDocuments read_related_documents(XmlId id) const {
+        RelatedDocuments related{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "continuation" || name == "continuation-in-part" || name == "division") {
+                related.entries.emplace_back(read_relation(child));
+            } else if (name == "us-provisional-application") {
+                OtherRelatedDocument provisional;
+                provisional.attributes = attributes_of(tree_, child);
+                provisional.relationship = "us-provisional-application";
+                if (XmlId document_id = find_child(tree_, child, {"document-id"})) {
+                    provisional.parent_doc_number = child_text(tree_, document_id, {"doc-number"});
+                    provisional.parent_date = child_text(tree_, document_id, {"date"});
+                }
+                related.entries.emplace_back(std::move(provisional));
+            } else {
+                related.entries.emplace_back(to_node(tree_, child));
+            }
+        }
+        return related;
+    }
+
+    // The first document-id of the first `holder` child of `id`.
+    XmlId document_id_in(XmlId id, std::string_view holder) const {
+        const XmlId found = find_child(tree_, id, {holder});
+        return found ? find_child(tree_, found, {"document-id"}) : no_node;
+    }
+
+    Relation read_relation(XmlId id) const {
+        Relation relation;
+        relation.attributes = attributes_of(tree_, id);
+        relation.relationship = std::string(tree_.name(id));
+        const XmlId body = find_child(tree_, id, {"relation"});
+        if (body == no_node) return relation;
+        if (XmlId parent = document_id_in(body, "parent-doc")) {
+            relation.parent_doc_number = child_text(tree_, parent, {"doc-number"});
+            relation.parent_date = child_text(tree_, parent, {"date"});
+        }
+        if (XmlId child = document_id_in(body, "child-doc"))
+            relation.child_doc_number = child_text(tree_, child, {"doc-number"});
+        return relation;
+    }
+
+    // ----- body ------------------------------------------------------------
+
+    AbstractSection read_abstract(XmlId id) const {
+        AbstractSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "p" || name == "paragraph")
+                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
+            else
+                section.blocks.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    ClaimsSection read_claims(XmlId id) const {
+        ClaimsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "claim")
+                section.children.emplace_back(
+                    ClaimEntry{attributes_of(tree_, child), attribute_text(tree_, child, "id"), read_inline(tree_, child, markup)});
+            else if (name == "heading")
+                section.children.emplace_back(read_heading(tree_, child, markup));
+            else
+                section.children.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    DrawingsSection read_drawings(XmlId id) const {
+        DrawingsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "figure")
+                section.children.emplace_back(read_figure(child));
+            else if (name == "heading")
+                section.children.emplace_back(read_heading(tree_, child, markup));
+            else if (name == "representative-figure")
+                section.children.emplace_back(RepresentativeFigure{trimmed_text_or_empty(tree_, child)});
+            else
+                section.children.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    Figure read_figure(XmlId id) const {
+        Figure figure{attributes_of(tree_, id), attribute_text(tree_, id, "id"), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "img")
+                figure.children.emplace_back(Image{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
+                                                   attribute_text(tree_, child, "file"), attribute_text(tree_, child, "imf"),
+                                                   attribute_text(tree_, child, "ti")});
+            else
+                figure.children.emplace_back(to_node(tree_, child));
+        }
+        return figure;
+    }
+
+    DescriptionSection read_description(XmlId id) const;
+
+    const XmlTree& tree_;
+};
+
+// The description is a flat run of headings, paragraphs and processing
+// instruction markers; the walk groups it into parts and subsections.
+class DescriptionWalk {
+public:
+    enum class PartKind { Summary, DrawingsDescription, DetailedDescription };
+
+    explicit DescriptionWalk(const XmlTree& tree) : tree_(tree) {}
+
+    std::vector<DescriptionBlock> run(XmlId description) {
+        for (XmlId child = tree_.first_child(description); child != no_node; child = tree_.next_sibling(child))
+            visit_top_level(child);
+        close_part();
+        return std::move(blocks_);
+    }
+
+private:
+    struct OpenPart {
+        PartKind kind;
+        DescriptionPart part;
+    };
+
+    void visit_top_level(XmlId id) {
+        switch (tree_.kind(id)) {
+            case XmlKind::Element: {
+                const std::string_view name = tree_.name(id);
+                if (name == "description-of-drawings")
+                    visit_drawings_description(id);
+                else if (!visit_heading_or_paragraph(id))
+                    add_kept(to_node(tree_, id));
+                return;
+            }
+            case XmlKind::ProcessingInstruction: visit_marker(id); return;
+            case XmlKind::Text:
+            case XmlKind::CData:
+                if (!is_white_space_only(tree_.text(id))) add_kept(to_node(tree_, id));
+                return;
+            default: return;  // comments, entity references
+        }
+    }
+
+    bool visit_heading_or_paragraph(XmlId id) {
+        const std::string_view name = tree_.name(id);
+        if (name == "p" || name == "paragraph") {
+            if (!part_) open_part(PartKind::DetailedDescription);
+            if (!subsection_) subsection_.emplace();
+            subsection_->children.emplace_back(read_paragraph(tree_, id, markup));
+            return true;
+        }
+        if (name == "heading") {
+            if (!part_) open_part(PartKind::DetailedDescription);
+            close_subsection();
+            subsection_.emplace();
+            subsection_->children.emplace_back(read_heading(tree_, id, markup));
+            return true;
+        }
+        return false;
+    }
+
+    void visit_drawings_description(XmlId id) {
+        if (!part_) open_part(PartKind::DrawingsDescription);
+        for (XmlId child = tree_.first_child(id); child != no_node; child = tree_.next_sibling(child))
+            if (!tree_.is_element(child) || !visit_heading_or_paragraph(child)) add_kept(to_node(tree_, child));
+    }
+
+    static std::optional<PartKind> marker_kind(std::string_view target) {
+        std::string lower(target);
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (lower == "brfsum" || lower == "summary-of-invention") return PartKind::Summary;
+        if (lower == "brief-description-of-drawings") return PartKind::DrawingsDescription;
+        if (lower == "detdesc" || lower == "detailed-description") return PartKind::DetailedDescription;
+        return std::nullopt;
+    }
+
+    void visit_marker(XmlId id) {
+        if (tree_.has_text(id) && tree_.text(id).find("end=\"tail\"") != std::string_view::npos) {
+            close_part();
+            blocks_.emplace_back(to_node(tree_, id));
+            return;
+        }
+        if (auto kind = marker_kind(tree_.name(id))) {
+            close_part();
+            blocks_.emplace_back(to_node(tree_, id));
+            open_part(*kind);
+            return;
+        }
+        add_kept(to_node(tree_, id));
+    }
+
+    void add_kept(Node node) {
+        if (subsection_)
+            subsection_->children.emplace_back(std::move(node));
+        else if (part_)
+            part_->part.children.emplace_back(std::move(node));
+        else
+            blocks_.emplace_back(std::move(node));
+    }
+
+    void open_part(PartKind kind) { part_.emplace(OpenPart{kind, {}}); }
+
+    void close_subsection() {
+        if (!subsection_) return;
+        part_->part.children.emplace_back(std::move(*subsection_));
+        subsection_.reset();
+    }
+
+    void close_part() {
+        if (!part_) return;
+        close_subsection();
+        DescriptionPart& part = part_->part;
+        switch (part_->kind) {
+            case PartKind::Summary: blocks_.emplace_back(SummaryPart{std::move(part)}); break;
+            case PartKind::DrawingsDescription: blocks_.emplace_back(DrawingsDescriptionPart{std::move(part)}); break;
+            case PartKind::DetailedDescription: blocks_.emplace_back(DetailedDescriptionPart{std::move(part)}); break;
+        }
+        part_.reset();
+    }
+
+    const XmlTree& tree_;
+    std::vector<DescriptionBlock> blocks_;
+    std::optional<OpenPart> part_;
+    std::optional<Subsection> subsection_;
+};
+
+DescriptionSection V4Reader::read_description(XmlId id) const {
+    return DescriptionSection{attributes_of(tree_, id), DescriptionWalk(tree_).run(id)};
+}
+
+ParseResult parse_v4(std::string_view text, SourceFormat format, const Vocabulary& vocabulary) {
+    auto tree = parse_xml(text);
+    if (!tree) return tree.error();
+    const XmlTree& xml = tree.value();
+    const XmlId root = root_element(xml);
+    if (root == no_node) return ParseError::xml("missing root element");
+    if (xml.name(root) != vocabulary.root) return ParseError::structure(std::string(vocabulary.wrong_root_message));
+
+    Document document;
+    document.source_format = format;
+    const V4Reader reader(xml);
+    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child, vocabulary));
+    document.attributes = attributes_of(xml, root);
+    return document;
+}
+
+}  // namespace
+
+ParseResult parse_grant_v4(std::string_view text, SourceFormat format) {
+    return parse_v4(text, format, grant_vocabulary);
+}
+
+ParseResult parse_application_v4(std::string_view text, SourceFormat format) {
+    return parse_v4(text, format, application_vocabulary);
+}
+
+}  // namespace quillmark

@@ -1,0 +1,127 @@
+// The parsed XML text as a flat node table: nodes are addressed by a small
+// integer id (0 is never a node), children are reached by first-child and
+// next-sibling links, and every string lives in one buffer owned by the tree.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmark {
+
+using XmlId = std::uint32_t;
+inline constexpr XmlId no_node = 0;
+
+enum class XmlKind : std::uint8_t {
+    Document,
+    Element,
+    Text,
+    CData,
+    Comment,
+    ProcessingInstruction,
+    EntityReference,
+};
+
+// A stretch of the tree's string buffer.
+struct XmlSpan {
+    std::uint32_t offset = 0;
+    std::uint32_t length = 0;
+};
+
+struct XmlAttributeRecord {
+    XmlSpan name;
+    XmlSpan prefix;
+    XmlSpan value;
+    bool has_prefix = false;
+};
+
+struct XmlNodeRecord {
+    XmlKind kind = XmlKind::Document;
+    bool has_prefix = false;  // element: namespace prefix present
+    bool has_text = false;    // processing instruction: data present; entity: replacement known
+    XmlId first_child = no_node;
+    XmlId next_sibling = no_node;
+    XmlSpan name;    // element name, processing-instruction target, entity name
+    XmlSpan prefix;  // element prefix
+    XmlSpan text;    // character data, comment text, instruction data, entity replacement
+    std::uint32_t first_attribute = 0;
+    std::uint32_t attribute_count = 0;
+};
+
+class XmlTree {
+public:
+    struct Attribute {
+        std::string_view name;
+        std::optional<std::string_view> prefix;
+        std::string_view value;
+    };
+
+    XmlId document() const { return 1; }
+    XmlKind kind(XmlId id) const { return nodes_[id].kind; }
+    bool is_element(XmlId id) const { return nodes_[id].kind == XmlKind::Element; }
+    XmlId first_child(XmlId id) const { return nodes_[id].first_child; }
+    XmlId next_sibling(XmlId id) const { return nodes_[id].next_sibling; }
+    std::string_view name(XmlId id) const { return view(nodes_[id].name); }
+    std::optional<std::string_view> prefix(XmlId id) const {
+        if (!nodes_[id].has_prefix) return std::nullopt;
+        return view(nodes_[id].prefix);
+    }
+    std::string_view text(XmlId id) const { return view(nodes_[id].text); }
+    bool has_text(XmlId id) const { return nodes_[id].has_text; }
+
+    std::size_t attribute_count(XmlId id) const { return nodes_[id].attribute_count; }
+    Attribute attribute(XmlId id, std::size_t index) const {
+        const XmlAttributeRecord& a = attributes_[nodes_[id].first_attribute + index];
+        return {view(a.name), a.has_prefix ? std::optional<std::string_view>(view(a.prefix)) : std::nullopt,
+                view(a.value)};
+    }
+    // The value of the first attribute named `name` (no prefix test).
+    std::optional<std::string_view> attribute_value(XmlId id, std::string_view name) const;
+
+    std::size_t node_count() const { return nodes_.size(); }
+
+private:
+    friend class XmlTreeBuilder;
+    std::string_view view(XmlSpan span) const { return std::string_view(strings_).substr(span.offset, span.length); }
+
+    std::vector<XmlNodeRecord> nodes_;
+    std::vector<XmlAttributeRecord> attributes_;
+    std::string strings_;
+};
+
+// Appends nodes in document order while a parser reports them.
+class XmlTreeBuilder {
+public:
+    explicit XmlTreeBuilder(std::size_t text_size);
+
+    void start_element(std::string_view name, const std::optional<std::string_view>& prefix);
+    void add_attribute(std::string_view name, const std::optional<std::string_view>& prefix, std::string_view value);
+    // Appends a value that is built piece by piece (for attributes whose
+    // references are replaced): begin, append pieces, end.
+    void begin_attribute(std::string_view name, const std::optional<std::string_view>& prefix);
+    void append_attribute_value(std::string_view piece);
+    void end_element();
+    // Text or CData; adjacent runs merge into one node, whose length is returned.
+    std::size_t add_character_data(XmlKind kind, std::string_view data);
+    void add_comment(std::string_view text);
+    void add_processing_instruction(std::string_view target, const std::optional<std::string_view>& data);
+    void add_entity_reference(std::string_view name, const std::optional<std::string_view>& replacement);
+
+    XmlTree finish();
+
+private:
+    XmlSpan store(std::string_view text);
+    XmlId append_node(XmlNodeRecord record);
+
+    struct OpenNode {
+        XmlId id;
+        XmlId last_child;
+    };
+    XmlTree tree_;
+    std::vector<OpenNode> open_;
+};
+
+}  // namespace quillmark
