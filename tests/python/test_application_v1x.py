@@ -222,3 +222,22 @@ def test_claims_keep_headings_and_unknown_children_in_order():
 def test_unknown_root_child_is_not_shown_in_the_body():
     text = application(body="<subdoc-sequence-list><sequence>ACGT</sequence></subdoc-sequence-list>")
     assert "ACGT" not in quillmark.parse_to_markdown(text)
+
+
+def test_thousands_of_paragraph_numbers_written_as_entities_parse():
+    paragraphs = "".join(
+        f'<paragraph id="P-{i:04d}" lvl="0"><number>&lsqb;{i:04d}&rsqb;</number> Step {i}.</paragraph>\n'
+        for i in range(1, 6001)
+    )
+    text = application(body=f"<subdoc-description><detailed-description><section>{paragraphs}</section>"
+                            "</detailed-description></subdoc-description>")
+    assert quillmark.parse_to_markdown(text, "{{description}}").endswith("[5999] Step 5999.\n\n[6000] Step 6000.")
+
+
+def test_entity_expansion_is_still_refused():
+    declarations = '<!ENTITY e0 "ha">' + "".join(f'<!ENTITY e{i} "{f"&e{i - 1};" * 10}">' for i in range(1, 10))
+    text = application(body="<subdoc-abstract><paragraph>&e9;</paragraph></subdoc-abstract>").replace(
+        "[]>", f"[{declarations}]>", 1
+    )
+    with pytest.raises(ValueError, match="^parse error at "):
+        quillmark.parse(text)
