@@ -1,6 +1,9 @@
 // Application publications of the XML generations 1.5 and 1.6
 // (`patent-application-publication`): one parser for both, which differ
 // only in the source format recorded.
+#include <iterator>
+#include <vector>
+
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"

@@ -3,6 +3,9 @@
 // character data sits in PDAT elements, usually wrapped in STEXT or PTEXT.
 #include <algorithm>
 #include <array>
+#include <iterator>
+#include <optional>
+#include <vector>
 
 #include "model/text.hpp"
 #include "source/parsers.hpp"
