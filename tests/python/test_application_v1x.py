@@ -20,9 +20,6 @@ def description(parts):
     return quillmark.parse_to_markdown(application(body=f"<subdoc-description>{parts}</subdoc-description>"), "{{description}}")
 
 
-def claims(claim_elements):
-    return quillmark.parse_to_markdown(application(body=f"<subdoc-claims>{claim_elements}</subdoc-claims>"), "{{claims}}")
-
 
 @pytest.mark.parametrize("version, expected", [("v15", "UsptoApplicationV15"), ("v16", "UsptoApplicationV16")])
 def test_source_format_is_the_detected_version(version, expected):
@@ -36,11 +33,6 @@ def test_wrong_root_names_the_format_family_for_both_versions(version):
         quillmark.parse(text)
     assert str(error.value) == "UsptoApplicationV15 requires patent-application-publication root"
 
-
-def test_malformed_xml_reports_the_position():
-    text = application(body="<subdoc-abstract><paragraph>open</subdoc-abstract>")
-    with pytest.raises(ValueError, match=r"^parse error at \d+:\d+: "):
-        quillmark.parse_to_markdown(text)
 
 
 @pytest.mark.parametrize(
@@ -152,21 +144,6 @@ def test_paragraph_outside_a_section_is_kept_as_markup():
     )
 
 
-def test_section_keeps_unknown_elements_in_place():
-    markdown = description(
-        "<detailed-description><section>"
-        '<paragraph id="P-0001" lvl="0">Before.</paragraph>'
-        '<table-cwu id="TABLE-0001"><number>1</number></table-cwu>'
-        '<paragraph id="P-0002" lvl="0">After.</paragraph>'
-        "</section></detailed-description>"
-    )
-    assert markdown == (
-        "## Description Of The Invention\n\n"
-        "Before.\n"
-        '<table-cwu id="TABLE-0001"><number>1</number></table-cwu>\n\n'
-        "After."
-    )
-
 
 @pytest.mark.parametrize(
     "markup, rendered",
@@ -206,22 +183,6 @@ def test_inline_markup_of_a_claim(markup, text):
     assert [claim.text for claim in document.claims] == [f"2. The {text}."]
 
 
-def test_claims_keep_headings_and_unknown_children_in_order():
-    assert claims(
-        '<heading lvl="1">What is claimed is:</heading>'
-        '<claim id="CLM-00001"><claim-text>1. A method.</claim-text></claim>'
-        "<claims-note>Claims 2-4 cancelled.</claims-note>"
-    ) == (
-        "## Claims\n"
-        "What is claimed is:\n"
-        "```claim\n1. A method.\n```\n"
-        "<claims-note>Claims 2-4 cancelled.</claims-note>"
-    )
-
-
-def test_unknown_root_child_is_not_shown_in_the_body():
-    text = application(body="<subdoc-sequence-list><sequence>ACGT</sequence></subdoc-sequence-list>")
-    assert "ACGT" not in quillmark.parse_to_markdown(text)
 
 
 def test_thousands_of_paragraph_numbers_written_as_entities_parse():

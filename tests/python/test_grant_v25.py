@@ -55,10 +55,9 @@ def test_application_number_drops_leading_zeros_of_digits_only(number, expected)
     "publication, patent_number",
     [
         (f"<B110><DNUM>{pdat('06345678')}</DNUM></B110><B130>{pdat('B1')}</B130>", "US6345678B1"),
-        (f"<B110><DNUM>{pdat('RE037654')}</DNUM></B110><B130>{pdat('E')}</B130>", "USRE037654E"),
         (f"<B130>{pdat('B1')}</B130>", "US0B1"),
     ],
-    ids=["utility", "reissue", "no B110"],
+    ids=["utility", "no B110"],
 )
 def test_publication_reference_makes_a_patent_number(publication, patent_number):
     document = quillmark.parse(grant(f"<B100>{publication}<B140><DATE>{pdat('20020205')}</DATE></B140></B100>"))
@@ -78,17 +77,6 @@ def test_publication_reference_makes_a_patent_number(publication, patent_number)
 def test_title(b540, title):
     assert quillmark.parse(grant(f"<B500><B540>{b540}</B540></B500>")).title == title
 
-
-def test_classifications_read_the_main_symbols():
-    text = grant(
-        "<B500>"
-        f"<B510><B511>{pdat('H03D 706')}</B511><B512>{pdat('H04B 126')}</B512></B510>"
-        f"<B520><B521>{pdat('455323')}</B521><B522>{pdat('455326')}</B522></B520>"
-        f"<B580><B581>{pdat('455323')}</B581></B580>"
-        "</B500>"
-    )
-    document = quillmark.parse(text)
-    assert (document.ipc_classifications, document.us_classifications) == (["H03D 706"], ["455323"])
 
 
 def party(name):
@@ -135,14 +123,6 @@ def test_a_party_without_a_name_does_not_end_the_list(nameless):
     assert document.assignees == ["First Co.", "Third Co."]
     assert document.inventors == []
 
-
-def test_other_parties_are_not_kept():
-    text = grant(
-        f"<B700><B740><B741><PARTY-US><NAM><ONM><STEXT>{pdat('Marsh LLP')}</STEXT></ONM></NAM></PARTY-US></B741></B740>"
-        f"<B745><B746><PARTY-US><NAM>{person('Nguyen', 'Vo')}</NAM></PARTY-US></B746></B745></B700>"
-    )
-    document = quillmark.parse(text)
-    assert (document.applicants, document.assignees, document.inventors) == ([], [], [])
 
 
 def test_related_documents_make_the_priority_chain():
@@ -192,15 +172,6 @@ def test_elements_before_any_subsection_stand_alone_and_later_ones_join_it():
         '<TABLE-US ID="T-2"><PDAT>t2</PDAT></TABLE-US>'
     )
 
-
-@pytest.mark.parametrize(
-    "part, title",
-    [("BRFSUM", "Summary Of The Invention"), ("DRWDESC", "Brief Description Of The Drawings"),
-     ("DETDESC", "Description Of The Invention")],
-)
-def test_description_parts(part, title):
-    text = grant(body=f"<SDODE><{part}><BTEXT>{heading('H')}{paragraph(pdat('Text.'))}</BTEXT></{part}></SDODE>")
-    assert quillmark.parse_to_markdown(text, "{{description}}") == f"## {title}\n### H\n\nText."
 
 
 def test_part_without_btext_reads_its_own_children():
@@ -282,8 +253,3 @@ def test_claim_steps_stay_apart_and_nested_steps_indent():
     assert [c.text for c in quillmark.parse(text).claims] == [
         "1. A tuner comprising: a mixer; a filter having: a pole; and a zero."
     ]
-
-
-def test_unknown_children_of_claims_are_kept():
-    text = grant(body=f'<SDOCL><CL><CLM ID="CLM-00001">{paragraph(pdat("1. A tuner."))}</CLM><NOTE>n</NOTE></CL></SDOCL>')
-    assert quillmark.parse_to_markdown(text, "{{claims}}") == "## Claims\n```claim\n1. A tuner.\n```\n<NOTE>n</NOTE>"
