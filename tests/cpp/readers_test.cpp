@@ -20,7 +20,7 @@ constexpr InlineElementRule inline_elements[] = {
     {"claim-text", InlineKind::ClaimText, {}},
 };
 constexpr std::string_view levels[] = {"level", "lvl"};
-const MarkupRules rules{inline_elements, {}, {}, true, "id", levels, "align", {}};
+const MarkupRules rules{inline_elements, {}, {}, true, "id", levels, "align"};
 
 class Readers : public testing::Test {
 protected:
