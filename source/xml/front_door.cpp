@@ -33,7 +33,14 @@ struct SaxState {
     XmlTreeBuilder builder;
     std::optional<std::string> error;  // the first error that ends the parse
 
+    // Where the last reported entity reference ended, and whether it stood in
+    // a start tag.
+    std::size_t last_reference_end = 0;
+    bool last_reference_in_tag = false;
+
     explicit SaxState(std::size_t size) : builder(size) {}
+
+    bool reference_is_in_start_tag(std::size_t name_length);
 
     void fail(std::string description) {
         if (error) return;
@@ -42,6 +49,33 @@ struct SaxState {
         xmlStopParser(ctxt);
     }
 };
+
+// libxml2 also reports an undeclared entity met inside an attribute value,
+// before its element starts (the value itself just loses it). Content never
+// holds a literal "<", and attribute values never do, so looking back from
+// the reference, a "<" means a start tag and a ">" the end of earlier markup.
+// Reaching the previous reference means the same place as that one, which
+// keeps runs of references linear.
+bool SaxState::reference_is_in_start_tag(std::size_t name_length) {
+    const xmlChar* base = ctxt->input->base;
+    const xmlChar* start = ctxt->input->cur - (name_length + 2);  // at the "&"
+    const std::size_t consumed = static_cast<std::size_t>(ctxt->input->consumed);
+    bool in_tag = false;
+    for (const xmlChar* p = start; p > base;) {
+        --p;
+        if (consumed + static_cast<std::size_t>(p - base) < last_reference_end) {
+            in_tag = last_reference_in_tag;
+            break;
+        }
+        if (*p == '<' || *p == '>') {
+            in_tag = *p == '<';
+            break;
+        }
+    }
+    last_reference_end = consumed + static_cast<std::size_t>(ctxt->input->cur - base);
+    last_reference_in_tag = in_tag;
+    return in_tag;
+}
 
 // Entity content is parsed once more in a context of its own for checking;
 // its callbacks carry that context and are ignored.
@@ -136,6 +170,7 @@ void on_processing_instruction(void* ctx, const xmlChar* target, const xmlChar* 
 void on_reference(void* ctx, const xmlChar* name) {
     SaxState* state = state_of(ctx);
     if (!state) return;
+    if (state->reference_is_in_start_tag(std::strlen(reinterpret_cast<const char*>(name)))) return;
     xmlEntityPtr entity = xmlGetDocEntity(state->ctxt->myDoc, name);
     if (entity != nullptr && entity->etype != XML_INTERNAL_GENERAL_ENTITY &&
         entity->etype != XML_INTERNAL_PREDEFINED_ENTITY) {
