@@ -24,14 +24,14 @@ from write_v4 import V4Writer  # noqa: E402
 DEFAULT_SEED = 20240517
 DEFAULT_OUT = BENCH / "out"
 
-# name, writer, grant (else application), size in bytes of UTF-8
+# name, writer, grant (else application), size in bytes of UTF-8, the format it must be detected as
 DOCUMENTS = (
-    ("grant_v45_1mb.xml", V4Writer, True, 1_000_000),
-    ("grant_v45_10mb.xml", V4Writer, True, 10_000_000),
-    ("application_v44_1mb.xml", V4Writer, False, 1_000_000),
-    ("grant_aps_1mb.txt", ApsWriter, True, 1_000_000),
-    ("grant_v25_1mb.xml", St32Writer, True, 1_000_000),
-    ("application_v16_1mb.xml", PapWriter, False, 1_000_000),
+    ("grant_v45_1mb.xml", V4Writer, True, 1_000_000, "UsptoGrantV45"),
+    ("grant_v45_10mb.xml", V4Writer, True, 10_000_000, "UsptoGrantV45"),
+    ("application_v44_1mb.xml", V4Writer, False, 1_000_000, "UsptoApplicationV44"),
+    ("grant_aps_1mb.txt", ApsWriter, True, 1_000_000, "UsptoGrantApsGreenBook"),
+    ("grant_v25_1mb.xml", St32Writer, True, 1_000_000, "UsptoGrantV25"),
+    ("application_v16_1mb.xml", PapWriter, False, 1_000_000, "UsptoApplicationV16"),
 )
 
 SOURCES = ("generate.py", "prose.py", "content.py", "write_v4.py", "write_st32.py", "write_pap.py", "write_aps.py")
@@ -81,7 +81,7 @@ def generate(seed=DEFAULT_SEED, out=DEFAULT_OUT, force=False, log=print):
         if json.loads(manifest_path.read_text()).get("fingerprint") == stamp:
             return paths
     sizes = {}
-    for (name, writer_class, grant, size), path in zip(DOCUMENTS, paths):
+    for (name, writer_class, grant, size, _), path in zip(DOCUMENTS, paths):
         text = build(writer_class, grant, size, random.Random("%d:%s" % (seed, name)))
         path.write_bytes(text.encode("utf-8"))
         sizes[name] = utf8_size(text)

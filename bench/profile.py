@@ -142,7 +142,7 @@ def main():
     size = document.stat().st_size
     profiles = {}
     for operation in OPERATIONS:
-        out = generate.DEFAULT_OUT / ("callgrind.%s.out" % operation)
+        out = generate.DEFAULT_OUT / ("callgrind.%s.%s.out" % (document.stem, operation))
         if not (args.reuse and out.exists()):
             print("profiling %s on %s ..." % (operation, args.document), file=sys.stderr, flush=True)
             run_callgrind(operation, document, out)

@@ -82,7 +82,7 @@ def machine(info):
         "- Python: %s %s" % (platform.python_implementation(), platform.python_version()),
         "- libxml2 (system, the one quillmark links): %s" % info["libxml2"],
         "- lxml %s (its own libxml2 %s)" % (lxml.__version__, ".".join(map(str, etree.LIBXML_VERSION))),
-        "- quillmark %s from `%s`, build type %s, commit %s"
+        "- quillmark %s from `%s`, build type %s; worktree at commit %s"
         % (quillmark.__version__, pathlib.Path(quillmark.__file__).name, build_description(), git_revision()),
     ]
 

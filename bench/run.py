@@ -49,10 +49,12 @@ def check_consistency(text, data, source_format, extract):
     return problems
 
 
-def bench_document(name, path, libxml2, settings, log):
+def bench_document(name, path, expected_format, libxml2, settings, log):
     data = path.read_bytes()
     text = data.decode("utf-8")
     source_format = quillmark.detect_format(text)
+    if source_format != expected_format:
+        raise SystemExit("%s is detected as %s, not %s: the generator is wrong" % (name, source_format, expected_format))
     extract = lxml_baseline(source_format)
     fresh = lambda: data.decode("utf-8")  # noqa: E731 - a new str per run, as one per file in real use
     result = {"name": name, "bytes": len(data), "format": source_format, "unsupported": None,
@@ -117,13 +119,13 @@ def main():
         settings = {"detection": {"budget": 0.2, "min_rounds": 3}, "parsing": {"budget": 0.5, "min_rounds": 3}}
     else:
         settings = {"detection": {"budget": 2.0, "min_rounds": 20, "max_rounds": 300},
-                    "parsing": {"budget": 6.0, "min_rounds": 7, "max_rounds": 60}}
+                    "parsing": {"budget": 10.0, "min_rounds": 7, "max_rounds": 100}}
     libxml2 = Libxml2()
     results = []
-    for (name, *_), path in zip(generate.DOCUMENTS, paths):
+    for (name, *_, expected_format), path in zip(generate.DOCUMENTS, paths):
         if args.only and name not in args.only:
             continue
-        results.append(bench_document(name, path, libxml2, settings, log))
+        results.append(bench_document(name, path, expected_format, libxml2, settings, log))
     write_report(args.output, results, {"core": core, "seed": args.seed, "libxml2": libxml2.version(), "quick": args.quick})
     log("wrote %s" % args.output)
     raw = generate.DEFAULT_OUT / "results.json"
