@@ -102,7 +102,7 @@ def claims(prose, count):
             subject = CLAIM_SUBJECTS[(number // 7) % len(CLAIM_SUBJECTS)]
             independent = number
             head = [("text", "%d. %s comprising:" % (number, subject[0]))]
-            result.append({"number": number, "depends": None, "head": head, "items": claim_items(prose, 0)})
+            result.append({"number": number, "head": head, "items": claim_items(prose, 0)})
             continue
         parent = rng.choice((independent, rng.randint(independent, number - 1)))
         head = [("text", "%d. %s of " % (number, subject[1])), ("claim", parent), ("text", ", ")]
@@ -113,7 +113,7 @@ def claims(prose, count):
         else:
             head.extend(prose.claim_wherein())
             head.append(("text", "."))
-        result.append({"number": number, "depends": parent, "head": head, "items": items})
+        result.append({"number": number, "head": head, "items": items})
     return result
 
 
@@ -135,7 +135,7 @@ def publication(rng, grant, size):
         "cpc": [classification(rng) for _ in range(rng.randint(4, 12))],
         "us_class": ("%d/%d" % (rng.randint(100, 999), rng.randint(1, 500)),
                      ["%d/%d" % (rng.randint(100, 999), rng.randint(1, 500)) for _ in range(3)]),
-        "citations": [citation(rng, prose, n) for n in range(1, (120 * megabytes if grant else 0) + 1)] if grant else [],
+        "citations": [citation(rng, prose, n) for n in range(1, 120 * megabytes + 1)] if grant else [],
         "related": {"parent": ("%d%06d" % (rng.randint(11, 13), rng.randint(0, 999999)), date(rng, 2005, 2010)),
                     "provisional": ("61%06d" % rng.randint(0, 999999), date(rng, 2004, 2009))},
         "inventors": [prose.person() for _ in range(rng.randint(8, 16))],
