@@ -38,7 +38,7 @@ struct SaxState {
     std::size_t last_reference_end = 0;
     bool last_reference_in_tag = false;
 
-    explicit SaxState(std::size_t size) : builder(size) {}
+    explicit SaxState(std::string_view text) : builder(text) {}
 
     bool reference_is_in_start_tag(std::size_t name_length);
 
@@ -256,7 +256,7 @@ Result<XmlTree, ParseError> parse_xml(std::string_view text) {
     xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC);
     xmlSwitchEncoding(ctxt.get(), XML_CHAR_ENCODING_UTF8);
 
-    SaxState state(text.size());
+    SaxState state(text);
     state.ctxt = ctxt.get();
     ctxt->_private = &state;
     xmlParseDocument(ctxt.get());

@@ -28,6 +28,9 @@ Node to_node(const XmlTree& tree, XmlId id) {
         case XmlKind::Element: {
             Node node{Node::Kind::Element, std::string(tree.name(id)), {}, attributes_of(tree, id), {}};
             if (auto prefix = tree.prefix(id)) node.prefix = std::string(*prefix);
+            std::size_t children = 0;
+            for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) ++children;
+            node.children.reserve(children);
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
                 node.children.push_back(to_node(tree, child));
             return node;
