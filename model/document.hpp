@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/optional_string.hpp"
 #include "model/source_format.hpp"
 
 namespace quillmark {
@@ -19,7 +20,7 @@ using OptionalText = std::optional<std::string>;
 struct Attribute {
     std::string name;
     std::string value;
-    OptionalText prefix;
+    OptionalString prefix;
 };
 
 using Attributes = std::vector<Attribute>;
@@ -29,7 +30,7 @@ struct Node {
     enum class Kind : std::uint8_t { Element, Text };
     Kind kind = Kind::Text;
     std::string name;  // element name, or the text of a Text node
-    OptionalText prefix;
+    OptionalString prefix;
     Attributes attributes;
     std::vector<Node> children;
 
@@ -55,7 +56,7 @@ struct InlineNode;
 struct InlineContainer {
     Attributes attributes;
     std::vector<InlineNode> children;
-    OptionalText target;  // only the three reference kinds use it
+    OptionalString target;  // only the three reference kinds use it
 };
 
 // Containers and kept elements live out of line, so that the common text
