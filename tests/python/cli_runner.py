@@ -23,7 +23,7 @@ def find_cli() -> pathlib.Path | None:
     candidates.append(pathlib.Path(sysconfig.get_path("scripts")) / "quillmark")
     for candidate in candidates:
         if candidate.is_file() and os.access(candidate, os.X_OK):
-            return candidate
+            return candidate.resolve()
     return None
 
 
