@@ -14,6 +14,8 @@ constexpr std::string_view xml_declaration = "<?xml";
 // An APS file's first line is never this long; past it the layout is decided
 // on what has arrived, so a file without line breaks is never held whole.
 constexpr std::size_t longest_layout_line = 1 << 20;
+// A longer line is not taken for a "PATN" line, so it need not be held whole.
+constexpr std::size_t longest_patent_line = 4096;
 
 bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -45,11 +47,25 @@ void BulkSplitter::split_complete_documents(bool at_end) {
     if (!strip_byte_order_mark(at_end) || !decide_layout(at_end)) return;
     while (true) {
         const auto boundary = *layout_ == BulkLayout::Xml ? next_xml_boundary() : next_aps_boundary();
-        if (!boundary) return;
+        if (!boundary) break;
         emit_document(boundary->start);
         doc_start_ = boundary->start;
         scan_from_ = boundary->resume;
     }
+    if (!at_end) drop_oversized_document();
+}
+
+// Keeps only what the boundary search still needs of a document that has
+// grown past the largest one a parser takes.
+void BulkSplitter::drop_oversized_document() {
+    if (!oversized_offset_ && pending_.size() - doc_start_ <= largest_) return;
+    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
+    const std::size_t keep_from = std::max(scan_from_, doc_start_);
+    dropped_ += keep_from - doc_start_;
+    pending_.erase(0, keep_from);
+    pending_offset_ += keep_from;
+    scan_from_ -= keep_from;
+    doc_start_ = 0;
 }
 
 // A UTF-8 byte-order mark at the very start of the input marks its encoding;
@@ -117,9 +133,19 @@ std::optional<BulkSplitter::Boundary> BulkSplitter::next_xml_boundary() {
 std::optional<BulkSplitter::Boundary> BulkSplitter::next_aps_boundary() {
     while (true) {
         const std::size_t line_end = pending_.find('\n', scan_from_);
-        if (line_end == std::string::npos) return std::nullopt;
+        if (line_end == std::string::npos) {
+            if (pending_.size() - scan_from_ > longest_patent_line) {
+                skipping_long_line_ = true;
+                scan_from_ = pending_.size();
+            }
+            return std::nullopt;
+        }
         const std::size_t line_start = scan_from_;
         scan_from_ = line_end + 1;
+        if (skipping_long_line_) {
+            skipping_long_line_ = false;
+            continue;
+        }
         if (is_patent_start_line(std::string_view(pending_).substr(line_start, line_end - line_start)))
             return Boundary{line_start, line_end + 1};
     }
@@ -133,8 +159,14 @@ void BulkSplitter::emit_document(std::size_t end) {
     const std::string_view text = std::string_view(pending_).substr(doc_start_, end - doc_start_);
     const bool preamble = before_first_document_;
     before_first_document_ = false;
+    if (oversized_offset_ || text.size() > largest_) {
+        emit_(SplitDocument{{}, oversized_offset_.value_or(pending_offset_ + doc_start_), dropped_ + text.size()});
+        oversized_offset_.reset();
+        dropped_ = 0;
+        return;
+    }
     if (text.empty() || (preamble && is_droppable_preamble(text))) return;
-    emit_(SplitDocument{std::string(text), pending_offset_ + doc_start_});
+    emit_(SplitDocument{std::string(text), pending_offset_ + doc_start_, text.size()});
 }
 
 bool BulkSplitter::is_droppable_preamble(std::string_view text) const {

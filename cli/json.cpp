@@ -45,6 +45,11 @@ void append_json_string(std::string& out, std::string_view text) {
     std::size_t run_start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
+        const unsigned char c = s[i];
+        if (c >= 0x20 && c != '"' && c != '\\' && c != 0xC2 && c != 0xE2) {  // the common case
+            ++i;
+            continue;
+        }
         const std::size_t length = escaped_length(s + i, text.size() - i);
         if (length == 0) {
             ++i;

@@ -45,8 +45,8 @@ public:
 
     // The value of option `name`: attached ("--name=value", "-jN") or the
     // following argument.
-    std::optional<std::string_view> value(std::string_view attached) {
-        if (!attached.empty()) return attached;
+    std::optional<std::string_view> value(std::optional<std::string_view> attached) {
+        if (attached) return attached;
         if (done()) return std::nullopt;
         return next();
     }
@@ -67,14 +67,14 @@ std::variant<unsigned, UsageError> parse_jobs(std::string_view text) {
 }
 
 // Splits "--name=value" and "-xVALUE" into the option and its attached value.
-std::pair<std::string_view, std::string_view> split_option(std::string_view argument) {
+std::pair<std::string_view, std::optional<std::string_view>> split_option(std::string_view argument) {
     if (argument.starts_with("--")) {
         const std::size_t equals = argument.find('=');
-        if (equals == std::string_view::npos) return {argument, {}};
+        if (equals == std::string_view::npos) return {argument, std::nullopt};
         return {argument.substr(0, equals), argument.substr(equals + 1)};
     }
     if (argument.size() > 2) return {argument.substr(0, 2), argument.substr(2)};
-    return {argument, {}};
+    return {argument, std::nullopt};
 }
 
 std::optional<UsageError> read_option(Options& options, bool& help, ArgumentReader& reader, std::string_view argument) {
@@ -82,15 +82,15 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
     const bool takes_value = name == "-o" || name == "--output" || name == "--format" || name == "--template" ||
                              name == "-j" || name == "--jobs";
     if (!takes_value) {
-        if (!attached.empty() || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
+        if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
         help = true;
         return std::nullopt;
     }
     const auto value = reader.value(attached);
     if (!value) return missing_value(name);
     if (options.command == Command::Detect) return UsageError{"detect takes no option " + std::string(name)};
+    if (value->empty()) return missing_value(name);
     if (name == "-o" || name == "--output") {
-        if (value->empty()) return UsageError{"the output directory is empty"};
         options.output_directory = std::string(*value);
     } else if (name == "--format") {
         if (*value == "markdown")

@@ -32,8 +32,11 @@ std::string safe_file_stem(std::string_view text) {
 
 std::string OutputNames::claim(std::string_view stem, std::string_view extension) {
     std::string name = std::string(stem) + std::string(extension);
-    for (unsigned suffix = 2; !taken_.insert(lower_case(name)).second; ++suffix)
-        name = std::string(stem) + '-' + std::to_string(suffix) + std::string(extension);
+    if (taken_.insert(lower_case(name)).second) return name;
+    unsigned& suffix = next_suffix_.try_emplace(lower_case(name), 2).first->second;
+    do {
+        name = std::string(stem) + '-' + std::to_string(suffix++) + std::string(extension);
+    } while (!taken_.insert(lower_case(name)).second);
     return name;
 }
 

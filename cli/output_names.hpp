@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace quillmark::cli {
@@ -22,6 +23,9 @@ public:
 
 private:
     std::unordered_set<std::string> taken_;  // lower-cased names
+    // Lower-cased stem + extension -> the suffix to try next, so a name met
+    // thousands of times costs no more than one met twice.
+    std::unordered_map<std::string, unsigned> next_suffix_;
 };
 
 }  // namespace quillmark::cli

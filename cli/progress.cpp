@@ -58,10 +58,13 @@ void Reporter::input_failed(std::string_view input, std::string_view message) {
     print_line("quillmark: error: " + std::string(input) + ": " + std::string(message));
 }
 
-void Reporter::print_line(const std::string& line) {
+// One report per line, whatever line breaks a message or file name holds.
+void Reporter::print_line(std::string line) {
+    for (char& c : line)
+        if (c == '\n' || c == '\r') c = ' ';
     std::lock_guard lock(mutex_);
     if (line_shown_) std::fputs("\r\x1b[K", stream_);
-    std::fputs(line.c_str(), stream_);
+    std::fwrite(line.data(), 1, line.size(), stream_);
     std::fputc('\n', stream_);
     line_shown_ = false;
     redraw(true);

@@ -40,7 +40,7 @@ public:
     RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files);
 
 private:
-    void print_line(const std::string& line);
+    void print_line(std::string line);
     void redraw(bool force);
     std::string progress_text(double seconds) const;
     double elapsed() const;

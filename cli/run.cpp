@@ -30,7 +30,8 @@ struct Task {
     std::size_t input = 0;
     std::size_t index = 0;  // 1-based within the input
     std::uint64_t offset = 0;
-    std::string text;
+    std::uint64_t size = 0;
+    std::string text;  // empty when the document was too large to hold
     bool end_of_input = false;
     std::string input_error;
 };
@@ -96,7 +97,7 @@ private:
     // splitter completes it.
     void read_input(OrderedPool<Task, Outcome>& pool, std::size_t input) {
         const InputFile& file = inputs_.files[input];
-        Task end{input, 0, 0, {}, true, file.error};
+        Task end{input, 0, 0, 0, {}, true, file.error};
         if (!end.input_error.empty()) return pool.submit(std::move(end));
         std::FILE* stream = file.path.empty() ? stdin : std::fopen(file.path.c_str(), "rb");
         if (!stream) {
@@ -105,7 +106,7 @@ private:
         }
         std::size_t documents = 0;
         BulkSplitter splitter([&](SplitDocument document) {
-            pool.submit(Task{input, ++documents, document.offset, std::move(document.text), false, {}});
+            pool.submit(Task{input, ++documents, document.offset, document.size, std::move(document.text), false, {}});
         });
         std::vector<char> buffer(read_chunk_size);
         while (true) {
@@ -125,6 +126,11 @@ private:
 
     Outcome work(Task& task) {
         if (task.end_of_input) return {};
+        if (task.text.size() != task.size) {
+            Outcome outcome;
+            outcome.error = "document larger than 2 GiB (" + std::to_string(task.size) + " bytes)";
+            return outcome;
+        }
         Outcome outcome = options_.command == Command::Convert ? convert_document(task.text, settings_)
                                                                : detect_document(task.text);
         std::string().swap(task.text);  // the document is no longer needed while it waits for its turn

@@ -21,7 +21,10 @@ std::ostream& operator<<(std::ostream& out, const Piece& piece) {
 // Feeds `input` in chunks of `chunk` bytes, as a reader would.
 std::vector<Piece> split(std::string_view input, std::size_t chunk) {
     std::vector<Piece> pieces;
-    BulkSplitter splitter([&](SplitDocument document) { pieces.push_back({std::move(document.text), document.offset}); });
+    BulkSplitter splitter([&](SplitDocument document) {
+        EXPECT_FALSE(document.too_large());
+        pieces.push_back({std::move(document.text), document.offset});
+    });
     for (std::size_t at = 0; at < input.size(); at += chunk) splitter.feed(input.substr(at, chunk));
     splitter.finish();
     return pieces;
@@ -76,6 +79,55 @@ INSTANTIATE_TEST_SUITE_P(Bulk, Splitting,
                              return std::string(std::get<0>(info.param).name) + "_chunk" +
                                     std::to_string(std::get<1>(info.param));
                          });
+
+struct Sized {
+    std::string text;
+    std::uint64_t offset;
+    std::uint64_t size;
+    bool operator==(const Sized&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Sized& piece) {
+    return out << '{' << testing::PrintToString(piece.text) << " @" << piece.offset << " #" << piece.size << '}';
+}
+
+class OversizedDocuments : public testing::TestWithParam<std::size_t> {
+protected:
+    std::vector<Sized> split_with_limit(const std::string& input) {
+        std::vector<Sized> pieces;
+        BulkSplitter splitter([&](SplitDocument d) { pieces.push_back({std::move(d.text), d.offset, d.size}); }, 32);
+        for (std::size_t at = 0; at < input.size(); at += GetParam()) {
+            splitter.feed(std::string_view(input).substr(at, GetParam()));
+            most_held = std::max(most_held, splitter.held_bytes());
+        }
+        splitter.finish();
+        return pieces;
+    }
+
+    // The limit, one chunk, and a line that might still open a patent.
+    void expect_bounded_memory() const { EXPECT_LE(most_held, 32 + GetParam() + 4096 + 8); }
+
+    std::size_t most_held = 0;
+};
+
+TEST_P(OversizedDocuments, AreReportedBySizeAndTheNextOnesKept) {
+    const std::string big = "<?xml version=\"1.0\"?><a>" + std::string(10000, 'x') + "</a>\n";
+    const std::string small = "<?xml version=\"1.0\"?><b/>\n";
+    EXPECT_EQ(split_with_limit(big + small + big),
+              (std::vector<Sized>{{"", 0, big.size()}, {small, big.size(), small.size()},
+                                  {"", big.size() + small.size(), big.size()}}));
+    expect_bounded_memory();
+}
+
+TEST_P(OversizedDocuments, ApsLongLinesAreNotHeldWhole) {
+    const std::string big = "PATN\nPAR  " + std::string(10000, 'z') + "\nPATN  x\n";
+    const std::string small = "PATN\nWKU  2\n";
+    EXPECT_EQ(split_with_limit(big + small),
+              (std::vector<Sized>{{"", 0, big.size()}, {small, big.size(), small.size()}}));
+    expect_bounded_memory();
+}
+
+INSTANTIATE_TEST_SUITE_P(Chunks, OversizedDocuments, testing::Values(1, 7, 64, 1 << 16));
 
 TEST(BulkSplitter, XmlLayoutIsKnownBeforeTheFirstLineEnds) {
     BulkSplitter splitter([](SplitDocument) {});

@@ -257,3 +257,13 @@ def test_progress_is_shown_only_on_a_terminal(tmp_path):
     assert shown.rstrip().splitlines()[-1].split(b"\x1b[K")[-1].startswith(b"quillmark: 2 documents converted")
     plain = run_cli("convert", tmp_path / "bulk.xml", "-o", tmp_path / "out")
     assert b"\r" not in plain.stderr
+
+
+def test_each_report_stays_on_one_line(tmp_path):
+    broken = tmp_path / "two\nlines.xml"
+    broken.write_bytes(GRANT.replace(b"</abstract>", b"</abstrakt>"))
+    result = run_cli("convert", broken, "-o", tmp_path / "out")
+    assert result.returncode == 1
+    report = result.stderr.decode().splitlines()
+    assert len(report) == 2
+    assert report[0].startswith(f"quillmark: error: {tmp_path}/two lines.xml: document 1 at byte 0: parse error at ")
