@@ -15,6 +15,8 @@ struct Escape {
     std::string expected;
 };
 
+void PrintTo(const Escape& escape, std::ostream* out) { *out << testing::PrintToString(escape.input); }
+
 class JsonString : public testing::TestWithParam<Escape> {};
 
 TEST_P(JsonString, EscapesWhatWouldBreakTheLine) {
@@ -37,6 +39,8 @@ struct Utf8 {
     std::string input;
     std::optional<std::size_t> invalid_at;
 };
+
+void PrintTo(const Utf8& utf8, std::ostream* out) { *out << testing::PrintToString(utf8.input); }
 
 class Utf8Check : public testing::TestWithParam<Utf8> {};
 

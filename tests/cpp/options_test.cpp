@@ -51,6 +51,8 @@ struct Misuse {
     std::string message;
 };
 
+void PrintTo(const Misuse& misuse, std::ostream* out) { *out << misuse.message; }
+
 class UsageErrors : public testing::TestWithParam<Misuse> {};
 
 TEST_P(UsageErrors, NameTheProblem) {
