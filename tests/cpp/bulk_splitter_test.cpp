@@ -11,21 +11,29 @@ namespace {
 struct Piece {
     std::string text;
     std::uint64_t offset;
+    std::uint64_t dropped_size = 0;  // the size of a document too large to hold
     bool operator==(const Piece&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& out, const Piece& piece) {
-    return out << '{' << testing::PrintToString(piece.text) << " @" << piece.offset << '}';
+    return out << '{' << testing::PrintToString(piece.text) << " @" << piece.offset << " -" << piece.dropped_size << '}';
 }
 
-// Feeds `input` in chunks of `chunk` bytes, as a reader would.
-std::vector<Piece> split(std::string_view input, std::size_t chunk) {
+// Feeds `input` in chunks of `chunk` bytes, as a reader would; `most_held`
+// receives the most bytes the splitter held between two chunks.
+std::vector<Piece> split(std::string_view input, std::size_t chunk, std::size_t largest = largest_document,
+                         std::size_t* most_held = nullptr) {
     std::vector<Piece> pieces;
-    BulkSplitter splitter([&](SplitDocument document) {
-        EXPECT_FALSE(document.too_large());
-        pieces.push_back({std::move(document.text), document.offset});
-    });
-    for (std::size_t at = 0; at < input.size(); at += chunk) splitter.feed(input.substr(at, chunk));
+    BulkSplitter splitter(
+        [&](SplitDocument document) {
+            const std::uint64_t dropped = document.too_large() ? document.size : 0;
+            pieces.push_back({std::move(document.text), document.offset, dropped});
+        },
+        largest);
+    for (std::size_t at = 0; at < input.size(); at += chunk) {
+        splitter.feed(input.substr(at, chunk));
+        if (most_held) *most_held = std::max(*most_held, splitter.held_bytes());
+    }
     splitter.finish();
     return pieces;
 }
@@ -80,29 +88,9 @@ INSTANTIATE_TEST_SUITE_P(Bulk, Splitting,
                                     std::to_string(std::get<1>(info.param));
                          });
 
-struct Sized {
-    std::string text;
-    std::uint64_t offset;
-    std::uint64_t size;
-    bool operator==(const Sized&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Sized& piece) {
-    return out << '{' << testing::PrintToString(piece.text) << " @" << piece.offset << " #" << piece.size << '}';
-}
-
 class OversizedDocuments : public testing::TestWithParam<std::size_t> {
 protected:
-    std::vector<Sized> split_with_limit(const std::string& input) {
-        std::vector<Sized> pieces;
-        BulkSplitter splitter([&](SplitDocument d) { pieces.push_back({std::move(d.text), d.offset, d.size}); }, 32);
-        for (std::size_t at = 0; at < input.size(); at += GetParam()) {
-            splitter.feed(std::string_view(input).substr(at, GetParam()));
-            most_held = std::max(most_held, splitter.held_bytes());
-        }
-        splitter.finish();
-        return pieces;
-    }
+    std::vector<Piece> split_with_limit(const std::string& input) { return split(input, GetParam(), 32, &most_held); }
 
     // The limit, one chunk, and a line that might still open a patent.
     void expect_bounded_memory() const { EXPECT_LE(most_held, 32 + GetParam() + 4096 + 8); }
@@ -114,8 +102,7 @@ TEST_P(OversizedDocuments, AreReportedBySizeAndTheNextOnesKept) {
     const std::string big = "<?xml version=\"1.0\"?><a>" + std::string(10000, 'x') + "</a>\n";
     const std::string small = "<?xml version=\"1.0\"?><b/>\n";
     EXPECT_EQ(split_with_limit(big + small + big),
-              (std::vector<Sized>{{"", 0, big.size()}, {small, big.size(), small.size()},
-                                  {"", big.size() + small.size(), big.size()}}));
+              (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}, {"", big.size() + small.size(), big.size()}}));
     expect_bounded_memory();
 }
 
@@ -123,7 +110,7 @@ TEST_P(OversizedDocuments, ApsLongLinesAreNotHeldWhole) {
     const std::string big = "PATN\nPAR  " + std::string(10000, 'z') + "\nPATN  x\n";
     const std::string small = "PATN\nWKU  2\n";
     EXPECT_EQ(split_with_limit(big + small),
-              (std::vector<Sized>{{"", 0, big.size()}, {small, big.size(), small.size()}}));
+              (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}}));
     expect_bounded_memory();
 }
 

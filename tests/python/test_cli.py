@@ -182,10 +182,7 @@ def test_template_file_shapes_the_markdown(tmp_path):
     "arguments, status, stream, text",
     [
         ([], 2, "stderr", "quillmark: no command given\nusage: quillmark convert INPUT..."),
-        (["convert"], 2, "stderr", "quillmark: no INPUT given\nusage:"),
         (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown or jsonl, not 'html'"),
-        (["convert", "a.xml", "--jobs", "-1"], 2, "stderr", "--jobs needs a number from 1 to 1024"),
-        (["detect", "a.xml", "--format", "jsonl"], 2, "stderr", "detect takes no option --format"),
         (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
         (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
         (["--version"], 0, "stdout", "quillmark 0.2.1\n"),
@@ -235,23 +232,15 @@ def test_markdown_of_a_single_publication_to_standard_output():
 def test_progress_is_shown_only_on_a_terminal(tmp_path):
     (tmp_path / "bulk.xml").write_bytes(GRANT + APPLICATION)
     controller, terminal = pty.openpty()
+    result = run_cli("convert", tmp_path / "bulk.xml", "-o", tmp_path / "out", stderr=terminal)
+    os.close(terminal)
+    shown = b""
     try:
-        result = run_cli("convert", tmp_path / "bulk.xml", "-o", tmp_path / "out", stderr=terminal)
-        os.close(terminal)
-        terminal = None
-        shown = b""
-        while True:
-            try:
-                chunk = os.read(controller, 4096)
-            except OSError:  # the terminal has no writer left
-                break
-            if not chunk:
-                break
+        while chunk := os.read(controller, 4096):
             shown += chunk
-    finally:
-        os.close(controller)
-        if terminal is not None:
-            os.close(terminal)
+    except OSError:  # every writer has closed the terminal
+        pass
+    os.close(controller)
     assert result.returncode == 0
     assert b"\r[" in shown and b"2 documents" in shown and b"MB/s" in shown and b"0 errors" in shown
     assert shown.rstrip().splitlines()[-1].split(b"\x1b[K")[-1].startswith(b"quillmark: 2 documents converted")
