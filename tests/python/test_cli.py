@@ -49,6 +49,19 @@ def test_bulk_file_gives_one_expected_markdown_file_per_document(tmp_path, layou
     assert len(report) == 1 and report[0].startswith("quillmark: 3 documents converted, 0 failed (1 input, ")
 
 
+@pytest.mark.parametrize("shift", [-5, -3, -1, 0, 1])
+def test_declaration_across_a_read_boundary_still_splits(tmp_path, shift):
+    # Files are read in 1 MiB chunks; the second declaration starts near one.
+    padded = GRANT + b" " * (2**20 + shift - len(GRANT))
+    (tmp_path / "bulk.xml").write_bytes(padded + APPLICATION)
+    result = run_cli("detect", tmp_path / "bulk.xml")
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.decode().splitlines() == [
+        f"{tmp_path}/bulk.xml\t1\tUsptoGrantV45",
+        f"{tmp_path}/bulk.xml\t2\tUsptoApplicationV44",
+    ]
+
+
 def test_json_lines_carry_every_getter_the_claims_and_the_markdown(tmp_path):
     bulk = tmp_path / "ipa150108.xml"
     bulk.write_bytes(GRANT + APPLICATION + EXAMPLE)
