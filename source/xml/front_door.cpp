@@ -209,7 +209,9 @@ void on_error(void* ctx, xmlErrorPtr error) {
                    std::string(description);
 }
 
+// Runs once, before the first parse; callers on other threads wait for it.
 xmlSAXHandler make_handler() {
+    xmlInitParser();  // libxml2's global set-up must be done before threads parse at once
     xmlSAXHandler handler;
     std::memset(&handler, 0, sizeof handler);
     xmlSAXVersion(&handler, 2);  // keeps the DTD and entity declaration callbacks
