@@ -34,6 +34,32 @@ def limitation_ending(index, count, has_items):
     return "; and" if index == count - 2 else ";"
 
 
+class InlineMarkup:
+    """Writes inline tokens with one format's tags: `tags` maps a token kind
+    to a %-template of its value (claim references get the number twice)."""
+
+    def __init__(self, tags, escape):
+        self.tags = tags
+        self.escape = escape
+        self.entities = 0
+
+    def write(self, tokens):
+        out = []
+        for kind, value in tokens:
+            if kind == "text":
+                out.append(self.escape(value))
+            elif kind == "ent":
+                self.entities += 1
+                out.append(entity_spelling(value, self.entities))
+            elif kind == "claim":
+                out.append(self.tags[kind] % (value, value))
+            elif kind == "ital":
+                out.append(self.tags[kind] % self.escape(value))
+            else:
+                out.append(self.tags[kind] % value)
+        return "".join(out)
+
+
 def entity_spelling(name, nth):
     """USPTO XML writes a character both ways: as a named reference that only
     the external DTD declares, and as a numeric character reference."""

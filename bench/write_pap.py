@@ -2,7 +2,7 @@
 
 from xml.sax.saxutils import escape
 
-from content import entity_spelling, limitation_ending
+from content import InlineMarkup, limitation_ending
 
 
 def era(date):
@@ -17,30 +17,21 @@ class PapWriter:
         self.date = era(pub["date"])
         self.file = "US%s%s-%s" % (self.number, pub["kind"], self.date)
         self.paragraphs = 0
-        self.entities = 0
+        self.markup = InlineMarkup(
+            {
+                "ref": "<bold>%s</bold>",
+                "fig": '<cross-reference target="DRAWINGS">%s</cross-reference>',
+                "claim": '<dependent-claim-reference depends_on="CLM-%05d">claim %d</dependent-claim-reference>',
+                "ital": "<italic>%s</italic>",
+                "sup": "<superscript>%s</superscript>",
+                "sub": "<subscript>%s</subscript>",
+            },
+            escape,
+        )
         self.section_open = False
 
     def inline(self, tokens):
-        out = []
-        for kind, value in tokens:
-            if kind == "text":
-                out.append(escape(value))
-            elif kind == "ref":
-                out.append("<bold>%s</bold>" % value)
-            elif kind == "fig":
-                out.append('<cross-reference target="DRAWINGS">%s</cross-reference>' % value)
-            elif kind == "claim":
-                out.append('<dependent-claim-reference depends_on="CLM-%05d">claim %d</dependent-claim-reference>' % (value, value))
-            elif kind == "ital":
-                out.append("<italic>%s</italic>" % escape(value))
-            elif kind == "sup":
-                out.append("<superscript>%s</superscript>" % value)
-            elif kind == "sub":
-                out.append("<subscript>%s</subscript>" % value)
-            elif kind == "ent":
-                self.entities += 1
-                out.append(entity_spelling(value, self.entities))
-        return "".join(out)
+        return self.markup.write(tokens)
 
     def paragraph(self, content, level=0):
         self.paragraphs += 1

@@ -2,7 +2,7 @@
 
 from xml.sax.saxutils import escape, quoteattr
 
-from content import entity_spelling, limitation_ending
+from content import InlineMarkup, limitation_ending
 
 
 class V4Writer:
@@ -11,7 +11,17 @@ class V4Writer:
         self.grant = pub["grant"]
         self.paragraphs = 0
         self.headings = 0
-        self.entities = 0
+        self.markup = InlineMarkup(
+            {
+                "ref": "<b>%s</b>",
+                "fig": '<figref idref="DRAWINGS">%s</figref>',
+                "claim": '<claim-ref idref="CLM-%05d">claim %d</claim-ref>',
+                "ital": "<i>%s</i>",
+                "sup": "<sup>%s</sup>",
+                "sub": "<sub>%s</sub>",
+            },
+            escape,
+        )
         if self.grant:
             self.file = "US%s-%s" % (pub["number"], pub["date"])
         else:
@@ -20,26 +30,7 @@ class V4Writer:
     # Inline content.
 
     def inline(self, tokens):
-        out = []
-        for kind, value in tokens:
-            if kind == "text":
-                out.append(escape(value))
-            elif kind == "ref":
-                out.append("<b>%s</b>" % value)
-            elif kind == "fig":
-                out.append('<figref idref="DRAWINGS">%s</figref>' % value)
-            elif kind == "claim":
-                out.append('<claim-ref idref="CLM-%05d">claim %d</claim-ref>' % (value, value))
-            elif kind == "ital":
-                out.append("<i>%s</i>" % escape(value))
-            elif kind == "sup":
-                out.append("<sup>%s</sup>" % value)
-            elif kind == "sub":
-                out.append("<sub>%s</sub>" % value)
-            elif kind == "ent":
-                self.entities += 1
-                out.append(entity_spelling(value, self.entities))
-        return "".join(out)
+        return self.markup.write(tokens)
 
     # Description blocks.
 
