@@ -29,7 +29,10 @@ void append_inline(std::string& out, const InlineContent& content, bool emphasis
     }
 }
 
-// Appends `text` with every non-empty line prefixed by `indent` spaces.
+// Appends `text` with every non-empty line that starts a line of the output
+// prefixed by `indent` spaces. Text that continues a line (after a claim
+// reference or a subscript, say) gets no spaces, so "H<sub>2</sub>O" and
+// "claim 1, wherein" keep their words and punctuation together.
 void append_indented(std::string& out, std::string_view text, std::size_t indent) {
     if (indent == 0) {
         out += text;
@@ -39,7 +42,8 @@ void append_indented(std::string& out, std::string_view text, std::size_t indent
     while (true) {
         const std::size_t end = text.find('\n', start);
         const std::string_view line = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-        if (!line.empty()) out.append(indent, ' ');
+        const bool starts_line = out.empty() || out.back() == '\n';
+        if (!line.empty() && starts_line) out.append(indent, ' ');
         out += line;
         if (end == std::string_view::npos) return;
         out += '\n';

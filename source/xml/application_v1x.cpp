@@ -1,11 +1,356 @@
-#include <string>
+// Application publications of the XML generations 1.5 and 1.6
+// (`patent-application-publication`): one parser for both, which differ
+// only in the source format recorded.
+#include <iterator>
+#include <vector>
 
 #include "source/parsers.hpp"
+#include "source/xml/front_door.hpp"
+#include "source/xml/readers.hpp"
 
 namespace quillmark {
 
-ParseResult parse_application_v1x(std::string_view, SourceFormat format) {
-    return ParseError::structure(std::string(source_format_name(format)) + " is not supported yet");
+namespace {
+
+constexpr std::string_view target_attributes[] = {"target"};
+constexpr std::string_view figure_target_attributes[] = {"idref", "target"};
+constexpr std::string_view claim_target_attributes[] = {"depends_on"};
+
+// The short forms `b` and `i` and `claim-ref` belong to later generations;
+// here they stay kept elements.
+constexpr InlineElementRule inline_elements[] = {
+    {"number", InlineKind::Number, {}},
+    {"cross-reference", InlineKind::CrossReference, target_attributes},
+    {"figref", InlineKind::FigureReference, figure_target_attributes},
+    {"dependent-claim-reference", InlineKind::ClaimReference, claim_target_attributes},
+    {"bold", InlineKind::Bold, {}},
+    {"italic", InlineKind::Italic, {}},
+    {"highlight", InlineKind::Highlight, {}},
+    {"claim-text", InlineKind::ClaimText, {}},
+};
+constexpr std::string_view level_attributes[] = {"lvl"};
+
+const MarkupRules markup{
+    .inline_elements = inline_elements,
+    .transparent_elements = {},
+    .text_element = {},
+    .keep_processing_instructions = false,
+    .id_attribute = "id",
+    .level_attributes = level_attributes,
+    .align_attribute = "align",
+};
+
+using Items = std::vector<BibliographicItem>;
+
+class V1xReader {
+public:
+    explicit V1xReader(const XmlTree& tree) : tree_(tree) {}
+
+    Section read_section(XmlId id) const {
+        const std::string_view name = tree_.name(id);
+        if (name == "subdoc-bibliographic-information") return read_bibliographic(id);
+        if (name == "subdoc-abstract") return read_abstract(id);
+        if (name == "subdoc-description") return read_description(id);
+        if (name == "subdoc-claims") return read_claims(id);
+        if (name == "subdoc-drawings") return read_drawings(id);
+        return OtherSection{to_node(tree_, id)};
+    }
+
+private:
+    // The trimmed text of the first descendant named `name`, at any depth.
+    OptionalText descendant_text(XmlId id, std::string_view name) const {
+        const XmlId found = find_descendant(tree_, id, name);
+        return found ? trimmed_text(tree_, found) : std::nullopt;
+    }
+
+    // ----- bibliographic data ---------------------------------------------
+
+    BibliographicSection read_bibliographic(XmlId id) const {
+        BibliographicSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) read_item(child, section.items);
+        return section;
+    }
+
+    void read_item(XmlId id, Items& items) const {
+        const std::string_view name = tree_.name(id);
+        if (name == "document-id")
+            items.emplace_back(PublicationReference{read_document_id(id)});
+        else if (name == "publication-filing-type")
+            items.emplace_back(PublicationFilingType{trimmed_text_or_empty(tree_, id)});
+        else if (name == "domestic-filing-data")
+            read_domestic_filing_data(id, items);
+        else if (name == "technical-information")
+            read_technical_information(id, items);
+        else if (name == "continuity-data")
+            items.emplace_back(read_continuity_data(id));
+        else if (name == "inventors")
+            items.emplace_back(read_inventors(id));
+        else if (name == "correspondence-address")
+            items.emplace_back(read_correspondence_address(id));
+        else
+            items.emplace_back(OtherItem{to_node(tree_, id)});
+    }
+
+    DocumentId read_document_id(XmlId id) const {
+        DocumentId document_id;
+        document_id.doc_number = child_text(tree_, id, {"doc-number"}).value_or(std::string());
+        document_id.kind = child_text(tree_, id, {"kind-code"});
+        document_id.date = child_text(tree_, id, {"document-date"});
+        document_id.country = child_text(tree_, id, {"country-code"});
+        return document_id;
+    }
+
+    // Application and technical entries have no kept-node kind, so a child
+    // without an entry rule follows the item as an Other item of its own.
+    void read_domestic_filing_data(XmlId id, Items& items) const {
+        ApplicationReference reference{attributes_of(tree_, id), {}};
+        Items unread;
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "application-number")
+                reference.entries.emplace_back(ApplicationNumber{attributes_of(tree_, child),
+                                                                 attribute_text(tree_, child, "appl-type"),
+                                                                 child_text(tree_, child, {"doc-number"})});
+            else if (name == "application-number-series-code")
+                reference.entries.emplace_back(SeriesCode{trimmed_text_or_empty(tree_, child)});
+            else if (name == "filing-date")
+                reference.entries.emplace_back(FilingDate{trimmed_text_or_empty(tree_, child)});
+            else
+                unread.emplace_back(OtherItem{to_node(tree_, child)});
+        }
+        items.emplace_back(std::move(reference));
+        std::move(unread.begin(), unread.end(), std::back_inserter(items));
+    }
+
+    void read_technical_information(XmlId id, Items& items) const {
+        TechnicalInformation information{attributes_of(tree_, id), {}};
+        Items unread;
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "classification-ipc")
+                information.entries.emplace_back(
+                    IpcClassification{{attributes_of(tree_, child), descendant_text(child, "ipc"), {}}});
+            else if (name == "classification-us")
+                information.entries.emplace_back(
+                    NationalClassification{{attributes_of(tree_, child), us_class_text(child), {}}});
+            else if (name == "title-of-invention")
+                information.entries.emplace_back(InventionTitle{trimmed_text_or_empty(tree_, child)});
+            else
+                unread.emplace_back(OtherItem{to_node(tree_, child)});
+        }
+        items.emplace_back(std::move(information));
+        std::move(unread.begin(), unread.end(), std::back_inserter(items));
+    }
+
+    // The first `class` or `subclass` below a US classification, whichever
+    // comes first in document order.
+    XmlId first_class_element(XmlId id) const {
+        for (XmlId child : element_children(tree_, id)) {
+            if (name_is_one_of(tree_.name(child), {"class", "subclass"})) return child;
+            if (XmlId found = first_class_element(child)) return found;
+        }
+        return no_node;
+    }
+
+    OptionalText us_class_text(XmlId id) const {
+        const XmlId found = first_class_element(id);
+        return found ? trimmed_text(tree_, found) : std::nullopt;
+    }
+
+    // A relation names its parent application. When the block separates a
+    // `parent` from the `child` (this application), the parent's number and
+    // date are read from there, whichever of the two is written first.
+    RelatedDocuments read_continuity_data(XmlId id) const {
+        RelatedDocuments related{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "continuations" || name == "continuation-of" || name == "continuation-in-part-of" ||
+                name == "a-371-of-international") {
+                Relation relation;
+                relation.attributes = attributes_of(tree_, child);
+                relation.relationship = std::string(name);
+                const XmlId parent = find_descendant(tree_, child, "parent");
+                const XmlId holder = parent ? parent : child;
+                relation.parent_doc_number = descendant_text(holder, "doc-number");
+                relation.parent_date = descendant_text(holder, "document-date");
+                related.entries.emplace_back(std::move(relation));
+            } else {
+                related.entries.emplace_back(to_node(tree_, child));
+            }
+        }
+        return related;
+    }
+
+    Person read_person(XmlId id) const {
+        return Person{attributes_of(tree_, id),         descendant_text(id, "given-name"),
+                      descendant_text(id, "family-name"), descendant_text(id, "city"),
+                      descendant_text(id, "state"),       descendant_text(id, "country-code")};
+    }
+
+    Inventors read_inventors(XmlId id) const {
+        Inventors inventors{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "first-named-inventor")
+                inventors.entries.emplace_back(FirstNamedInventor{read_person(child)});
+            else if (name == "inventor")
+                inventors.entries.emplace_back(Inventor{read_person(child)});
+            else
+                inventors.entries.emplace_back(to_node(tree_, child));
+        }
+        return inventors;
+    }
+
+    Address read_address(XmlId id) const {
+        Address address;
+        address.attributes = attributes_of(tree_, id);
+        for (XmlId child : element_children(tree_, id))
+            if (tree_.name(child).starts_with("address-"))
+                if (OptionalText line = trimmed_text(tree_, child)) address.lines.push_back(std::move(*line));
+        address.city = child_text(tree_, id, {"city"});
+        address.state = child_text(tree_, id, {"state"});
+        address.country = descendant_text(id, "country-code");
+        address.postal_code = child_text(tree_, id, {"postalcode"});
+        return address;
+    }
+
+    CorrespondenceAddress read_correspondence_address(XmlId id) const {
+        CorrespondenceAddress correspondence{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "name-1" || name == "name-2")
+                correspondence.entries.emplace_back(NameLine{trimmed_text_or_empty(tree_, child)});
+            else if (name == "address")
+                correspondence.entries.emplace_back(read_address(child));
+            else
+                correspondence.entries.emplace_back(to_node(tree_, child));
+        }
+        return correspondence;
+    }
+
+    // ----- body ------------------------------------------------------------
+
+    AbstractSection read_abstract(XmlId id) const {
+        AbstractSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "paragraph")
+                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
+            else
+                section.blocks.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    // Headings, paragraphs and kept nodes: the content of a cross-reference
+    // part and of a `section`.
+    std::vector<SubsectionChild> read_headed_text(XmlId id) const {
+        std::vector<SubsectionChild> children;
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "heading")
+                children.emplace_back(read_heading(tree_, child, markup));
+            else if (name == "paragraph")
+                children.emplace_back(read_paragraph(tree_, child, markup));
+            else
+                children.emplace_back(to_node(tree_, child));
+        }
+        return children;
+    }
+
+    // Summary, drawings-description and detailed-description parts group
+    // their text in `section` elements; anything else in them is kept.
+    DescriptionPart read_part(XmlId id) const {
+        DescriptionPart part{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "section")
+                part.children.emplace_back(Subsection{attributes_of(tree_, child), read_headed_text(child)});
+            else
+                part.children.emplace_back(to_node(tree_, child));
+        }
+        return part;
+    }
+
+    DescriptionSection read_description(XmlId id) const {
+        DescriptionSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "cross-reference-to-related-applications")
+                section.blocks.emplace_back(CrossReferencePart{attributes_of(tree_, child), read_headed_text(child)});
+            else if (name == "summary-of-invention")
+                section.blocks.emplace_back(SummaryPart{read_part(child)});
+            else if (name == "brief-description-of-drawings")
+                section.blocks.emplace_back(DrawingsDescriptionPart{read_part(child)});
+            else if (name == "detailed-description")
+                section.blocks.emplace_back(DetailedDescriptionPart{read_part(child)});
+            else
+                section.blocks.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    ClaimsSection read_claims(XmlId id) const {
+        ClaimsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "claim")
+                section.children.emplace_back(ClaimEntry{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
+                                                         read_inline(tree_, child, markup)});
+            else if (name == "heading")
+                section.children.emplace_back(read_heading(tree_, child, markup));
+            else
+                section.children.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    Figure read_figure(XmlId id) const {
+        Figure figure{attributes_of(tree_, id), attribute_text(tree_, id, "id"), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "image")
+                figure.children.emplace_back(Image{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
+                                                   attribute_text(tree_, child, "file"), std::nullopt, std::nullopt});
+            else
+                figure.children.emplace_back(to_node(tree_, child));
+        }
+        return figure;
+    }
+
+    DrawingsSection read_drawings(XmlId id) const {
+        DrawingsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "heading")
+                section.children.emplace_back(read_heading(tree_, child, markup));
+            else if (name == "representative-figure")
+                section.children.emplace_back(RepresentativeFigure{trimmed_text_or_empty(tree_, child)});
+            else if (name == "figure")
+                section.children.emplace_back(read_figure(child));
+            else
+                section.children.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    const XmlTree& tree_;
+};
+
+}  // namespace
+
+ParseResult parse_application_v1x(std::string_view text, SourceFormat format) {
+    auto tree = parse_xml(text);
+    if (!tree) return tree.error();
+    const XmlTree& xml = tree.value();
+    const XmlId root = root_element(xml);
+    if (root == no_node) return ParseError::xml("missing root element");
+    if (xml.name(root) != "patent-application-publication")
+        return ParseError::structure("UsptoApplicationV15 requires patent-application-publication root");
+
+    Document document;
+    document.source_format = format;
+    const V1xReader reader(xml);
+    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child));
+    document.attributes = attributes_of(xml, root);
+    return document;
 }
 
 }  // namespace quillmark

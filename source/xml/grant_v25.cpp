@@ -1,11 +1,354 @@
-#include <string>
+// Grants of the XML generation 2.5 (`PATDOC`, WIPO ST.32 element codes). The
+// numeric codes are translated into the records the later generations use;
+// character data sits in PDAT elements, usually wrapped in STEXT or PTEXT.
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <optional>
+#include <vector>
 
+#include "model/text.hpp"
 #include "source/parsers.hpp"
+#include "source/xml/front_door.hpp"
+#include "source/xml/readers.hpp"
 
 namespace quillmark {
 
-ParseResult parse_grant_v25(std::string_view) {
-    return ParseError::structure(std::string("UsptoGrantV25") + " is not supported yet");
+namespace {
+
+constexpr std::string_view reference_target_attributes[] = {"ID"};
+constexpr std::string_view text_wrappers[] = {"PTEXT", "STEXT"};
+constexpr std::string_view level_attributes[] = {"LVL"};
+
+constexpr std::array text_elements = {
+    InlineElementRule{"BOLD", InlineKind::Bold, {}},
+    InlineElementRule{"ITALIC", InlineKind::Italic, {}},
+    InlineElementRule{"HIL", InlineKind::Highlight, {}},
+    InlineElementRule{"FGREF", InlineKind::FigureReference, reference_target_attributes},
+    InlineElementRule{"CLREF", InlineKind::ClaimReference, reference_target_attributes},
+};
+
+// Inside a claim, its leading paragraph and every step (steps may nest) are
+// claim text; the rest is read as elsewhere.
+constexpr auto claim_elements = [] {
+    std::array<InlineElementRule, text_elements.size() + 2> elements{};
+    std::copy(text_elements.begin(), text_elements.end(), elements.begin());
+    elements[text_elements.size()] = {"PARA", InlineKind::ClaimText, {}};
+    elements[text_elements.size() + 1] = {"CLMSTEP", InlineKind::ClaimText, {}};
+    return elements;
+}();
+
+constexpr MarkupRules make_markup(std::span<const InlineElementRule> elements) {
+    return MarkupRules{
+        .inline_elements = elements,
+        .transparent_elements = text_wrappers,
+        .text_element = "PDAT",
+        .keep_processing_instructions = false,
+        .id_attribute = "ID",
+        .level_attributes = level_attributes,
+        .align_attribute = {},
+    };
+}
+
+const MarkupRules markup = make_markup(text_elements);
+const MarkupRules claim_markup = make_markup(claim_elements);
+
+using Items = std::vector<BibliographicItem>;
+using Path = std::initializer_list<std::string_view>;
+
+class V25Reader {
+public:
+    explicit V25Reader(const XmlTree& tree) : tree_(tree) {}
+
+    Section read_section(XmlId id) const {
+        const std::string_view name = tree_.name(id);
+        if (name == "SDOBI") return read_bibliographic(id);
+        if (name == "SDOAB") return read_abstract(id);
+        if (name == "SDODE") return read_description(id);
+        if (name == "SDOCL") return read_claims(id);
+        if (name == "SDODR") return read_drawings(id);
+        return OtherSection{to_node(tree_, id)};
+    }
+
+private:
+    // Follows the path through first children of those names; path_text is
+    // the trimmed text of the element reached, absent when a step is missing
+    // or the text is blank.
+    XmlId path_node(XmlId id, Path path) const {
+        for (std::string_view step : path) {
+            id = find_child(tree_, id, {step});
+            if (id == no_node) return no_node;
+        }
+        return id;
+    }
+
+    OptionalText path_text(XmlId id, Path path) const {
+        const XmlId found = path_node(id, path);
+        return found ? trimmed_text(tree_, found) : std::nullopt;
+    }
+
+    // Calls `visit` for each element of a block's body: its element children,
+    // with the children of a BTEXT wrapper taking the wrapper's place.
+    template <class Visit>
+    void for_each_body_element(XmlId id, Visit&& visit) const {
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "BTEXT")
+                for (XmlId grandchild : element_children(tree_, child)) visit(grandchild);
+            else
+                visit(child);
+        }
+    }
+
+    // ----- bibliographic data ---------------------------------------------
+
+    BibliographicSection read_bibliographic(XmlId id) const {
+        BibliographicSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "B100")
+                section.items.emplace_back(PublicationReference{read_publication(child)});
+            else if (name == "B200")
+                section.items.emplace_back(read_application(child));
+            else if (name == "B500")
+                read_technical_information(child, section.items);
+            else if (name == "B600")
+                section.items.emplace_back(read_related_documents(child));
+            else if (name == "B700")
+                read_parties(child, section.items);
+            else
+                section.items.emplace_back(OtherItem{to_node(tree_, child)});
+        }
+        return section;
+    }
+
+    DocumentId read_publication(XmlId id) const {
+        DocumentId document_id;
+        document_id.doc_number = path_text(id, {"B110", "DNUM", "PDAT"}).value_or(std::string());
+        document_id.kind = path_text(id, {"B130", "PDAT"});
+        document_id.date = path_text(id, {"B140", "DATE", "PDAT"});
+        document_id.country = path_text(id, {"B190", "PDAT"});
+        return document_id;
+    }
+
+    // The application number loses its leading zeros when it is all digits.
+    ApplicationReference read_application(XmlId id) const {
+        ApplicationReference reference{attributes_of(tree_, id), {}};
+        if (OptionalText number = path_text(id, {"B210", "DNUM", "PDAT"})) {
+            if (is_ascii_digits(*number)) number = strip_leading_zeros(*number);
+            reference.entries.emplace_back(ApplicationNumber{{}, std::nullopt, std::move(number)});
+        }
+        if (OptionalText date = path_text(id, {"B220", "DATE", "PDAT"}))
+            reference.entries.emplace_back(FilingDate{std::move(*date)});
+        return reference;
+    }
+
+    // Classifications and the title become one technical-information item;
+    // every other child of B500 follows it as an Other item. The title is the
+    // whole text of its STEXT, so markup inside it (a subscript, say) does
+    // not cut it short; a B540 without one is kept as an Other item.
+    void read_technical_information(XmlId id, Items& items) const {
+        TechnicalInformation information;
+        Items unread;
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "B510") {
+                information.entries.emplace_back(
+                    IpcClassification{{attributes_of(tree_, child), path_text(child, {"B511", "PDAT"}), {}}});
+            } else if (name == "B520") {
+                information.entries.emplace_back(
+                    NationalClassification{{attributes_of(tree_, child), path_text(child, {"B521", "PDAT"}), {}}});
+            } else if (OptionalText title = name == "B540" ? path_text(child, {"STEXT"}) : std::nullopt) {
+                information.entries.emplace_back(InventionTitle{std::move(*title)});
+            } else {
+                unread.emplace_back(OtherItem{to_node(tree_, child)});
+            }
+        }
+        if (!information.entries.empty()) items.emplace_back(std::move(information));
+        std::move(unread.begin(), unread.end(), std::back_inserter(items));
+    }
+
+    // B620 names the parent US application (PDOC) of this one (CDOC); B680US
+    // a provisional application.
+    RelatedDocuments read_related_documents(XmlId id) const {
+        RelatedDocuments related{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "B620") {
+                OtherRelatedDocument link;
+                link.attributes = attributes_of(tree_, child);
+                link.relationship = "parent-us";
+                if (XmlId parent_us = find_child(tree_, child, {"PARENT-US"})) {
+                    if (XmlId cdoc = find_child(tree_, parent_us, {"CDOC"}))
+                        link.child_doc_number = path_text(cdoc, {"DOC", "DNUM", "PDAT"});
+                    if (XmlId pdoc = find_child(tree_, parent_us, {"PDOC"})) {
+                        link.parent_doc_number = path_text(pdoc, {"DOC", "DNUM", "PDAT"});
+                        link.parent_date = path_text(pdoc, {"DOC", "DATE", "PDAT"});
+                    }
+                }
+                related.entries.emplace_back(std::move(link));
+            } else if (name == "B680US") {
+                OtherRelatedDocument link;
+                link.attributes = attributes_of(tree_, child);
+                link.relationship = "us-provisional-application";
+                link.parent_doc_number = path_text(child, {"DOC", "DNUM", "PDAT"});
+                link.parent_date = path_text(child, {"DOC", "DATE", "PDAT"});
+                related.entries.emplace_back(std::move(link));
+            } else {
+                related.entries.emplace_back(to_node(tree_, child));
+            }
+        }
+        return related;
+    }
+
+    // Inventors (B720) and assignees (B730); agents, examiners and the other
+    // parties of B700 are not kept.
+    void read_parties(XmlId id, Items& items) const {
+        if (XmlId inventors = find_child(tree_, id, {"B720"}))
+            items.emplace_back(Parties{read_party_group(inventors, "B721")});
+        if (XmlId assignees = find_child(tree_, id, {"B730"}))
+            items.emplace_back(Assignees{read_party_group(assignees, "B731")});
+    }
+
+    // A party without any name is skipped; the parties after it still count.
+    PartyGroup read_party_group(XmlId id, std::string_view party_element) const {
+        PartyGroup group{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) != party_element) continue;
+            if (OptionalText name = party_name(child)) group.parties.push_back({attributes_of(tree_, child), std::move(name)});
+        }
+        return group;
+    }
+
+    // An organisation name, else the first name and surname joined.
+    OptionalText party_name(XmlId id) const {
+        const XmlId name = path_node(id, {"PARTY-US", "NAM"});
+        if (name == no_node) return std::nullopt;
+        if (OptionalText organisation = path_text(name, {"ONM", "STEXT", "PDAT"})) return organisation;
+        OptionalText first = path_text(name, {"FNM", "PDAT"});
+        OptionalText last = path_text(name, {"SNM", "STEXT", "PDAT"});
+        if (first && last) return *first + ' ' + *last;
+        return first ? std::move(first) : std::move(last);
+    }
+
+    // ----- body ------------------------------------------------------------
+
+    AbstractSection read_abstract(XmlId id) const {
+        AbstractSection section{attributes_of(tree_, id), {}};
+        for_each_body_element(id, [&](XmlId child) {
+            if (tree_.name(child) == "PARA")
+                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
+            else
+                section.blocks.emplace_back(to_node(tree_, child));
+        });
+        return section;
+    }
+
+    // Every heading opens a subsection; paragraphs before the first heading
+    // form one without a heading. Other elements join the open subsection,
+    // or stand on their own before any is open.
+    DescriptionPart read_part(XmlId id) const {
+        DescriptionPart part{attributes_of(tree_, id), {}};
+        std::optional<Subsection> open;
+        for_each_body_element(id, [&](XmlId child) {
+            const std::string_view name = tree_.name(child);
+            if (name == "H") {
+                if (open) part.children.emplace_back(std::move(*open));
+                open.emplace();
+                open->children.emplace_back(read_heading(tree_, child, markup));
+            } else if (name == "PARA") {
+                if (!open) open.emplace();
+                open->children.emplace_back(read_paragraph(tree_, child, markup));
+            } else if (open) {
+                open->children.emplace_back(to_node(tree_, child));
+            } else {
+                part.children.emplace_back(to_node(tree_, child));
+            }
+        });
+        if (open) part.children.emplace_back(std::move(*open));
+        return part;
+    }
+
+    DescriptionSection read_description(XmlId id) const {
+        DescriptionSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "BRFSUM")
+                section.blocks.emplace_back(SummaryPart{read_part(child)});
+            else if (name == "DRWDESC")
+                section.blocks.emplace_back(DrawingsDescriptionPart{read_part(child)});
+            else if (name == "DETDESC")
+                section.blocks.emplace_back(DetailedDescriptionPart{read_part(child)});
+            else
+                section.blocks.emplace_back(to_node(tree_, child));
+        }
+        return section;
+    }
+
+    ClaimEntry read_claim(XmlId id) const {
+        return ClaimEntry{attributes_of(tree_, id), attribute_text(tree_, id, "ID"), read_inline(tree_, id, claim_markup)};
+    }
+
+    // Claims stand directly in SDOCL or inside a CL wrapper, which leaves no
+    // record of its own.
+    ClaimsSection read_claims(XmlId id) const {
+        ClaimsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name == "H") {
+                section.children.emplace_back(read_heading(tree_, child, markup));
+            } else if (name == "CLM") {
+                section.children.emplace_back(read_claim(child));
+            } else if (name == "CL") {
+                for (XmlId grandchild : element_children(tree_, child)) {
+                    if (tree_.name(grandchild) == "CLM")
+                        section.children.emplace_back(read_claim(grandchild));
+                    else
+                        section.children.emplace_back(to_node(tree_, grandchild));
+                }
+            } else {
+                section.children.emplace_back(to_node(tree_, child));
+            }
+        }
+        return section;
+    }
+
+    // Each embedded image (EMI) is a figure holding that one image.
+    DrawingsSection read_drawings(XmlId id) const {
+        DrawingsSection section{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) != "EMI") {
+                section.children.emplace_back(to_node(tree_, child));
+                continue;
+            }
+            OptionalText image_id = attribute_text(tree_, child, "ID");
+            Figure figure{{}, image_id, {}};
+            figure.children.emplace_back(Image{attributes_of(tree_, child), std::move(image_id),
+                                               attribute_text(tree_, child, "FILE"), attribute_text(tree_, child, "IMF"),
+                                               attribute_text(tree_, child, "TI")});
+            section.children.emplace_back(std::move(figure));
+        }
+        return section;
+    }
+
+    const XmlTree& tree_;
+};
+
+}  // namespace
+
+ParseResult parse_grant_v25(std::string_view text) {
+    auto tree = parse_xml(text);
+    if (!tree) return tree.error();
+    const XmlTree& xml = tree.value();
+    const XmlId root = root_element(xml);
+    if (root == no_node) return ParseError::xml("missing root element");
+    if (xml.name(root) != "PATDOC") return ParseError::structure("UsptoGrantV25 requires PATDOC root");
+
+    Document document;
+    document.source_format = SourceFormat::UsptoGrantV25;
+    const V25Reader reader(xml);
+    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child));
+    document.attributes = attributes_of(xml, root);
+    return document;
 }
 
 }  // namespace quillmark

@@ -182,12 +182,6 @@ std::optional<std::uint32_t> read_level(const XmlTree& tree, XmlId id, const Mar
     return parse_unsigned(*value);
 }
 
-XmlId content_holder(const XmlTree& tree, XmlId id, const MarkupRules& rules) {
-    for (std::string_view holder : rules.content_holders)
-        if (XmlId found = find_child(tree, id, {holder})) return found;
-    return id;
-}
-
 }  // namespace
 
 InlineContent read_inline(const XmlTree& tree, XmlId id, const MarkupRules& rules) {
@@ -201,7 +195,7 @@ Paragraph read_paragraph(const XmlTree& tree, XmlId id, const MarkupRules& rules
     paragraph.attributes = attributes_of(tree, id);
     paragraph.id = attribute_text(tree, id, rules.id_attribute);
     paragraph.level = read_level(tree, id, rules);
-    paragraph.content = read_inline(tree, content_holder(tree, id, rules), rules);
+    paragraph.content = read_inline(tree, id, rules);
     return paragraph;
 }
 
@@ -210,7 +204,7 @@ Heading read_heading(const XmlTree& tree, XmlId id, const MarkupRules& rules) {
     heading.attributes = attributes_of(tree, id);
     heading.level = read_level(tree, id, rules);
     if (!rules.align_attribute.empty()) heading.align = attribute_text(tree, id, rules.align_attribute);
-    heading.content = read_inline(tree, content_holder(tree, id, rules), rules);
+    heading.content = read_inline(tree, id, rules);
     return heading;
 }
 

@@ -81,7 +81,6 @@ struct MarkupRules {
     std::string_view id_attribute;                      // paragraph id
     std::span<const std::string_view> level_attributes;  // the first one present is read
     std::string_view align_attribute;                   // heading align; empty when none
-    std::span<const std::string_view> content_holders;  // paragraph text sits in the first one present
 };
 
 InlineContent read_inline(const XmlTree& tree, XmlId id, const MarkupRules& rules);

@@ -1,11 +1,42 @@
-#include <string>
-
+// Sequence-listing supplements (`sequence-cwu`). Only the publication
+// reference is typed; every other child node of the root, text and comments
+// included, is kept verbatim as a section of its own.
 #include "source/parsers.hpp"
+#include "source/xml/document_id.hpp"
+#include "source/xml/front_door.hpp"
+#include "source/xml/readers.hpp"
 
 namespace quillmark {
 
-ParseResult parse_sequence_cwu(std::string_view) {
-    return ParseError::structure(std::string("UsptoSequenceCwu") + " is not supported yet");
+namespace {
+
+Section read_root_child(const XmlTree& tree, XmlId id) {
+    if (tree.is_element(id) && tree.name(id) == "publication-reference") {
+        if (XmlId document_id = find_child(tree, id, {"document-id"})) {
+            BibliographicSection section{attributes_of(tree, id), {}};
+            section.items.emplace_back(PublicationReference{read_document_id(tree, document_id)});
+            return section;
+        }
+    }
+    return OtherSection{to_node(tree, id)};
+}
+
+}  // namespace
+
+ParseResult parse_sequence_cwu(std::string_view text) {
+    auto tree = parse_xml(text);
+    if (!tree) return tree.error();
+    const XmlTree& xml = tree.value();
+    const XmlId root = root_element(xml);
+    if (root == no_node) return ParseError::xml("missing root element");
+    if (xml.name(root) != "sequence-cwu") return ParseError::structure("sequence listings require sequence-cwu root");
+
+    Document document;
+    document.source_format = SourceFormat::UsptoSequenceCwu;
+    for (XmlId child = xml.first_child(root); child != no_node; child = xml.next_sibling(child))
+        document.sections.push_back(read_root_child(xml, child));
+    document.attributes = attributes_of(xml, root);
+    return document;
 }
 
 }  // namespace quillmark

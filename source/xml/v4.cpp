@@ -5,6 +5,7 @@
 
 #include "model/text.hpp"
 #include "source/parsers.hpp"
+#include "source/xml/document_id.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
 
@@ -39,7 +40,6 @@ const MarkupRules markup{
     .id_attribute = "id",
     .level_attributes = level_attributes,
     .align_attribute = "align",
-    .content_holders = {},
 };
 
 struct Vocabulary {
@@ -70,15 +70,6 @@ public:
 private:
     // ----- bibliographic data ---------------------------------------------
 
-    DocumentId read_document_id(XmlId id) const {
-        DocumentId result;
-        result.doc_number = child_text(tree_, id, {"doc-number"}).value_or(std::string());
-        result.kind = child_text(tree_, id, {"kind"});
-        result.date = child_text(tree_, id, {"date"});
-        result.country = child_text(tree_, id, {"country"});
-        return result;
-    }
-
     static void add_technical_entry(std::vector<BibliographicItem>& items, TechnicalEntry entry) {
         if (items.empty() || !std::holds_alternative<TechnicalInformation>(items.back()))
             items.emplace_back(TechnicalInformation{});
@@ -92,7 +83,7 @@ private:
             const std::string_view name = tree_.name(child);
             if (name == "publication-reference") {
                 if (XmlId document_id = find_child(tree_, child, {"document-id"}))
-                    items.emplace_back(PublicationReference{read_document_id(document_id)});
+                    items.emplace_back(PublicationReference{read_document_id(tree_, document_id)});
                 else
                     items.emplace_back(OtherItem{to_node(tree_, child)});
             } else if (name == "application-reference") {

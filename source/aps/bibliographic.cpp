@@ -1,0 +1,176 @@
+// The Bibliographic section of an APS grant: publication reference, the
+// application reference, title and classifications, inventors, assignees.
+#include <vector>
+
+#include "model/text.hpp"
+#include "source/aps/columns.hpp"
+#include "source/aps/document.hpp"
+
+namespace quillmark::aps {
+
+namespace {
+
+constexpr std::string_view patn = "PATN";
+
+OptionalText non_empty(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    return std::string(text);
+}
+
+ApplicationReference application_reference(const ApsRecords& records) {
+    ApplicationReference item;
+    const OptionalText number = find_field(records, patn, "APN");
+    const OptionalText type = find_field(records, patn, "APT");
+    if (number || type) {
+        ApplicationNumber entry;
+        entry.appl_type = type;
+        if (number) entry.doc_number = normalise_apn(*number);
+        item.entries.emplace_back(std::move(entry));
+    }
+    if (OptionalText date = find_field(records, patn, "APD")) item.entries.emplace_back(FilingDate{std::move(*date)});
+    return item;
+}
+
+// The collapsed values of every record of segment "CLAS" with one of the
+// codes, in record order; values that collapse to nothing are left out.
+template <std::size_t N>
+std::vector<std::string> classification_values(const ApsRecords& records, const std::string_view (&codes)[N]) {
+    std::vector<std::string> values;
+    for (const ApsRecord& record : records) {
+        if (record.segment != "CLAS") continue;
+        bool wanted = false;
+        for (std::string_view code : codes) wanted = wanted || record.code == code;
+        if (!wanted) continue;
+        std::string value = collapse_white_space(record.value);
+        if (!value.empty()) values.push_back(std::move(value));
+    }
+    return values;
+}
+
+// The first value is the main classification, the others the further ones.
+template <class Entry>
+std::optional<Entry> classification(std::vector<std::string> values) {
+    if (values.empty()) return std::nullopt;
+    Entry entry;
+    entry.main = std::move(values.front());
+    entry.further.assign(std::make_move_iterator(values.begin() + 1), std::make_move_iterator(values.end()));
+    return entry;
+}
+
+TechnicalInformation technical_information(const ApsRecords& records) {
+    // "OCL" values come before "XCL" values, whatever their record order.
+    constexpr std::string_view icl[] = {"ICL"};
+    constexpr std::string_view ocl[] = {"OCL"};
+    constexpr std::string_view xcl[] = {"XCL"};
+    TechnicalInformation item;
+    if (auto ipc = classification<IpcClassification>(classification_values(records, icl)))
+        item.entries.emplace_back(std::move(*ipc));
+    std::vector<std::string> us = classification_values(records, ocl);
+    for (std::string& value : classification_values(records, xcl)) us.push_back(std::move(value));
+    if (auto national = classification<NationalClassification>(std::move(us)))
+        item.entries.emplace_back(std::move(*national));
+    if (OptionalText title = find_field(records, patn, "TTL"))
+        item.entries.emplace_back(InventionTitle{std::move(*title)});
+    return item;
+}
+
+// Segment "INVT": each "NAM" opens an inventor; the "CTY", "STA" and "CNT"
+// records after it (the first of each) complete it.
+Inventors inventors(const ApsRecords& records) {
+    std::vector<Person> people;
+    for (const ApsRecord& record : records) {
+        if (record.segment != "INVT") continue;
+        if (record.code == "NAM") {
+            PersonName name = split_inventor_name(record.value);
+            Person person;
+            person.family_name = std::move(name.family_name);
+            person.given_name = std::move(name.given_name);
+            people.push_back(std::move(person));
+            continue;
+        }
+        if (people.empty()) continue;  // no inventor opened yet
+        OptionalText* field = nullptr;
+        if (record.code == "CTY") field = &people.back().city;
+        if (record.code == "STA") field = &people.back().state;
+        if (record.code == "CNT") field = &people.back().country;
+        if (field && !*field) *field = non_empty(record.value);
+    }
+    Inventors item;
+    for (std::size_t i = 0; i < people.size(); ++i) {
+        if (i == 0)
+            item.entries.emplace_back(FirstNamedInventor{std::move(people[i])});
+        else
+            item.entries.emplace_back(Inventor{std::move(people[i])});
+    }
+    return item;
+}
+
+// Segment "ASSG": one party per "NAM" record.
+Assignees assignees(const ApsRecords& records) {
+    Assignees item;
+    for (const ApsRecord& record : records)
+        if (record.segment == "ASSG" && record.code == "NAM")
+            item.group.parties.push_back({{}, non_empty(record.value)});
+    return item;
+}
+
+}  // namespace
+
+PatentNumber normalise_wku(std::string_view wku) {
+    const std::string_view value = trim(wku);
+    std::size_t letters = 0;
+    while (letters < value.size() && is_ascii_letter(value[letters])) ++letters;
+    const std::string_view prefix = value.substr(0, letters);
+    std::string_view rest = value.substr(letters);
+    if (offset_after_characters(rest, 1) < rest.size()) rest = without_last_character(rest);  // the check digit
+    std::string digits;
+    for (char c : rest)
+        if (is_ascii_digit(c)) digits += c;
+    const std::string number = std::string(prefix) + strip_leading_zeros(digits);
+
+    if (prefix.empty()) return {number, "B1"};
+    if (prefix == "D") return {number, "S"};
+    if (prefix == "RE") return {number, "E"};
+    if (prefix == "P" || prefix == "PP") return {number, std::nullopt};
+    return {number, "B1"};
+}
+
+std::string normalise_apn(std::string_view apn) {
+    const std::string_view value = trim(apn);
+    if (value.empty()) return {};
+    const std::string_view last = last_character(value);
+    const bool alphanumeric = last.size() == 1 && (is_ascii_digit(last[0]) || is_ascii_letter(last[0]));
+    const std::string_view before = without_last_character(value);
+    if (!alphanumeric && is_ascii_digits(before)) return std::string(before);
+    return std::string(value);
+}
+
+PersonName split_inventor_name(std::string_view name) {
+    const std::size_t semicolon = name.find(';');
+    if (semicolon == std::string_view::npos) return {non_empty(trim(name)), std::nullopt};
+    return {non_empty(trim(name.substr(0, semicolon))), non_empty(trim(name.substr(semicolon + 1)))};
+}
+
+std::optional<BibliographicSection> build_bibliographic(const ApsRecords& records) {
+    const OptionalText wku = find_field(records, patn, "WKU");
+    if (!wku) return std::nullopt;
+
+    BibliographicSection section;
+    PatentNumber number = normalise_wku(*wku);
+    DocumentId id;
+    id.doc_number = std::move(number.doc_number);
+    id.kind = std::move(number.kind);
+    id.date = find_field(records, patn, "ISD");
+    id.country = "US";
+    section.items.emplace_back(PublicationReference{std::move(id)});
+
+    if (ApplicationReference item = application_reference(records); !item.entries.empty())
+        section.items.emplace_back(std::move(item));
+    if (TechnicalInformation item = technical_information(records); !item.entries.empty())
+        section.items.emplace_back(std::move(item));
+    if (Inventors item = inventors(records); !item.entries.empty()) section.items.emplace_back(std::move(item));
+    if (Assignees item = assignees(records); !item.group.parties.empty()) section.items.emplace_back(std::move(item));
+    return section;
+}
+
+}  // namespace quillmark::aps

@@ -1,0 +1,577 @@
+// Record-level behaviour of the APS reader that the Python surface cannot
+// reach: the records of pass 1, find_field, the normalisation helpers, the
+// UTF-8 column helpers and the shape of the Document that pass 2 builds.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "model/summary.hpp"
+#include "render/markdown.hpp"
+#include "render/template.hpp"
+#include "source/aps/columns.hpp"
+#include "source/aps/document.hpp"
+#include "source/aps/records.hpp"
+#include "source/parsers.hpp"
+
+namespace quillmark::aps {
+namespace {
+
+ApsRecord record(std::string segment, std::string code, std::string value) {
+    return {std::move(segment), std::move(code), std::move(value)};
+}
+
+// ----- pass 1 ---------------------------------------------------------------
+
+TEST(ApsRecords, HeaderLinesAreSkippedAndReadingStartsInPatn) {
+    const ApsRecords records = read_records("\n  \nHHHHHT APS1 Issue 951226\nPATN\n\nWKU  054784526\nISD  19951226\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0], record("PATN", "WKU", "054784526"));
+    EXPECT_EQ(records[1], record("PATN", "ISD", "19951226"));
+}
+
+TEST(ApsRecords, OnlyLeadingHeaderLinesAreSkipped) {
+    // After reading has started, an "HHHHH" line is an ordinary field line.
+    const ApsRecords records = read_records("WKU  1\nHHHHH tail\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1], record("PATN", "HHHH", " tail"));
+}
+
+TEST(ApsRecords, SegmentLinesSetTheSegmentAndMakeNoRecord) {
+    const ApsRecords records = read_records("PATN\nWKU  1\nINVT\nNAM  Doe; Jane\nASSG  trailing text\nNAM  Acme\nPATN\nTTL  T\n");
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0].segment, "PATN");
+    EXPECT_EQ(records[1], record("INVT", "NAM", "Doe; Jane"));
+    EXPECT_EQ(records[2], record("ASSG", "NAM", "Acme"));
+    EXPECT_EQ(records[3], record("PATN", "TTL", "T"));
+}
+
+TEST(ApsRecords, EveryOneOfTheTwentySegmentNamesOpensASegment) {
+    std::string text = "WKU  1\n";
+    for (std::string_view name : segment_names) {
+        text += std::string(name) + "\n";
+        text += "XYZ  in " + std::string(name) + "\n";
+    }
+    const ApsRecords records = read_records(text);
+    ASSERT_EQ(records.size(), 21u);
+    for (std::size_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(records[i + 1].segment, segment_names[i]);
+        EXPECT_EQ(records[i + 1].value, "in " + std::string(segment_names[i]));
+    }
+    EXPECT_FALSE(is_segment_name("PAT"));
+    EXPECT_FALSE(is_segment_name("patn"));
+}
+
+TEST(ApsRecords, CodeIsTheFirstFourColumnsWithoutTrailingSpaces) {
+    const ApsRecords records = read_records("WKU  1\nTBL3 x\nAB   y\nABCDEFG\n");
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1].code, "TBL3");
+    EXPECT_EQ(records[1].value, "x");
+    EXPECT_EQ(records[2].code, "AB");
+    EXPECT_EQ(records[3].code, "ABCD");
+    EXPECT_EQ(records[3].value, "FG");  // the fifth column is never part of the value
+}
+
+TEST(ApsRecords, ValueKeepsLeadingSpacesAndDropsTrailingWhiteSpace) {
+    const ApsRecords records = read_records("WKU  1\nPAR    indented  \t \n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].value, "  indented");
+}
+
+TEST(ApsRecords, LinesOfFiveCharactersOrFewerHaveAnEmptyValue) {
+    const ApsRecords records = read_records("WKU  1\nA\nTTL\nTTL  \nABCDE\n");
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[1], record("PATN", "A", ""));
+    EXPECT_EQ(records[2], record("PATN", "TTL", ""));
+    EXPECT_EQ(records[3], record("PATN", "TTL", ""));
+    EXPECT_EQ(records[4], record("PATN", "ABCD", ""));
+}
+
+TEST(ApsRecords, ContinuationLinesJoinWithOneSpace) {
+    const ApsRecords records = read_records("WKU  1\nTTL  A very long\n     title text   \n        more\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].value, "A very long title text more");
+}
+
+TEST(ApsRecords, ContinuationOfAnEmptyValueAddsNoSpace) {
+    const ApsRecords records = read_records("WKU  1\nTTL\n     first words\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].value, "first words");
+}
+
+TEST(ApsRecords, ShortContinuationLinesAddNothing) {
+    // " ab" has no sixth character: its text is empty, and an empty piece
+    // adds no separating space either.
+    const ApsRecords records = read_records("WKU  1\nTTL  Title\n ab\n    x\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].value, "Title");
+}
+
+TEST(ApsRecords, ContinuationBeforeAnyFieldIsIgnored) {
+    const ApsRecords records = read_records("PATN\n     stray words\nWKU  1\n");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], record("PATN", "WKU", "1"));
+}
+
+TEST(ApsRecords, ContinuationAfterASegmentLineContinuesTheLastRecord) {
+    const ApsRecords records = read_records("WKU  1\nTTL  Title\nINVT\n     words\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].value, "Title words");
+}
+
+TEST(ApsRecords, TableValuesKeepLinesBlankLinesAndLeadingSpaces) {
+    for (std::string code : {"TBL", "TBL3", "EQU"}) {
+        const std::string text = "WKU  1\nDETD\n" + std::string(code) + std::string(5 - code.size(), ' ') +
+                                 "  Head  \n     ____\n\n   \n        a   1   \n";
+        const ApsRecords records = read_records(text);
+        ASSERT_EQ(records.size(), 2u) << code;
+        EXPECT_EQ(records[1].code, code);
+        EXPECT_EQ(records[1].value, "  Head\n____\n\n\n   a   1") << code;
+    }
+}
+
+TEST(ApsRecords, BlankLinesAfterOtherCodesAreIgnored) {
+    const ApsRecords records = read_records("WKU  1\nPAR  text\n\n   \n\t\nPAR  next\n");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[1].value, "text");
+}
+
+TEST(ApsRecords, FinalLineFeedStartsNoBlankLine) {
+    EXPECT_EQ(read_records("WKU  1\nTBL  a\n")[1].value, "a");
+    EXPECT_EQ(read_records("WKU  1\nTBL  a")[1].value, "a");
+    EXPECT_EQ(read_records("WKU  1\nTBL  a\n\n")[1].value, "a\n");
+}
+
+TEST(ApsRecords, CarriageReturnLineFeedIsOneBreak) {
+    const ApsRecords crlf = read_records("HHHHHT APS\r\nPATN\r\nWKU  1\r\nTBL  a\r\n\r\n       b\r\nTTL  x\r\n     y\r\n");
+    const ApsRecords lf = read_records("HHHHHT APS\nPATN\nWKU  1\nTBL  a\n\n       b\nTTL  x\n     y\n");
+    EXPECT_EQ(crlf, lf);
+    ASSERT_EQ(lf.size(), 3u);
+    EXPECT_EQ(lf[1].value, "a\n\n  b");
+    EXPECT_EQ(lf[2].value, "x y");
+}
+
+TEST(ApsRecords, NothingButHeaderAndSegmentLinesGivesNoRecord) {
+    EXPECT_TRUE(read_records("").empty());
+    EXPECT_TRUE(read_records("HHHHHT APS1\nPATN\n\n").empty());
+    EXPECT_TRUE(read_records("PATN\nINVT\nCLMS\n     continued\n\n").empty());
+}
+
+// Columns are characters: a multi-byte character in the first columns
+// counts once, so no code point is ever cut.
+TEST(ApsRecords, ColumnsCountCharactersNotBytes) {
+    const ApsRecords records = read_records("WKU  1\nÜÄÖ€ value\nüüüüüüü\n€€€€€\n☃ x  y\n");
+    ASSERT_EQ(records.size(), 5u);
+    EXPECT_EQ(records[1], record("PATN", "ÜÄÖ€", "value"));
+    EXPECT_EQ(records[2], record("PATN", "üüüü", "üü"));
+    EXPECT_EQ(records[3], record("PATN", "€€€€", ""));
+    EXPECT_EQ(records[4], record("PATN", "☃ x", "y"));
+}
+
+TEST(ApsRecords, ContinuationColumnsCountCharacters) {
+    // " éééé" is five characters (nine bytes); the text starts after them.
+    const ApsRecords records = read_records("WKU  1\nTTL  Title\n éééé more\nTBL  t\n 🙂🙂🙂🙂  cell\n");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[1].value, "Title more");
+    EXPECT_EQ(records[2].value, "t\n  cell");
+}
+
+TEST(ApsRecords, InvalidUtf8IsRepairedNotCut) {
+    // A lone continuation byte, a truncated three-byte sequence and an
+    // overlong form each become U+FFFD before columns are counted.
+    const ApsRecords records = read_records("WKU  1\n\x80\xE2\x82XY v\xC0\xAFw\xF0\x9F\x99\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].code, "\xEF\xBF\xBD\xEF\xBF\xBDXY");
+    EXPECT_EQ(records[1].value, "v\xEF\xBF\xBD\xEF\xBF\xBDw\xEF\xBF\xBD");
+    for (const ApsRecord& r : records) {
+        EXPECT_TRUE(is_valid_utf8(r.code));
+        EXPECT_TRUE(is_valid_utf8(r.value));
+    }
+}
+
+// ----- find_field -----------------------------------------------------------
+
+TEST(ApsFindField, FirstRecordOfSegmentAndCodeWins) {
+    const ApsRecords records = {record("INVT", "TTL", "wrong segment"), record("PATN", "TTL", "first"),
+                                record("PATN", "TTL", "second")};
+    EXPECT_EQ(find_field(records, "PATN", "TTL"), "first");
+    EXPECT_EQ(find_field(records, "INVT", "TTL"), "wrong segment");
+    EXPECT_EQ(find_field(records, "PATN", "TT"), std::nullopt);
+    EXPECT_EQ(find_field(records, "ASSG", "TTL"), std::nullopt);
+}
+
+TEST(ApsFindField, EmptyFirstValueHidesLaterRecords) {
+    const ApsRecords records = {record("PATN", "TTL", ""), record("PATN", "TTL", "later")};
+    EXPECT_EQ(find_field(records, "PATN", "TTL"), std::nullopt);
+    EXPECT_EQ(find_field({}, "PATN", "TTL"), std::nullopt);
+}
+
+// ----- normalisation helpers -----------------------------------------------
+
+TEST(ApsNormalise, PatentNumberAndKind) {
+    struct Case {
+        const char* wku;
+        const char* number;
+        std::optional<std::string> kind;
+    };
+    const Case cases[] = {
+        {"039305847", "3930584", "B1"}, {"D02512345", "D251234", "S"}, {"RE0302843", "RE30284", "E"},
+        {"PP0123456", "PP12345", std::nullopt}, {"P00012345", "P1234", std::nullopt},
+        {"T09876543", "T987654", "B1"},   {" 039305847 ", "3930584", "B1"}, {"7", "7", "B1"},
+        {"", "0", "B1"},                  {"D", "D0", "S"},               {"00000001", "0", "B1"},
+        {"d0251234", "d25123", "B1"},     {"12-3456€", "123456", "B1"},   {"RE€", "RE0", "E"},
+    };
+    for (const Case& c : cases) {
+        const PatentNumber number = normalise_wku(c.wku);
+        EXPECT_EQ(number.doc_number, c.number) << c.wku;
+        EXPECT_EQ(number.kind, c.kind) << c.wku;
+    }
+}
+
+TEST(ApsNormalise, ApplicationNumber) {
+    EXPECT_EQ(normalise_apn("1234567;"), "1234567");
+    EXPECT_EQ(normalise_apn("  1234567;  "), "1234567");
+    EXPECT_EQ(normalise_apn("05/12345"), "05/12345");
+    EXPECT_EQ(normalise_apn("1234567"), "1234567");
+    EXPECT_EQ(normalise_apn("123456A"), "123456A");
+    EXPECT_EQ(normalise_apn("12a456;"), "12a456;");
+    EXPECT_EQ(normalise_apn("123456€"), "123456");  // the whole last character goes
+    EXPECT_EQ(normalise_apn(";"), "");
+    EXPECT_EQ(normalise_apn(""), "");
+}
+
+TEST(ApsNormalise, InventorNameSplitsAtTheFirstSemicolon) {
+    PersonName name = split_inventor_name("Doe; John A.");
+    EXPECT_EQ(name.family_name, "Doe");
+    EXPECT_EQ(name.given_name, "John A.");
+    name = split_inventor_name("Acme Labs");
+    EXPECT_EQ(name.family_name, "Acme Labs");
+    EXPECT_EQ(name.given_name, std::nullopt);
+    name = split_inventor_name("Roe;  ");
+    EXPECT_EQ(name.family_name, "Roe");
+    EXPECT_EQ(name.given_name, std::nullopt);
+    name = split_inventor_name(" ; Ann; B");
+    EXPECT_EQ(name.family_name, std::nullopt);
+    EXPECT_EQ(name.given_name, "Ann; B");
+}
+
+TEST(ApsNormalise, ParagraphLevels) {
+    EXPECT_EQ(paragraph_level("PA0"), 0u);
+    EXPECT_EQ(paragraph_level("PA3"), 3u);
+    EXPECT_EQ(paragraph_level("PA4"), std::nullopt);
+    EXPECT_EQ(paragraph_level("PAR"), std::nullopt);
+    EXPECT_EQ(paragraph_level("PAL"), std::nullopt);
+    EXPECT_EQ(paragraph_level("PA1 "), std::nullopt);
+}
+
+TEST(ApsColumns, Helpers) {
+    EXPECT_EQ(first_characters("a€b", 2), "a€");
+    EXPECT_EQ(after_characters("a€b", 2), "b");
+    EXPECT_EQ(after_characters("a€", 5), "");
+    EXPECT_EQ(without_last_character("a🙂"), "a");
+    EXPECT_EQ(last_character("a🙂"), "🙂");
+    EXPECT_EQ(without_last_character(""), "");
+    EXPECT_TRUE(is_valid_utf8("plain ü € 🙂"));
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_EQ(repair_utf8("a\xE2\x82"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(repair_utf8("\xE0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+// ----- pass 2: the shape of the Document ------------------------------------
+
+Document parse_ok(std::string_view text) {
+    ParseResult result = read_aps(text);
+    EXPECT_TRUE(result.ok()) << (result.ok() ? "" : result.error().message());
+    if (!result.ok()) return {};
+    return std::move(result).value();
+}
+
+template <class T>
+const T* find_section(const Document& document) {
+    for (const Section& section : document.sections)
+        if (const auto* found = std::get_if<T>(&section)) return found;
+    return nullptr;
+}
+
+TEST(ApsDocument, Errors) {
+    ParseResult empty = read_aps("HHHHHT APS1\nPATN\n");
+    ASSERT_FALSE(empty.ok());
+    EXPECT_EQ(empty.error().message(), "APS record has no recognizable tagged fields");
+    ParseResult no_wku = read_aps("PATN\nTTL  Title\nINVT\nWKU  123\n");
+    ASSERT_FALSE(no_wku.ok());
+    EXPECT_EQ(no_wku.error().message(), "APS record missing WKU (patent number)");
+    ParseResult empty_wku = read_aps("PATN\nWKU\nWKU  039305847\n");
+    ASSERT_FALSE(empty_wku.ok());
+    EXPECT_EQ(empty_wku.error().message(), "APS record missing WKU (patent number)");
+}
+
+TEST(ApsDocument, MinimalDocumentHasOnlyThePublicationReference) {
+    const Document document = parse_ok("PATN\nWKU  039305847\n");
+    EXPECT_EQ(document.source_format, SourceFormat::UsptoGrantApsGreenBook);
+    EXPECT_TRUE(document.attributes.empty());
+    ASSERT_EQ(document.sections.size(), 1u);
+    const auto& bibliographic = std::get<BibliographicSection>(document.sections[0]);
+    ASSERT_EQ(bibliographic.items.size(), 1u);
+    const DocumentId& id = std::get<PublicationReference>(bibliographic.items[0]).id;
+    EXPECT_EQ(id.doc_number, "3930584");
+    EXPECT_EQ(id.kind, "B1");
+    EXPECT_EQ(id.date, std::nullopt);
+    EXPECT_EQ(id.country, "US");
+}
+
+TEST(ApsDocument, BibliographicItemsInOrder) {
+    const Document document = parse_ok(
+        "PATN\nWKU  039305847\nAPN  1234567;\nAPT  1\nAPD  19740102\nTTL  Title\nISD  19760106\n"
+        "INVT\nNAM  Doe; Jane\nCTY  Springfield\nSTA  IL\nCTY  Second City\nINVT\nNAM  Roe\nCNT  DEX\n"
+        "ASSG\nNAM  Acme\nNAM\nNAM  Beta\n"
+        "CLAS\nXCL  327  52\nOCL  327108\nICL  H03K  1900\nICL  H03K 17687\n");
+    const auto& items = std::get<BibliographicSection>(document.sections[0]).items;
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(std::get<PublicationReference>(items[0]).id.date, "19760106");
+
+    const auto& application = std::get<ApplicationReference>(items[1]);
+    ASSERT_EQ(application.entries.size(), 2u);
+    const auto& number = std::get<ApplicationNumber>(application.entries[0]);
+    EXPECT_EQ(number.doc_number, "1234567");
+    EXPECT_EQ(number.appl_type, "1");
+    EXPECT_EQ(std::get<FilingDate>(application.entries[1]).text, "19740102");
+
+    const auto& technical = std::get<TechnicalInformation>(items[2]);
+    ASSERT_EQ(technical.entries.size(), 3u);
+    const auto& ipc = std::get<IpcClassification>(technical.entries[0]);
+    EXPECT_EQ(ipc.main, "H03K 1900");
+    EXPECT_EQ(ipc.further, std::vector<std::string>{"H03K 17687"});
+    const auto& national = std::get<NationalClassification>(technical.entries[1]);
+    EXPECT_EQ(national.main, "327108");  // OCL first, then XCL
+    EXPECT_EQ(national.further, std::vector<std::string>{"327 52"});
+    EXPECT_EQ(std::get<InventionTitle>(technical.entries[2]).text, "Title");
+
+    const auto& inventors = std::get<Inventors>(items[3]);
+    ASSERT_EQ(inventors.entries.size(), 2u);
+    const auto& first = std::get<FirstNamedInventor>(inventors.entries[0]);
+    EXPECT_EQ(first.family_name, "Doe");
+    EXPECT_EQ(first.given_name, "Jane");
+    EXPECT_EQ(first.city, "Springfield");
+    EXPECT_EQ(first.state, "IL");
+    EXPECT_EQ(first.country, std::nullopt);
+    EXPECT_TRUE(first.attributes.empty());
+    const auto& second = std::get<Inventor>(inventors.entries[1]);
+    EXPECT_EQ(second.family_name, "Roe");
+    EXPECT_EQ(second.given_name, std::nullopt);
+    EXPECT_EQ(second.city, std::nullopt);
+    EXPECT_EQ(second.country, "DEX");
+
+    const auto& assignees = std::get<Assignees>(items[4]).group.parties;
+    ASSERT_EQ(assignees.size(), 3u);
+    EXPECT_EQ(assignees[0].name, "Acme");
+    EXPECT_EQ(assignees[1].name, std::nullopt);
+    EXPECT_EQ(assignees[2].name, "Beta");
+}
+
+TEST(ApsDocument, ApplicationTypeAloneMakesANumberEntryWithoutNumber) {
+    const Document document = parse_ok("PATN\nWKU  039305847\nAPT  1\n");
+    const auto& items = std::get<BibliographicSection>(document.sections[0]).items;
+    ASSERT_EQ(items.size(), 2u);
+    const auto& number = std::get<ApplicationNumber>(std::get<ApplicationReference>(items[1]).entries.at(0));
+    EXPECT_EQ(number.appl_type, "1");
+    EXPECT_EQ(number.doc_number, std::nullopt);
+}
+
+TEST(ApsDocument, ParagraphsCarryLevelsAndTablesAreFenced) {
+    const Document document = parse_ok(
+        "PATN\nWKU  1\nDETD\nPAR  plain\nPA0  zero\nPA3  three\nTBL  a\n        b\nEQU  x = y\nPAR\n");
+    const auto* description = find_section<DescriptionSection>(document);
+    ASSERT_NE(description, nullptr);
+    ASSERT_EQ(description->blocks.size(), 1u);
+    const auto& part = std::get<DetailedDescriptionPart>(description->blocks[0]);
+    ASSERT_EQ(part.children.size(), 1u);
+    const auto& group = std::get<Subsection>(part.children[0]);
+    ASSERT_EQ(group.children.size(), 5u);  // the empty PAR gives nothing
+    const auto paragraph = [&](std::size_t i) -> const Paragraph& { return std::get<Paragraph>(group.children[i]); };
+    EXPECT_EQ(paragraph(0).level, std::nullopt);
+    EXPECT_EQ(paragraph(1).level, 0u);
+    EXPECT_EQ(paragraph(2).level, 3u);
+    EXPECT_EQ(paragraph(3).content.at(0).text_value(), "```\na\n   b\n```");
+    EXPECT_EQ(paragraph(4).content.at(0).text_value(), "```\nx = y\n```");
+    EXPECT_TRUE(paragraph(0).attributes.empty());
+    EXPECT_EQ(paragraph(0).id, std::nullopt);
+}
+
+TEST(ApsDocument, CaptionsOpenGroups) {
+    const Document document =
+        parse_ok("PATN\nWKU  1\nBSUM\nPAR  before\nPAC  FIRST\nPAR  a\nPAC  SECOND\nPAC  THIRD\nPAR  b\n");
+    const auto* description = find_section<DescriptionSection>(document);
+    ASSERT_NE(description, nullptr);
+    const auto& part = std::get<SummaryPart>(description->blocks.at(0));
+    ASSERT_EQ(part.children.size(), 4u);
+    const auto& headless = std::get<Subsection>(part.children[0]);
+    ASSERT_EQ(headless.children.size(), 1u);
+    EXPECT_TRUE(std::holds_alternative<Paragraph>(headless.children[0]));
+    const auto& first = std::get<Subsection>(part.children[1]);
+    ASSERT_EQ(first.children.size(), 2u);
+    EXPECT_EQ(std::get<Heading>(first.children[0]).content.at(0).text_value(), "FIRST");
+    EXPECT_EQ(std::get<Subsection>(part.children[2]).children.size(), 1u);  // heading only
+    EXPECT_EQ(std::get<Subsection>(part.children[3]).children.size(), 2u);
+}
+
+TEST(ApsDocument, DescriptionPartsInFixedOrder) {
+    const Document document = parse_ok("PATN\nWKU  1\nDETD\nPAR  d\nDRWD\nPAR  w\nBSUM\nPAR  s\n");
+    const auto* description = find_section<DescriptionSection>(document);
+    ASSERT_NE(description, nullptr);
+    ASSERT_EQ(description->blocks.size(), 3u);
+    EXPECT_EQ(description->blocks[0].index(), 1u);  // summary
+    EXPECT_EQ(description->blocks[1].index(), 2u);  // drawings
+    EXPECT_EQ(description->blocks[2].index(), 3u);  // detailed
+}
+
+TEST(ApsDocument, SectionsInOrderAndOnlyWhenFilled) {
+    Document document = parse_ok("PATN\nWKU  1\nCLMS\nPAR  1. C.\nDETD\nPAR  d\nABST\nPAL  a\n");
+    ASSERT_EQ(document.sections.size(), 4u);
+    EXPECT_EQ(document.sections[1].index(), 1u);
+    EXPECT_EQ(document.sections[2].index(), 2u);
+    EXPECT_EQ(document.sections[3].index(), 3u);
+    // Records with empty values: no abstract, no claims; the description
+    // segment has a record, so its part is there.
+    document = parse_ok("PATN\nWKU  1\nABST\nPAL\nCLMS\nNUM  1.\nPAR\nDETD\nPAR\n");
+    ASSERT_EQ(document.sections.size(), 2u);
+    EXPECT_EQ(document.sections[1].index(), 2u);
+}
+
+// ----- claims ----------------------------------------------------------------
+
+const ClaimsSection& claims_of(const Document& document) {
+    const auto* section = find_section<ClaimsSection>(document);
+    EXPECT_NE(section, nullptr);
+    static const ClaimsSection none;
+    return section ? *section : none;
+}
+
+TEST(ApsClaims, NumRecordsSplitClaimsAndStmIsIgnored) {
+    const Document document = parse_ok(
+        "PATN\nWKU  1\nCLMS\nSTM  What is claimed is:\nPAR  0. Before any number.\nNUM  1.\nNUM  2.\n"
+        "PAR  2. Second.\nNUM  3.\nPAR\nNUM  4.\nPAR  4. Fourth.\n");
+    const auto& section = claims_of(document);
+    ASSERT_EQ(section.children.size(), 3u);
+    const std::vector<Claim> list = claims(document);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].text, "0. Before any number.");
+    EXPECT_EQ(list[1].text, "2. Second.");
+    EXPECT_EQ(list[2].text, "4. Fourth.");
+}
+
+TEST(ApsClaims, SingleRecordClaimIsOneClaimText) {
+    const Document document = parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget.\n");
+    const auto& entry = std::get<ClaimEntry>(claims_of(document).children.at(0));
+    ASSERT_EQ(entry.content.size(), 1u);
+    EXPECT_EQ(entry.content[0].kind, InlineKind::ClaimText);
+    const auto& children = entry.content[0].container_value().children;
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(children[0].text_value(), "1. A widget.");
+    EXPECT_TRUE(entry.attributes.empty());
+    EXPECT_EQ(entry.id, std::nullopt);
+}
+
+TEST(ApsClaims, IndentedRecordsNestInsideTheirParentAfterALineFeed) {
+    const Document document =
+        parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget comprising\nPA1  a lever;\nPA2  a pin; and\nPA1  a frame.\nPAR  Last.\n");
+    const auto& content = std::get<ClaimEntry>(claims_of(document).children.at(0)).content;
+    // Top level: PAR (holding the PA1 parts), "\n", PAR.
+    ASSERT_EQ(content.size(), 3u);
+    EXPECT_EQ(content[0].kind, InlineKind::ClaimText);
+    EXPECT_EQ(content[1].text_value(), "\n");
+    EXPECT_EQ(content[2].kind, InlineKind::ClaimText);
+    const auto& first = content[0].container_value().children;
+    ASSERT_EQ(first.size(), 5u);  // text, "\n", PA1, "\n", PA1
+    EXPECT_EQ(first[0].text_value(), "1. A widget comprising");
+    EXPECT_EQ(first[1].text_value(), "\n");
+    EXPECT_EQ(first[2].kind, InlineKind::ClaimText);
+    EXPECT_EQ(first[3].text_value(), "\n");
+    const auto& lever = first[2].container_value().children;
+    ASSERT_EQ(lever.size(), 3u);  // text, "\n", PA2
+    EXPECT_EQ(lever[2].container_value().children.at(0).text_value(), "a pin; and");
+
+    EXPECT_EQ(claims(document).at(0).text, "1. A widget comprising\na lever;\na pin; and\na frame.\nLast.");
+    EXPECT_EQ(render_claims(document),
+              "## Claims\n```claim\n1. A widget comprising\n  a lever;\n    a pin; and\n  a frame.\nLast.\n```");
+}
+
+TEST(ApsClaims, LevelJumpsAndLeadingIndentedRecords) {
+    // A PA2 right under a PAR nests one step; a claim that opens with PA1
+    // has it at the top.
+    const Document document = parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPA1  a\nPA1  b\nNUM  2.\nPAR  c\nPA2  d\nPA1  e\n");
+    EXPECT_EQ(render_claims(document), "## Claims\n```claim\na\nb\n```\n```claim\nc\n  d\n  e\n```");
+}
+
+TEST(ApsClaims, DesignClaimPartsAreOneClaimOfLines) {
+    const Document document =
+        parse_ok("PATN\nWKU  D02512345\nCLMS\nNUM  1.\nPAR  1. First.\nDCLM\nPAR  The ornamental design\nPAR\nPAR  as shown.\n");
+    const auto& section = claims_of(document);
+    ASSERT_EQ(section.children.size(), 2u);
+    const auto& design = std::get<ClaimEntry>(section.children[1]).content;
+    ASSERT_EQ(design.size(), 3u);
+    EXPECT_EQ(claims(document).at(1).text, "The ornamental design\nas shown.");
+}
+
+// ----- robustness ------------------------------------------------------------
+
+bool summary_is_valid_utf8(const DocumentSummary& summary) {
+    auto valid = [](const OptionalText& text) { return !text || is_valid_utf8(*text); };
+    auto all_valid = [](const std::vector<std::string>& texts) {
+        for (const std::string& text : texts)
+            if (!is_valid_utf8(text)) return false;
+        return true;
+    };
+    return valid(summary.publication_number) && valid(summary.patent_number) && valid(summary.publication_date) &&
+           valid(summary.application_number) && valid(summary.filing_date) && valid(summary.title) &&
+           all_valid(summary.inventors) && all_valid(summary.assignees) && all_valid(summary.ipc_classifications) &&
+           all_valid(summary.us_classifications);
+}
+
+// Random lines built from field codes, segment names, multi-byte and
+// ill-formed bytes, cut at random byte positions: reading never fails other
+// than with the two messages, and every text that comes out is valid UTF-8.
+TEST(ApsRobustness, RandomTextNeverCrashesAndStaysValidUtf8) {
+    const std::vector<std::string> pieces = {
+        "PATN", "WKU  ", "039305847", "RE€", "APN  ", "123;", "€", "é", "🙂", "\xF0\x9F", "\xE2", "\x80",
+        "\xC0\xAF", "\xFF", "TBL  ", "EQU", "TBL3", "CLMS", "DCLM", "NUM  1.", "PAR  ", "PA1  ", "PA2", "PA3  ",
+        "PAC  ", "INVT", "NAM  ", ";", "ASSG", "CLAS", "ICL  ", "OCL", "XCL  ", "ABST", "BSUM", "DRWD", "DETD",
+        "TTL  ", "     ", " ", "\t", "\r", "HHHHH", "word", "&amp;", "&#x41;", "\xEF\xBF\xBD"};
+    std::mt19937 random(20240611);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    int parsed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = pick(2) ? "PATN\nWKU  039305847\n" : (pick(2) ? "PATN\n" : "");
+        const std::size_t lines = pick(30);
+        for (std::size_t i = 0; i < lines; ++i) {
+            std::string line;
+            for (std::size_t k = pick(4); k > 0; --k) line += pieces[pick(pieces.size())];
+            if (pick(4) == 0) line.resize(pick(line.size() + 1));  // may cut a character in half
+            text += line;
+            text += pick(3) ? "\n" : "\r\n";
+        }
+        if (pick(2)) text.resize(pick(text.size() + 1));
+
+        ParseResult result = read_aps(text);
+        if (!result.ok()) {
+            const std::string message = result.error().message();
+            EXPECT_TRUE(message == "APS record has no recognizable tagged fields" ||
+                        message == "APS record missing WKU (patent number)")
+                << message;
+            continue;
+        }
+        const Document& document = result.value();
+        ASSERT_TRUE(is_valid_utf8(render_markdown(document))) << text;
+        EXPECT_TRUE(summary_is_valid_utf8(summarize(document))) << text;
+        for (const Claim& claim : claims(document)) EXPECT_TRUE(is_valid_utf8(claim.text)) << text;
+        if (OptionalText abstract = abstract_text(document)) {
+            EXPECT_TRUE(is_valid_utf8(*abstract)) << text;
+        }
+        ++parsed;
+    }
+    EXPECT_GT(parsed, 1000);  // the texts that read as documents are not a rare few
+}
+
+}  // namespace
+}  // namespace quillmark::aps

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include "source/xml/front_door.hpp"
+
+namespace quillmark {
+namespace {
+
+XmlTree parse_ok(std::string_view text) {
+    auto tree = parse_xml(text);
+    EXPECT_TRUE(tree.ok()) << (tree.ok() ? "" : tree.error().message());
+    return std::move(tree).value();
+}
+
+TEST(FrontDoor, MismatchedTagIsAnErrorWithPosition) {
+    auto tree = parse_xml("<a><b></a>");
+    ASSERT_FALSE(tree.ok());
+    EXPECT_EQ(tree.error().kind, ParseError::Kind::Xml);
+    EXPECT_EQ(tree.error().message().rfind("parse error at 1:", 0), 0u) << tree.error().message();
+}
+
+TEST(FrontDoor, KeptElementKeepsCommentsAndInstructionsAsText) {
+    const XmlTree tree = parse_ok("<x>1<!--c-->2<?pi d?></x>");
+    const Node node = to_node(tree, root_element(tree));
+    ASSERT_EQ(node.kind, Node::Kind::Element);
+    EXPECT_EQ(node.name, "x");
+    ASSERT_EQ(node.children.size(), 4u);
+    EXPECT_EQ(node.children[0].text_value(), "1");
+    EXPECT_EQ(node.children[1].text_value(), "<!--c-->");
+    EXPECT_EQ(node.children[2].text_value(), "2");
+    EXPECT_EQ(node.children[3].text_value(), "<?pi d?>");
+}
+
+TEST(FrontDoor, InstructionWithoutData) {
+    const XmlTree tree = parse_ok("<x><?marker?></x>");
+    EXPECT_EQ(to_node(tree, root_element(tree)).children.at(0).text_value(), "<?marker?>");
+}
+
+TEST(FrontDoor, UndeclaredEntityWithExternalDtdSurvivesAsReference) {
+    const XmlTree tree = parse_ok("<!DOCTYPE x SYSTEM \"x.dtd\"><x>a&rsquo;b</x>");
+    const Node node = to_node(tree, root_element(tree));
+    ASSERT_EQ(node.children.size(), 3u);
+    EXPECT_EQ(node.children[1].text_value(), "&rsquo;");
+}
+
+TEST(FrontDoor, UndeclaredEntityWithoutDtdIsAnError) {
+    EXPECT_FALSE(parse_xml("<x>a&rsquo;b</x>").ok());
+}
+
+TEST(FrontDoor, DeclaredInternalEntityBecomesItsText) {
+    const XmlTree tree = parse_ok("<!DOCTYPE x [<!ENTITY co \"Acme Corp.\">]><x>by &co; and &co;</x>");
+    const Node node = to_node(tree, root_element(tree));
+    std::string joined;
+    for (const Node& child : node.children) joined += child.text_value();
+    EXPECT_EQ(joined, "by Acme Corp. and Acme Corp.");
+}
+
+TEST(FrontDoor, ExternalEntityIsRefused) {
+    auto tree = parse_xml("<!DOCTYPE x [<!ENTITY e SYSTEM \"file:///etc/hostname\">]><x>&e;</x>");
+    ASSERT_FALSE(tree.ok());
+    EXPECT_NE(tree.error().message().find("parse error at"), std::string::npos);
+}
+
+TEST(FrontDoor, PredefinedAndCharacterReferencesAreText) {
+    const XmlTree tree = parse_ok("<x a=\"1 &amp; 2 &#38; &lt;3\">a&amp;b&#x2019;c</x>");
+    const XmlId root = root_element(tree);
+    const Node node = to_node(tree, root);
+    ASSERT_EQ(node.children.size(), 1u);
+    EXPECT_EQ(node.children[0].text_value(), "a&b\u2019c");
+    ASSERT_EQ(node.attributes.size(), 1u);
+    EXPECT_EQ(node.attributes[0].value, "1 & 2 & <3");
+}
+
+TEST(FrontDoor, AttributesKeepPrefixesAndNamespaceDeclarations) {
+    const XmlTree tree = parse_ok(
+        "<x xmlns:m=\"http://www.w3.org/1998/Math/MathML\"><m:math display=\"block\" m:a=\"1\"/></x>");
+    const Node node = to_node(tree, root_element(tree));
+    ASSERT_EQ(node.attributes.size(), 1u);
+    EXPECT_EQ(node.attributes[0].name, "m");
+    EXPECT_EQ(node.attributes[0].prefix, std::optional<std::string>("xmlns"));
+    const Node& math = node.children.at(0);
+    EXPECT_EQ(math.name, "math");
+    EXPECT_EQ(math.prefix, std::optional<std::string>("m"));
+    ASSERT_EQ(math.attributes.size(), 2u);
+    EXPECT_FALSE(math.attributes[0].prefix.has_value());
+    EXPECT_EQ(math.attributes[1].prefix, std::optional<std::string>("m"));
+}
+
+TEST(FrontDoor, DeclaredEncodingIsIgnoredTheTextIsUtf8) {
+    const XmlTree tree = parse_ok("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><x>caf\xc3\xa9</x>");
+    EXPECT_EQ(to_node(tree, root_element(tree)).children.at(0).text_value(), "caf\xc3\xa9");
+}
+
+TEST(FrontDoor, CDataAndWhiteSpaceTextAreKept) {
+    const XmlTree tree = parse_ok("<x> <![CDATA[<b>]]> </x>");
+    const Node node = to_node(tree, root_element(tree));
+    ASSERT_EQ(node.children.size(), 3u);
+    EXPECT_EQ(node.children[0].text_value(), " ");
+    EXPECT_EQ(node.children[1].text_value(), "<b>");
+}
+
+TEST(FrontDoor, ExcessiveDepthFails) {
+    std::string text;
+    for (int i = 0; i < 100000; ++i) text += "<a>";
+    auto tree = parse_xml(text);
+    EXPECT_FALSE(tree.ok());
+}
+
+TEST(FrontDoor, BillionLaughsFails) {
+    std::string text = "<!DOCTYPE x [<!ENTITY a \"aaaaaaaaaa\">";
+    char previous = 'a';
+    for (char name = 'b'; name <= 'k'; ++name) {
+        text += std::string("<!ENTITY ") + name + " \"";
+        for (int i = 0; i < 10; ++i) text += std::string("&") + previous + ";";
+        text += "\">";
+        previous = name;
+    }
+    text += "]><x>&k;</x>";
+    EXPECT_FALSE(parse_xml(text).ok());
+}
+
+TEST(FrontDoor, RootElementSkipsPrologNodes) {
+    const XmlTree tree = parse_ok("<?pi x?><!-- c --><root/>");
+    EXPECT_EQ(tree.name(root_element(tree)), "root");
+}
+
+}  // namespace
+}  // namespace quillmark

@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "source/xml/front_door.hpp"
+#include "source/xml/readers.hpp"
+
+namespace quillmark {
+namespace {
+
+// The v4.x inline table.
+constexpr std::string_view target[] = {"target"};
+constexpr std::string_view figure_target[] = {"idref", "target"};
+constexpr std::string_view claim_target[] = {"depends_on", "idref"};
+constexpr InlineElementRule inline_elements[] = {
+    {"cross-reference", InlineKind::CrossReference, target},
+    {"figref", InlineKind::FigureReference, figure_target},
+    {"claim-ref", InlineKind::ClaimReference, claim_target},
+    {"dependent-claim-reference", InlineKind::ClaimReference, claim_target},
+    {"b", InlineKind::Bold, {}},
+    {"i", InlineKind::Italic, {}},
+    {"claim-text", InlineKind::ClaimText, {}},
+};
+constexpr std::string_view levels[] = {"level", "lvl"};
+const MarkupRules rules{inline_elements, {}, {}, true, "id", levels, "align"};
+
+class Readers : public testing::Test {
+protected:
+    XmlId parse(std::string_view text) {
+        auto result = parse_xml(text);
+        EXPECT_TRUE(result.ok());
+        tree_ = std::move(result).value();
+        return root_element(tree_);
+    }
+    XmlTree tree_;
+};
+
+TEST_F(Readers, LeadingWhiteSpaceIsDroppedAndTextKeptUnchanged) {
+    const InlineContent content = read_inline(tree_, parse("<p> <b>Bold</b> text</p>"), rules);
+    ASSERT_EQ(content.size(), 2u);
+    EXPECT_EQ(content[0].kind, InlineKind::Bold);
+    EXPECT_EQ(content[0].container_value().children.at(0).text_value(), "Bold");
+    EXPECT_EQ(content[1].text_value(), " text");
+}
+
+TEST_F(Readers, WhiteSpaceBetweenTwoKeptSiblingsBecomesOneSpace) {
+    const InlineContent content = read_inline(tree_, parse("<p><i>in</i> \n <!-- c --> <i>vivo</i>\n</p>"), rules);
+    ASSERT_EQ(content.size(), 3u);
+    EXPECT_EQ(content[1].kind, InlineKind::Text);
+    EXPECT_EQ(content[1].text_value(), " ");
+}
+
+TEST_F(Readers, CommentsVanishAndInstructionsAreKept) {
+    const InlineContent content = read_inline(tree_, parse("<p>a<!--x-->b<?pi d?></p>"), rules);
+    ASSERT_EQ(content.size(), 3u);
+    EXPECT_EQ(content[0].text_value(), "a");
+    EXPECT_EQ(content[1].text_value(), "b");
+    EXPECT_EQ(content[2].kind, InlineKind::Element);
+    EXPECT_EQ(content[2].element_value().text_value(), "<?pi d?>");
+}
+
+TEST_F(Readers, UnknownElementsAreKeptWhole) {
+    const InlineContent content = read_inline(tree_, parse("<p>2<sup>8</sup> bits</p>"), rules);
+    ASSERT_EQ(content.size(), 3u);
+    EXPECT_EQ(content[1].kind, InlineKind::Element);
+    EXPECT_EQ(content[1].element_value().name, "sup");
+}
+
+struct TargetCase {
+    const char* xml;
+    std::optional<std::string> target;
+};
+
+class ReferenceTargets : public Readers, public testing::WithParamInterface<TargetCase> {};
+
+TEST_P(ReferenceTargets, FirstPresentAttributeWins) {
+    const InlineContent content = read_inline(tree_, parse(GetParam().xml), rules);
+    ASSERT_EQ(content.size(), 1u);
+    EXPECT_EQ(content[0].container_value().target, GetParam().target);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, ReferenceTargets,
+    testing::Values(TargetCase{"<p><figref idref=\"DRAWINGS\" target=\"x\">FIG. 1</figref></p>", "DRAWINGS"},
+                    TargetCase{"<p><figref target=\"x\">FIG. 1</figref></p>", "x"},
+                    TargetCase{"<p><figref>FIG. 1</figref></p>", std::nullopt},
+                    TargetCase{"<p><claim-ref idref=\"CLM-00001\">claim 1</claim-ref></p>", "CLM-00001"},
+                    TargetCase{"<p><dependent-claim-reference depends_on=\"CLM-00001\" idref=\"y\">claim 1</dependent-claim-reference></p>",
+                               "CLM-00001"},
+                    TargetCase{"<p><cross-reference target=\"\">x</cross-reference></p>", ""}));
+
+struct LevelCase {
+    const char* xml;
+    std::optional<std::uint32_t> level;
+};
+
+class HeadingLevels : public Readers, public testing::WithParamInterface<LevelCase> {};
+
+TEST_P(HeadingLevels, UnsignedNumberRule) {
+    EXPECT_EQ(read_heading(tree_, parse(GetParam().xml), rules).level, GetParam().level);
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, HeadingLevels,
+                         testing::Values(LevelCase{"<heading level=\"+2\"/>", 2u}, LevelCase{"<heading level=\"-1\"/>", std::nullopt},
+                                         LevelCase{"<heading level=\"two\"/>", std::nullopt},
+                                         LevelCase{"<heading level=\"\"/>", std::nullopt},
+                                         LevelCase{"<heading level=\"4294967295\"/>", 4294967295u},
+                                         LevelCase{"<heading level=\"4294967296\"/>", std::nullopt},
+                                         LevelCase{"<heading level=\" 2\"/>", std::nullopt},
+                                         LevelCase{"<heading lvl=\"3\"/>", 3u},
+                                         LevelCase{"<heading level=\"x\" lvl=\"3\"/>", std::nullopt}));
+
+TEST_F(Readers, ChildTextIsTrimmedAndAbsentWhenBlank) {
+    const XmlId id = parse("<document-id><doc-number>  </doc-number><date> 20240102 </date><country><b>US</b></country>"
+                           "<date>19990101</date></document-id>");
+    EXPECT_EQ(child_text(tree_, id, {"doc-number"}), std::nullopt);
+    EXPECT_EQ(child_text(tree_, id, {"date"}), std::optional<std::string>("20240102"));
+    EXPECT_EQ(child_text(tree_, id, {"country"}), std::optional<std::string>("US"));
+    EXPECT_EQ(child_text(tree_, id, {"kind"}), std::nullopt);
+}
+
+TEST_F(Readers, ParagraphKeepsAttributesIdAndLevel) {
+    const Paragraph paragraph = read_paragraph(tree_, parse("<p id=\"p-1\" num=\"0001\" lvl=\"2\">Text</p>"), rules);
+    EXPECT_EQ(paragraph.attributes.size(), 3u);
+    EXPECT_EQ(paragraph.id, std::optional<std::string>("p-1"));
+    EXPECT_EQ(paragraph.level, std::optional<std::uint32_t>(2));
+}
+
+}  // namespace
+}  // namespace quillmark

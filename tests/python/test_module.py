@@ -1,0 +1,127 @@
+"""The module surface: attributes, signatures, argument binding and errors."""
+import inspect
+
+import pytest
+
+import quillmark
+
+GRANT = """<?xml version="1.0"?>
+<!DOCTYPE us-patent-grant SYSTEM "us-patent-grant-v45-2014-04-03.dtd" [ ]>
+<us-patent-grant dtd-version="v4.5 2014-04-03"><us-bibliographic-data-grant>
+<invention-title>Widget</invention-title></us-bibliographic-data-grant></us-patent-grant>"""
+
+
+def test_attributes_and_version():
+    assert quillmark.__all__ == ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__"]
+    assert quillmark.__version__ == "0.2.1"
+    assert quillmark.__file__.endswith(".abi3.so")
+
+
+@pytest.mark.parametrize(
+    "function, signature, doc",
+    [
+        (quillmark.parse, "(xml)", "Parse USPTO patent XML into a structured [`Document`]."),
+        (
+            quillmark.parse_to_markdown,
+            "(xml, template=None)",
+            "Parse USPTO patent XML and render Markdown in one call.",
+        ),
+        (
+            quillmark.detect_format,
+            "(xml)",
+            "Detect the USPTO source format of `xml` without a full parse.",
+        ),
+    ],
+)
+def test_docstrings_and_text_signatures(function, signature, doc):
+    assert function.__doc__ == doc
+    assert str(inspect.signature(function)) == signature
+
+
+@pytest.mark.parametrize(
+    "call",
+    [
+        lambda: quillmark.parse(),
+        lambda: quillmark.parse(GRANT.encode()),
+        lambda: quillmark.parse(xml=b"<x/>"),
+        lambda: quillmark.parse(GRANT, GRANT),
+        lambda: quillmark.parse(text=GRANT),
+        lambda: quillmark.detect_format(None),
+        lambda: quillmark.detect_format(xml=1),
+        lambda: quillmark.parse_to_markdown(GRANT, b"{{title}}"),
+        lambda: quillmark.parse_to_markdown(GRANT, template=3),
+        lambda: quillmark.parse_to_markdown(GRANT, None, None),
+        lambda: quillmark.parse_to_markdown(template="{{title}}"),
+    ],
+)
+def test_argument_errors_are_type_errors(call):
+    with pytest.raises(TypeError):
+        call()
+
+
+def test_type_error_names_the_argument():
+    with pytest.raises(TypeError, match="template"):
+        quillmark.parse_to_markdown(GRANT, template=b"x")
+    with pytest.raises(TypeError, match="parse"):
+        quillmark.parse(b"x")
+
+
+@pytest.mark.parametrize("function", [quillmark.parse, quillmark.parse_to_markdown, quillmark.detect_format])
+def test_lone_surrogate_raises_unicode_encode_error(function):
+    with pytest.raises(UnicodeEncodeError):
+        function("<us-patent-grant>\udc80</us-patent-grant>")
+
+
+def test_keyword_arguments():
+    assert quillmark.detect_format(xml=GRANT) == "UsptoGrantV45"
+    assert quillmark.parse_to_markdown(xml=GRANT, template="{{title}}") == "# Widget"
+    assert quillmark.parse(xml=GRANT).title == "Widget"
+
+
+def test_default_template_equals_none():
+    assert quillmark.parse_to_markdown(GRANT) == quillmark.parse_to_markdown(GRANT, None)
+    assert quillmark.parse_to_markdown(GRANT, "{{title}}") == "# Widget"
+
+
+@pytest.mark.parametrize(
+    "function, text, message",
+    [
+        (quillmark.detect_format, "", "malformed XML"),
+        (quillmark.parse, "", "source detection failed: malformed XML"),
+        (quillmark.parse_to_markdown, "<foo/>", "source detection failed: unsupported XML root 'foo'"),
+        (quillmark.parse, "<us-patent-grant/>", "source detection failed: unknown XML format"),
+        (
+            quillmark.parse,
+            '<us-patent-grant dtd-version="v4.5"><a></b></us-patent-grant>',
+            "parse error at 1:",
+        ),
+    ],
+)
+def test_errors_are_value_errors_with_fixed_messages(function, text, message):
+    with pytest.raises(ValueError) as caught:
+        function(text)
+    assert type(caught.value) is ValueError
+    assert caught.value.args[0].startswith(message)
+    assert len(caught.value.args) == 1
+    assert caught.value.__cause__ is None
+
+
+def test_wrong_root_for_the_detected_format():
+    text = '<us-patent-application dtd-version="v4.5"/>'.replace("us-patent-application", "PATDOC")
+    # a PATDOC root carrying a v4.5 marker is a v4.5 grant to detection...
+    assert quillmark.detect_format(text) == "UsptoGrantV45"
+    with pytest.raises(ValueError, match="^v4.x grants require us-patent-grant root$"):
+        quillmark.parse(text)
+
+
+def test_application_root_message():
+    text = '<patent-application-publication dtd-version="v4.4 2014"/>'
+    assert quillmark.detect_format(text) == "UsptoApplicationV44"
+    with pytest.raises(ValueError, match="^v4.x applications require us-patent-application root$"):
+        quillmark.parse_to_markdown(text)
+
+
+def test_missing_root_element():
+    # detection accepts the start tag; the XML parser then finds nothing well-formed
+    with pytest.raises(ValueError, match="^parse error at"):
+        quillmark.parse('<us-patent-grant dtd-version="v4.5"')
