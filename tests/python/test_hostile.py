@@ -6,6 +6,7 @@ import ctypes
 import ctypes.util
 import os
 import struct
+import subprocess
 import sys
 import time
 
@@ -301,6 +302,22 @@ def test_every_truncation_of_a_grant_gives_a_result_or_a_clear_error():
     assert results <= 1  # only the cut of the final line feed is still whole
 
 
+# ----- APS text -----------------------------------------------------------------
+
+APS_HEAD = "HHHHHT APS1.0\nPATN\nWKU  039305847\nTTL  Pump\n"
+
+
+@pytest.mark.parametrize("body, check", [
+    ("ABST\nPAL  start\n" + "      word\n" * 200_000, lambda d: d.abstract_text.count("word") == 200_000),
+    ("CLMS\n" + "NUM  1.\nPAR  1. A pump.\n" * 50_000, lambda d: len(d.claims) == 50_000),
+    ("DETD\nTBL  a   b\n" + "      1   2\n" * 200_000, lambda d: d.to_markdown().count("1   2") == 200_000),
+    ("ABST\nPAL  " + "x" * 20_000_000 + "\n", lambda d: len(d.abstract_text) == 20_000_000),
+    ("ABST\nPAL  a\0b\n", lambda d: d.abstract_text == "a\0b"),
+], ids=["continuations", "claims", "table lines", "long line", "NUL"])
+def test_large_aps_text_is_read_whole(body, check):
+    assert check(quillmark.parse(APS_HEAD + body))
+
+
 # ----- templates -----------------------------------------------------------------
 
 UNTERMINATED = "unterminated template placeholder: '{{' with no closing '}}'"
@@ -345,3 +362,29 @@ def test_template_of_line_feeds_collapses_to_nothing():
     document = quillmark.parse(read_data("grant_v45_full.xml"))
     assert document.to_markdown("\n" * 1_000_000) == ""
     assert document.to_markdown("{{title}}" + "\n" * 1_000_000 + "{{title}}").count("\n\n") == 1
+
+
+# ----- memory ---------------------------------------------------------------------
+
+OUT_OF_MEMORY = """
+import resource
+import quillmark
+text = HEAD + "<abstract>" + "<p>x</p>" * 5_000_000 + "</abstract></us-patent-grant>"
+with open("/proc/self/statm") as statm:
+    size = int(statm.read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (size + 300 * 2**20, resource.RLIM_INFINITY))
+try:
+    quillmark.CALL(text)
+except MemoryError:
+    print("MemoryError")
+"""
+
+
+@pytest.mark.skipif("libasan" in os.environ.get("LD_PRELOAD", ""), reason="AddressSanitizer needs its address space")
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="reads /proc")
+@pytest.mark.parametrize("call", ["parse", "parse_to_markdown"])
+def test_document_too_large_for_memory_raises_memory_error(call):
+    script = OUT_OF_MEMORY.replace("HEAD", repr(PROLOG + GRANT_OPEN)).replace("CALL", call)
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120,
+                            env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)})
+    assert (result.returncode, result.stdout.strip()) == (0, "MemoryError"), result.stderr[-2000:]
