@@ -128,10 +128,16 @@ def laughs(levels=10, fan=10):
     return "".join(entities), f"&e{levels - 1};"
 
 
-@pytest.mark.parametrize("place", ["text", "attribute"])
+def parameter_laughs(levels=10, fan=10):
+    entities = ['<!ENTITY % p0 "lol">']
+    entities += [f'<!ENTITY % p{i} "{f"&#37;p{i - 1};" * fan}">' for i in range(1, levels)]
+    return "".join(entities) + f'<!ENTITY x "%p{levels - 1};">', "&x;"
+
+
+@pytest.mark.parametrize("place", ["text", "attribute", "parameter entities"])
 def test_billion_laughs_fails_quickly(place):
-    subset, reference = laughs()
-    body = f"<abstract><p>{reference}</p></abstract>" if place == "text" else f'<abstract><p id="{reference}">x</p></abstract>'
+    subset, reference = parameter_laughs() if place == "parameter entities" else laughs()
+    body = f'<abstract><p id="{reference}">x</p></abstract>' if place == "attribute" else f"<abstract><p>{reference}</p></abstract>"
     start = time.monotonic()
     with pytest.raises(ValueError, match=r"^parse error at "):
         quillmark.parse_to_markdown(grant(body, subset))
