@@ -21,9 +21,12 @@ void for_each_item(const Document& document, Visit&& visit) {
         if (const auto* typed = std::get_if<Item>(&item)) visit(*typed);
 }
 
+// Utility and reissue grants carry B and E kinds; design grants carry "S",
+// written "S1" in the XML grants.
 bool is_grant_kind(const OptionalText& kind) {
     if (!kind || kind->empty()) return false;
-    return kind->front() == 'B' || kind->front() == 'E' || *kind == "S";
+    if (kind->front() == 'B' || kind->front() == 'E') return true;
+    return kind->front() == 'S' && is_ascii_digits(std::string_view(*kind).substr(1));
 }
 
 void add_unique(std::vector<std::string>& list, const std::string& text) {

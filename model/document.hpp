@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
+#include "model/optional_string.hpp"
 #include "model/source_format.hpp"
 
 namespace quillmark {
@@ -18,7 +20,7 @@ using OptionalText = std::optional<std::string>;
 struct Attribute {
     std::string name;
     std::string value;
-    OptionalText prefix;
+    OptionalString prefix;
 };
 
 using Attributes = std::vector<Attribute>;
@@ -28,7 +30,7 @@ struct Node {
     enum class Kind : std::uint8_t { Element, Text };
     Kind kind = Kind::Text;
     std::string name;  // element name, or the text of a Text node
-    OptionalText prefix;
+    OptionalString prefix;
     Attributes attributes;
     std::vector<Node> children;
 
@@ -54,20 +56,24 @@ struct InlineNode;
 struct InlineContainer {
     Attributes attributes;
     std::vector<InlineNode> children;
-    OptionalText target;  // only the three reference kinds use it
+    OptionalString target;  // only the three reference kinds use it
 };
 
+// Containers and kept elements live out of line, so that the common text
+// node stays small.
 struct InlineNode {
     InlineKind kind = InlineKind::Text;
-    std::variant<std::string, InlineContainer, Node> value;
+    std::variant<std::string, std::unique_ptr<InlineContainer>, std::unique_ptr<Node>> value;
 
     static InlineNode text(std::string content) { return {InlineKind::Text, std::move(content)}; }
-    static InlineNode element(Node node) { return {InlineKind::Element, std::move(node)}; }
-    static InlineNode container(InlineKind kind, InlineContainer content) { return {kind, std::move(content)}; }
+    static InlineNode element(Node node) { return {InlineKind::Element, std::make_unique<Node>(std::move(node))}; }
+    static InlineNode container(InlineKind kind, InlineContainer content) {
+        return {kind, std::make_unique<InlineContainer>(std::move(content))};
+    }
 
     const std::string& text_value() const { return std::get<std::string>(value); }
-    const InlineContainer& container_value() const { return std::get<InlineContainer>(value); }
-    const Node& element_value() const { return std::get<Node>(value); }
+    const InlineContainer& container_value() const { return *std::get<std::unique_ptr<InlineContainer>>(value); }
+    const Node& element_value() const { return *std::get<std::unique_ptr<Node>>(value); }
 };
 
 using InlineContent = std::vector<InlineNode>;

@@ -6,7 +6,7 @@ namespace quillmark {
 
 namespace {
 
-void append_qualified(std::string& out, const OptionalText& prefix, const std::string& name) {
+void append_qualified(std::string& out, const OptionalString& prefix, const std::string& name) {
     if (prefix) {
         out += *prefix;
         out += ':';

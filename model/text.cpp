@@ -19,12 +19,10 @@ bool is_three_byte_space(unsigned char a, unsigned char b, unsigned char c) {
 
 }  // namespace
 
-std::size_t white_space_at(std::string_view text, std::size_t pos) {
-    if (pos >= text.size()) return 0;
+std::size_t non_ascii_white_space_at(std::string_view text, std::size_t pos) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data()) + pos;
     const std::size_t left = text.size() - pos;
     const unsigned char c = s[0];
-    if (c == ' ' || (c >= 0x09 && c <= 0x0D)) return 1;
     if (c < 0xC2) return 0;
     if (left >= 2 && is_two_byte_space(c, s[1])) return 2;
     if (left >= 3 && is_three_byte_space(c, s[1], s[2])) return 3;

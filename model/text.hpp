@@ -8,8 +8,16 @@
 
 namespace quillmark {
 
+// Byte length of the non-ASCII white-space character at `pos`, or 0.
+std::size_t non_ascii_white_space_at(std::string_view text, std::size_t pos);
+
 // Byte length of the white-space character that starts at `pos`, or 0.
-std::size_t white_space_at(std::string_view text, std::size_t pos);
+inline std::size_t white_space_at(std::string_view text, std::size_t pos) {
+    if (pos >= text.size()) return 0;
+    const auto c = static_cast<unsigned char>(text[pos]);
+    if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D) ? 1 : 0;
+    return non_ascii_white_space_at(text, pos);
+}
 // Byte length of the white-space character that ends just before `end`, or 0.
 std::size_t white_space_before(std::string_view text, std::size_t end);
 

@@ -16,23 +16,31 @@ namespace {
 constexpr std::array<std::string_view, 5> placeholder_names = {"frontmatter", "title", "abstract", "description",
                                                                "claims"};
 
-// Copies the text, shrinking every run of three or more line feeds to two,
-// then trims it.
-std::string collapse_and_trim(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    int run = 0;
-    for (char c : text) {
-        if (c == '\n') {
-            if (++run < 3) out += c;
-        } else {
+// Appends `piece`, shrinking every run of three or more line feeds (counted
+// across pieces in `run`) to two.
+void append_collapsed(std::string& out, std::string_view piece, int& run) {
+    std::size_t pos = 0;
+    while (pos < piece.size()) {
+        const std::size_t feed = piece.find('\n', pos);
+        if (feed == std::string_view::npos) {
+            out.append(piece, pos);
             run = 0;
-            out += c;
+            return;
         }
+        if (feed > pos) {
+            out.append(piece, pos, feed - pos);
+            run = 0;
+        }
+        if (++run < 3) out += '\n';
+        pos = feed + 1;
     }
-    const std::string_view trimmed = trim(out);
-    if (trimmed.size() == out.size()) return out;
-    return std::string(trimmed);
+}
+
+void trim_in_place(std::string& text) {
+    const std::string_view trimmed = trim(text);
+    const std::size_t start = static_cast<std::size_t>(trimmed.data() - text.data());
+    text.resize(start + trimmed.size());
+    text.erase(0, start);
 }
 
 std::string fill(const Template& segments, const Document& document) {
@@ -44,13 +52,15 @@ std::string fill(const Template& segments, const Document& document) {
         size += segment.index() == 0 ? std::get<0>(segment).size() : sections[static_cast<std::size_t>(std::get<1>(segment))].size();
     std::string out;
     out.reserve(size);
+    int run = 0;
     for (const TemplateSegment& segment : segments) {
         if (const auto* literal = std::get_if<std::string>(&segment))
-            out += *literal;
+            append_collapsed(out, *literal, run);
         else
-            out += sections[static_cast<std::size_t>(std::get<SectionKind>(segment))];
+            append_collapsed(out, sections[static_cast<std::size_t>(std::get<SectionKind>(segment))], run);
     }
-    return collapse_and_trim(out);
+    trim_in_place(out);
+    return out;
 }
 
 }  // namespace

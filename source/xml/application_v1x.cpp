@@ -7,6 +7,7 @@
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
+#include "source/xml/sections.hpp"
 
 namespace quillmark {
 
@@ -49,9 +50,9 @@ public:
     Section read_section(XmlId id) const {
         const std::string_view name = tree_.name(id);
         if (name == "subdoc-bibliographic-information") return read_bibliographic(id);
-        if (name == "subdoc-abstract") return read_abstract(id);
+        if (name == "subdoc-abstract") return read_abstract(tree_, id, {"paragraph"}, markup);
         if (name == "subdoc-description") return read_description(id);
-        if (name == "subdoc-claims") return read_claims(id);
+        if (name == "subdoc-claims") return read_claims(tree_, id, markup);
         if (name == "subdoc-drawings") return read_drawings(id);
         return OtherSection{to_node(tree_, id)};
     }
@@ -230,17 +231,6 @@ private:
 
     // ----- body ------------------------------------------------------------
 
-    AbstractSection read_abstract(XmlId id) const {
-        AbstractSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            if (tree_.name(child) == "paragraph")
-                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
-            else
-                section.blocks.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
-
     // Headings, paragraphs and kept nodes: the content of a cross-reference
     // part and of a `section`.
     std::vector<SubsectionChild> read_headed_text(XmlId id) const {
@@ -288,21 +278,6 @@ private:
         return section;
     }
 
-    ClaimsSection read_claims(XmlId id) const {
-        ClaimsSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "claim")
-                section.children.emplace_back(ClaimEntry{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
-                                                         read_inline(tree_, child, markup)});
-            else if (name == "heading")
-                section.children.emplace_back(read_heading(tree_, child, markup));
-            else
-                section.children.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
-
     Figure read_figure(XmlId id) const {
         Figure figure{attributes_of(tree_, id), attribute_text(tree_, id, "id"), {}};
         for (XmlId child : element_children(tree_, id)) {
@@ -337,13 +312,10 @@ private:
 }  // namespace
 
 ParseResult parse_application_v1x(std::string_view text, SourceFormat format) {
-    auto tree = parse_xml(text);
-    if (!tree) return tree.error();
-    const XmlTree& xml = tree.value();
-    const XmlId root = root_element(xml);
-    if (root == no_node) return ParseError::xml("missing root element");
-    if (xml.name(root) != "patent-application-publication")
-        return ParseError::structure("UsptoApplicationV15 requires patent-application-publication root");
+    auto parsed = parse_rooted(text, "patent-application-publication", "UsptoApplicationV15 requires patent-application-publication root");
+    if (!parsed) return parsed.error();
+    const XmlTree& xml = parsed.value().tree;
+    const XmlId root = parsed.value().root;
 
     Document document;
     document.source_format = format;

@@ -19,6 +19,16 @@ Result<XmlTree, ParseError> parse_xml(std::string_view text);
 // The first element child of the document, or no_node.
 XmlId root_element(const XmlTree& tree);
 
+struct RootedTree {
+    XmlTree tree;
+    XmlId root;
+};
+
+// Parses the text and finds its root element, which must be named
+// `root_name`; fails with `wrong_root_message` otherwise.
+Result<RootedTree, ParseError> parse_rooted(std::string_view text, std::string_view root_name,
+                                            std::string_view wrong_root_message);
+
 Attributes attributes_of(const XmlTree& tree, XmlId id);
 Node to_node(const XmlTree& tree, XmlId id);
 

@@ -11,6 +11,7 @@
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
+#include "source/xml/sections.hpp"
 
 namespace quillmark {
 
@@ -234,12 +235,8 @@ private:
 
     AbstractSection read_abstract(XmlId id) const {
         AbstractSection section{attributes_of(tree_, id), {}};
-        for_each_body_element(id, [&](XmlId child) {
-            if (tree_.name(child) == "PARA")
-                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
-            else
-                section.blocks.emplace_back(to_node(tree_, child));
-        });
+        for_each_body_element(
+            id, [&](XmlId child) { section.blocks.push_back(read_abstract_block(tree_, child, {"PARA"}, markup)); });
         return section;
     }
 
@@ -336,12 +333,10 @@ private:
 }  // namespace
 
 ParseResult parse_grant_v25(std::string_view text) {
-    auto tree = parse_xml(text);
-    if (!tree) return tree.error();
-    const XmlTree& xml = tree.value();
-    const XmlId root = root_element(xml);
-    if (root == no_node) return ParseError::xml("missing root element");
-    if (xml.name(root) != "PATDOC") return ParseError::structure("UsptoGrantV25 requires PATDOC root");
+    auto parsed = parse_rooted(text, "PATDOC", "UsptoGrantV25 requires PATDOC root");
+    if (!parsed) return parsed.error();
+    const XmlTree& xml = parsed.value().tree;
+    const XmlId root = parsed.value().root;
 
     Document document;
     document.source_format = SourceFormat::UsptoGrantV25;

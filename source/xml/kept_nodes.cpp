@@ -9,6 +9,16 @@ XmlId root_element(const XmlTree& tree) {
     return no_node;
 }
 
+Result<RootedTree, ParseError> parse_rooted(std::string_view text, std::string_view root_name,
+                                            std::string_view wrong_root_message) {
+    auto tree = parse_xml(text);
+    if (!tree) return tree.error();
+    const XmlId root = root_element(tree.value());
+    if (root == no_node) return ParseError::xml("missing root element");
+    if (tree.value().name(root) != root_name) return ParseError::structure(std::string(wrong_root_message));
+    return RootedTree{std::move(tree).value(), root};
+}
+
 Attributes attributes_of(const XmlTree& tree, XmlId id) {
     Attributes attributes;
     const std::size_t count = tree.attribute_count(id);
@@ -28,6 +38,9 @@ Node to_node(const XmlTree& tree, XmlId id) {
         case XmlKind::Element: {
             Node node{Node::Kind::Element, std::string(tree.name(id)), {}, attributes_of(tree, id), {}};
             if (auto prefix = tree.prefix(id)) node.prefix = std::string(*prefix);
+            std::size_t children = 0;
+            for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) ++children;
+            node.children.reserve(children);
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
                 node.children.push_back(to_node(tree, child));
             return node;

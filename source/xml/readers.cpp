@@ -154,6 +154,9 @@ void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, Inli
 // start or end of the content it is dropped.
 void read_inline_into(const XmlTree& tree, XmlId id, const MarkupRules& rules, InlineContent& out) {
     bool separator_pending = false;
+    std::size_t children = 0;
+    for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) ++children;
+    out.reserve(out.size() + children);
     const std::size_t start = out.size();
     for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) {
         const XmlKind kind = tree.kind(child);

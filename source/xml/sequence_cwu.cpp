@@ -24,12 +24,10 @@ Section read_root_child(const XmlTree& tree, XmlId id) {
 }  // namespace
 
 ParseResult parse_sequence_cwu(std::string_view text) {
-    auto tree = parse_xml(text);
-    if (!tree) return tree.error();
-    const XmlTree& xml = tree.value();
-    const XmlId root = root_element(xml);
-    if (root == no_node) return ParseError::xml("missing root element");
-    if (xml.name(root) != "sequence-cwu") return ParseError::structure("sequence listings require sequence-cwu root");
+    auto parsed = parse_rooted(text, "sequence-cwu", "sequence listings require sequence-cwu root");
+    if (!parsed) return parsed.error();
+    const XmlTree& xml = parsed.value().tree;
+    const XmlId root = parsed.value().root;
 
     Document document;
     document.source_format = SourceFormat::UsptoSequenceCwu;

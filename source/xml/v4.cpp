@@ -8,6 +8,7 @@
 #include "source/xml/document_id.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
+#include "source/xml/sections.hpp"
 
 namespace quillmark {
 
@@ -60,9 +61,9 @@ public:
     Section read_section(XmlId id, const Vocabulary& vocabulary) const {
         const std::string_view name = tree_.name(id);
         if (name == vocabulary.bibliographic) return read_bibliographic(id);
-        if (name == "abstract") return read_abstract(id);
+        if (name == "abstract") return read_abstract(tree_, id, {"p", "paragraph"}, markup);
         if (name == "description") return read_description(id);
-        if (name == "claims") return read_claims(id);
+        if (name == "claims") return read_claims(tree_, id, markup);
         if (name == "drawings") return read_drawings(id);
         return OtherSection{to_node(tree_, id)};
     }
@@ -243,33 +244,6 @@ private:
 
     // ----- body ------------------------------------------------------------
 
-    AbstractSection read_abstract(XmlId id) const {
-        AbstractSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "p" || name == "paragraph")
-                section.blocks.emplace_back(read_paragraph(tree_, child, markup));
-            else
-                section.blocks.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
-
-    ClaimsSection read_claims(XmlId id) const {
-        ClaimsSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "claim")
-                section.children.emplace_back(
-                    ClaimEntry{attributes_of(tree_, child), attribute_text(tree_, child, "id"), read_inline(tree_, child, markup)});
-            else if (name == "heading")
-                section.children.emplace_back(read_heading(tree_, child, markup));
-            else
-                section.children.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
-
     DrawingsSection read_drawings(XmlId id) const {
         DrawingsSection section{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
@@ -433,12 +407,10 @@ DescriptionSection V4Reader::read_description(XmlId id) const {
 }
 
 ParseResult parse_v4(std::string_view text, SourceFormat format, const Vocabulary& vocabulary) {
-    auto tree = parse_xml(text);
-    if (!tree) return tree.error();
-    const XmlTree& xml = tree.value();
-    const XmlId root = root_element(xml);
-    if (root == no_node) return ParseError::xml("missing root element");
-    if (xml.name(root) != vocabulary.root) return ParseError::structure(std::string(vocabulary.wrong_root_message));
+    auto parsed = parse_rooted(text, vocabulary.root, vocabulary.wrong_root_message);
+    if (!parsed) return parsed.error();
+    const XmlTree& xml = parsed.value().tree;
+    const XmlId root = parsed.value().root;
 
     Document document;
     document.source_format = format;

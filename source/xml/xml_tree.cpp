@@ -3,17 +3,20 @@
 namespace quillmark {
 
 std::optional<std::string_view> XmlTree::attribute_value(XmlId id, std::string_view name) const {
+    if (!is_element(id)) return std::nullopt;
     const XmlNodeRecord& node = nodes_[id];
-    for (std::uint32_t i = 0; i < node.attribute_count; ++i) {
-        const XmlAttributeRecord& a = attributes_[node.first_attribute + i];
-        if (view(a.name) == name) return view(a.value);
+    for (std::uint32_t i = 0; i < node.text.length; ++i) {
+        const XmlAttributeRecord& a = attributes_[node.text.offset + i];
+        if (local_part(a.name, a.prefix_length) == name) return view(a.value);
     }
     return std::nullopt;
 }
 
-XmlTreeBuilder::XmlTreeBuilder(std::size_t text_size) {
-    tree_.strings_.reserve(text_size);
-    tree_.nodes_.reserve(text_size / 24 + 2);
+XmlTreeBuilder::XmlTreeBuilder(std::string_view text) {
+    // USPTO XML holds about one node per 30 bytes; reserving for one per 8
+    // avoids regrowing the table, and pages never written cost nothing.
+    tree_.strings_.reserve(text.size());
+    tree_.nodes_.reserve(text.size() / 8 + 16);
     tree_.nodes_.emplace_back();                        // id 0: no node
     tree_.nodes_.emplace_back();                        // id 1: the document (the default kind)
     open_.push_back({tree_.document(), no_node});
@@ -37,29 +40,32 @@ XmlId XmlTreeBuilder::append_node(XmlNodeRecord record) {
     return id;
 }
 
+XmlSpan XmlTreeBuilder::store_qualified(std::string_view name, const std::optional<std::string_view>& prefix,
+                                        std::uint16_t& prefix_length) {
+    if (!prefix || prefix->empty()) return store(name);
+    XmlSpan span = store(*prefix);
+    tree_.strings_ += ':';
+    tree_.strings_.append(name);
+    span.length += static_cast<std::uint32_t>(name.size() + 1);
+    prefix_length = static_cast<std::uint16_t>(prefix->size());
+    return span;
+}
+
 void XmlTreeBuilder::start_element(std::string_view name, const std::optional<std::string_view>& prefix) {
     XmlNodeRecord record;
     record.kind = XmlKind::Element;
-    record.name = store(name);
-    if (prefix) {
-        record.has_prefix = true;
-        record.prefix = store(*prefix);
-    }
-    record.first_attribute = static_cast<std::uint32_t>(tree_.attributes_.size());
+    record.name = store_qualified(name, prefix, record.prefix_length);
+    record.text.offset = static_cast<std::uint32_t>(tree_.attributes_.size());
     const XmlId id = append_node(record);
     open_.push_back({id, no_node});
 }
 
 void XmlTreeBuilder::begin_attribute(std::string_view name, const std::optional<std::string_view>& prefix) {
     XmlAttributeRecord record;
-    record.name = store(name);
-    if (prefix) {
-        record.has_prefix = true;
-        record.prefix = store(*prefix);
-    }
+    record.name = store_qualified(name, prefix, record.prefix_length);
     record.value.offset = static_cast<std::uint32_t>(tree_.strings_.size());
     tree_.attributes_.push_back(record);
-    ++tree_.nodes_[open_.back().id].attribute_count;
+    ++tree_.nodes_[open_.back().id].text.length;
 }
 
 void XmlTreeBuilder::append_attribute_value(std::string_view piece) {

@@ -31,24 +31,24 @@ struct XmlSpan {
     std::uint32_t length = 0;
 };
 
+// Names are stored qualified ("prefix:local"); prefix_length is 0 when the
+// name has no prefix.
 struct XmlAttributeRecord {
     XmlSpan name;
-    XmlSpan prefix;
     XmlSpan value;
-    bool has_prefix = false;
+    std::uint16_t prefix_length = 0;
 };
 
 struct XmlNodeRecord {
     XmlKind kind = XmlKind::Document;
-    bool has_prefix = false;  // element: namespace prefix present
-    bool has_text = false;    // processing instruction: data present; entity: replacement known
+    bool has_text = false;  // processing instruction: data present; entity: replacement known
+    std::uint16_t prefix_length = 0;
     XmlId first_child = no_node;
     XmlId next_sibling = no_node;
-    XmlSpan name;    // element name, processing-instruction target, entity name
-    XmlSpan prefix;  // element prefix
-    XmlSpan text;    // character data, comment text, instruction data, entity replacement
-    std::uint32_t first_attribute = 0;
-    std::uint32_t attribute_count = 0;
+    XmlSpan name;  // element name, processing-instruction target, entity name
+    // Character data, comment text, instruction data or entity replacement;
+    // for an element, its first attribute and attribute count.
+    XmlSpan text;
 };
 
 class XmlTree {
@@ -64,19 +64,15 @@ public:
     bool is_element(XmlId id) const { return nodes_[id].kind == XmlKind::Element; }
     XmlId first_child(XmlId id) const { return nodes_[id].first_child; }
     XmlId next_sibling(XmlId id) const { return nodes_[id].next_sibling; }
-    std::string_view name(XmlId id) const { return view(nodes_[id].name); }
-    std::optional<std::string_view> prefix(XmlId id) const {
-        if (!nodes_[id].has_prefix) return std::nullopt;
-        return view(nodes_[id].prefix);
-    }
+    std::string_view name(XmlId id) const { return local_part(nodes_[id].name, nodes_[id].prefix_length); }
+    std::optional<std::string_view> prefix(XmlId id) const { return prefix_part(nodes_[id].name, nodes_[id].prefix_length); }
     std::string_view text(XmlId id) const { return view(nodes_[id].text); }
     bool has_text(XmlId id) const { return nodes_[id].has_text; }
 
-    std::size_t attribute_count(XmlId id) const { return nodes_[id].attribute_count; }
+    std::size_t attribute_count(XmlId id) const { return is_element(id) ? nodes_[id].text.length : 0; }
     Attribute attribute(XmlId id, std::size_t index) const {
-        const XmlAttributeRecord& a = attributes_[nodes_[id].first_attribute + index];
-        return {view(a.name), a.has_prefix ? std::optional<std::string_view>(view(a.prefix)) : std::nullopt,
-                view(a.value)};
+        const XmlAttributeRecord& a = attributes_[nodes_[id].text.offset + index];
+        return {local_part(a.name, a.prefix_length), prefix_part(a.name, a.prefix_length), view(a.value)};
     }
     // The value of the first attribute named `name` (no prefix test).
     std::optional<std::string_view> attribute_value(XmlId id, std::string_view name) const;
@@ -86,6 +82,13 @@ public:
 private:
     friend class XmlTreeBuilder;
     std::string_view view(XmlSpan span) const { return std::string_view(strings_).substr(span.offset, span.length); }
+    std::string_view local_part(XmlSpan span, std::uint16_t prefix_length) const {
+        return prefix_length ? view(span).substr(prefix_length + 1u) : view(span);
+    }
+    std::optional<std::string_view> prefix_part(XmlSpan span, std::uint16_t prefix_length) const {
+        if (!prefix_length) return std::nullopt;
+        return view(span).substr(0, prefix_length);
+    }
 
     std::vector<XmlNodeRecord> nodes_;
     std::vector<XmlAttributeRecord> attributes_;
@@ -95,7 +98,7 @@ private:
 // Appends nodes in document order while a parser reports them.
 class XmlTreeBuilder {
 public:
-    explicit XmlTreeBuilder(std::size_t text_size);
+    explicit XmlTreeBuilder(std::string_view text);
 
     void start_element(std::string_view name, const std::optional<std::string_view>& prefix);
     void add_attribute(std::string_view name, const std::optional<std::string_view>& prefix, std::string_view value);
@@ -117,6 +120,8 @@ public:
 
 private:
     XmlSpan store(std::string_view text);
+    XmlSpan store_qualified(std::string_view name, const std::optional<std::string_view>& prefix,
+                            std::uint16_t& prefix_length);
     XmlId append_node(XmlNodeRecord record);
 
     struct OpenNode {

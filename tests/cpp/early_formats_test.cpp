@@ -9,9 +9,9 @@
 namespace quillmark {
 namespace {
 
-Document parsed(const ParseResult& result) {
+Document parsed(ParseResult result) {
     EXPECT_TRUE(result) << (result ? "" : result.error().message());
-    return result ? result.value() : Document{};
+    return result ? std::move(result).value() : Document{};
 }
 
 std::string error_of(const ParseResult& result) { return result ? "" : result.error().message(); }

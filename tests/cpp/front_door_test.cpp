@@ -123,5 +123,19 @@ TEST(FrontDoor, RootElementSkipsPrologNodes) {
     EXPECT_EQ(tree.name(root_element(tree)), "root");
 }
 
+TEST(FrontDoor, UndeclaredEntityInAnAttributeValueLeavesTheContentAlone) {
+    const XmlTree tree = parse_ok(
+        "<!DOCTYPE x SYSTEM \"x.dtd\"><x>a<y t=\"1 &rsquo; 'q\">b</y>&ldquo;c<!-- it's --><z u=\"&mdash;\"/></x>");
+    const Node node = to_node(tree, root_element(tree));
+    ASSERT_EQ(node.children.size(), 6u);
+    EXPECT_EQ(node.children[0].text_value(), "a");
+    EXPECT_EQ(node.children[1].name, "y");
+    EXPECT_EQ(node.children[1].attributes.at(0).value, "1  'q");
+    EXPECT_EQ(node.children[2].text_value(), "&ldquo;");
+    EXPECT_EQ(node.children[3].text_value(), "c");
+    EXPECT_EQ(node.children[4].text_value(), "<!-- it's -->");
+    EXPECT_EQ(node.children[5].name, "z");
+}
+
 }  // namespace
 }  // namespace quillmark

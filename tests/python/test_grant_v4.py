@@ -45,6 +45,8 @@ def test_empty_root_gives_a_document_without_sections():
         (pubref("07654321", "B2"), None, "US7654321B2"),
         (pubref("0RE41234", "E"), None, "US0RE41234E"),
         (pubref("D0512345", "S"), None, "USD0512345S"),
+        (pubref("D0512345", "S1"), None, "USD0512345S1"),
+        (pubref("D0512345", "SX"), "USD0512345SX", None),
         (pubref("00000000", "B1"), None, "US0B1"),
         (pubref("20010012345", "A1"), "US20010012345A1", None),
         (pubref("20010012345", None), "US20010012345", None),

@@ -1,0 +1,166 @@
+"""Profiles quillmark under callgrind and summarises the costs by function.
+
+    python3 bench/profile.py [--document NAME] [--top N] [--output FILE]
+
+Runs each operation once under `valgrind --tool=callgrind`, counting only
+the operation's own call (--toggle-collect), then prints Markdown: the
+instructions of each operation against the bare libxml2 parse of the same
+bytes, the split by library, and the functions with the most inclusive and
+the most exclusive cost. Instruction counts do not depend on the load of the
+machine. Profiles the module found on PYTHONPATH; the callgrind files stay in
+bench/out/ for callgrind_annotate or kcachegrind.
+"""
+
+import argparse
+import collections
+import os
+import pathlib
+import re
+import subprocess
+import sys
+
+BENCH = pathlib.Path(__file__).resolve().parent
+sys.path.insert(0, str(BENCH))
+
+import generate  # noqa: E402
+
+# Operation -> the function whose calls callgrind counts.
+OPERATIONS = {
+    "parse_to_markdown": "quillmark::(anonymous namespace)::parse_to_markdown(*",
+    "parse": "quillmark::(anonymous namespace)::parse(*",
+    "to_markdown": "quillmark::(anonymous namespace)::document_to_markdown(*",
+    "libxml2": "ffi_call*",  # the ctypes call into xmlReadMemory and xmlFreeDoc
+}
+
+LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+(?:[<>*]\s+)?(\S.*?)(?: \((\d[\d,]*)x\))?(?: \[(.+)\])?$")
+
+
+def run_callgrind(operation, document, out):
+    subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=%s" % out,
+                    "--toggle-collect=%s" % OPERATIONS[operation],
+                    sys.executable, str(BENCH / "profile_target.py"), operation, str(document)],
+                   check=True, capture_output=True, env=os.environ)
+
+
+def annotate(out, inclusive):
+    text = subprocess.run(["callgrind_annotate", "--threshold=100", "--inclusive=%s" % ("yes" if inclusive else "no"), str(out)],
+                          check=True, capture_output=True, text=True).stdout
+    rows = []
+    for line in text.split("file:function", 1)[1].splitlines():
+        match = LINE.match(line)
+        if match:
+            cost, _, where, _, obj = match.groups()
+            function = where.split(":", 1)[1] if ":" in where else where
+            rows.append((int(cost.replace(",", "")), function, library(obj, where)))
+    return rows
+
+
+def collapse_templates(name):
+    """Keeps the first level of template arguments and elides deeper ones."""
+    out, depth = [], 0
+    for char in name:
+        if char == "<":
+            depth += 1
+            out.append("<" if depth == 1 else ("<…>" if depth == 2 else ""))
+        elif char == ">" and depth:
+            out.append(">" if depth == 1 else "")
+            depth -= 1
+        elif depth <= 1:
+            out.append(char)
+    return "".join(out)
+
+
+def short_name(function):
+    """quillmark::(anonymous namespace)::fill(std::vector<...> const&) -> fill"""
+    name = function.replace("(anonymous namespace)::", "").replace("[abi:cxx11]", "").replace("quillmark::", "")
+    name = re.sub(r"'\d+$", "", collapse_templates(name))
+    name = re.sub(r", std::(allocator|char_traits)<…>", "", name).replace(" >", ">")
+    name = re.sub(r"^(void|decltype\(auto\)) ", "", name)
+    if name.startswith("0x"):
+        return "internal function at %s" % name
+    return name if name.startswith("operator") else name.split("(", 1)[0]
+
+
+def library(obj, where):
+    if "libpython" in (obj or "") or (not obj and "Python-" in where):
+        return "libpython"
+    return pathlib.Path(obj).name if obj else "?"
+
+
+class Profile:
+    def __init__(self, out):
+        self.total = 0
+        self.exclusive = collections.Counter()
+        self.inclusive = {}
+        self.objects = collections.Counter()
+        for cost, function, obj in annotate(out, inclusive=False):
+            key = (short_name(function), obj)
+            self.exclusive[key] += cost
+            self.objects[obj] += cost
+            self.total += cost
+        for cost, function, obj in annotate(out, inclusive=True):
+            key = (short_name(function), obj)
+            # A recursive function appears once per depth; its first (outermost) line is its inclusive cost.
+            if "'" not in function and cost < self.total and key not in self.inclusive:
+                self.inclusive[key] = cost
+        for key in self.exclusive:
+            self.inclusive.setdefault(key, self.exclusive[key])
+
+    def percent(self, cost):
+        return 100.0 * cost / self.total
+
+
+def tables(name, profile, top):
+    lines = ["### `%s`" % name, "", "| library | exclusive |", "|---|---|"]
+    lines += ["| %s | %.1f%% |" % (obj, profile.percent(cost)) for obj, cost in profile.objects.most_common(6)]
+    lines += ["", "By inclusive cost (callers above the operation, and wrappers that only pass a call on, left out):", "",
+              "| function | library | inclusive | exclusive |", "|---|---|---|---|"]
+    shown = []
+    for key, cost in sorted(profile.inclusive.items(), key=lambda item: -item[1]):
+        if len(shown) == top:
+            break
+        wrapper = profile.percent(profile.exclusive[key]) < 0.05 and any(abs(cost - other) < profile.total / 2000 for other in shown)
+        if wrapper:
+            continue
+        shown.append(cost)
+        lines.append("| `%s` | %s | %.1f%% | %.1f%% |" % (key[0], key[1], profile.percent(cost), profile.percent(profile.exclusive[key])))
+    lines += ["", "By exclusive cost:", "", "| function | library | exclusive | inclusive |", "|---|---|---|---|"]
+    for key, cost in profile.exclusive.most_common(top):
+        lines.append("| `%s` | %s | %.1f%% | %.1f%% |" % (key[0], key[1], profile.percent(cost), profile.percent(profile.inclusive[key])))
+    return lines + [""]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--document", default="grant_v45_10mb.xml", help="a document name from bench/generate.py")
+    parser.add_argument("--top", type=int, default=20)
+    parser.add_argument("--output", type=pathlib.Path, help="also write the Markdown here")
+    parser.add_argument("--reuse", action="store_true", help="summarise the callgrind files of an earlier run")
+    args = parser.parse_args()
+    generate.generate()
+    document = generate.DEFAULT_OUT / args.document
+    size = document.stat().st_size
+    profiles = {}
+    for operation in OPERATIONS:
+        out = generate.DEFAULT_OUT / ("callgrind.%s.%s.out" % (document.stem, operation))
+        if not (args.reuse and out.exists()):
+            print("profiling %s on %s ..." % (operation, args.document), file=sys.stderr, flush=True)
+            run_callgrind(operation, document, out)
+        profiles[operation] = Profile(out)
+
+    baseline = profiles["libxml2"].total
+    lines = ["## Instructions per operation on `%s` (%d bytes)" % (args.document, size), "",
+             "| operation | instructions | per input byte | × bare libxml2 |", "|---|---|---|---|"]
+    for operation, profile in profiles.items():
+        lines.append("| `%s` | %s | %.1f | %.2f |" % (operation, format(profile.total, ","), profile.total / size, profile.total / baseline))
+    lines.append("")
+    for operation, profile in profiles.items():
+        lines += tables(operation, profile, args.top)
+    text = "\n".join(lines)
+    print(text)
+    if args.output:
+        args.output.write_text(text)
+
+
+if __name__ == "__main__":
+    main()

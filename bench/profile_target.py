@@ -1,0 +1,36 @@
+"""Runs one quillmark operation on one document, for a profiler to watch.
+
+    python3 bench/profile_target.py OPERATION PATH
+
+OPERATION is parse, parse_to_markdown, to_markdown (Document.to_markdown of
+a document parsed beforehand) or libxml2 (the bare libxml2 parse of the
+same bytes, the yardstick). bench/README.md shows how to run this
+under callgrind so that only the operation itself is counted.
+"""
+
+import pathlib
+import sys
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+
+import quillmark  # noqa: E402
+
+from yardsticks import Libxml2  # noqa: E402
+
+
+def main():
+    operation, path = sys.argv[1], sys.argv[2]
+    text = pathlib.Path(path).read_text(encoding="utf-8")
+    if operation == "to_markdown":
+        document = quillmark.parse(text)
+        document.to_markdown()
+    elif operation == "libxml2":
+        Libxml2().parse(text.encode("utf-8"))
+    elif operation in ("parse", "parse_to_markdown"):
+        getattr(quillmark, operation)(text)
+    else:
+        raise SystemExit("unknown operation %r" % operation)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,185 @@
+#include "cli/bulk_splitter.hpp"
+
+#include <algorithm>
+
+#include "model/text.hpp"
+#include "source/detect.hpp"
+
+namespace quillmark::cli {
+
+namespace {
+
+constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+constexpr std::string_view xml_declaration = "<?xml";
+// An APS file's first line is never this long; past it the layout is decided
+// on what has arrived, so a file without line breaks is never held whole.
+constexpr std::size_t longest_layout_line = 1 << 20;
+// A longer line is not taken for a "PATN" line, so it need not be held whole.
+constexpr std::size_t longest_patent_line = 4096;
+
+bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// A segment line "PATN" starting in the first column (continuation lines
+// start with a space, so they never match).
+bool is_patent_start_line(std::string_view line) { return trim_end(line) == "PATN"; }
+
+}  // namespace
+
+void BulkSplitter::feed(std::string_view bytes) {
+    if (doc_start_ > 0) {
+        pending_.erase(0, doc_start_);
+        pending_offset_ += doc_start_;
+        scan_from_ -= doc_start_;
+        doc_start_ = 0;
+    }
+    pending_.append(bytes);
+    split_complete_documents(false);
+}
+
+void BulkSplitter::finish() {
+    split_complete_documents(true);
+    if (pending_.size() > doc_start_) emit_document(pending_.size());
+    pending_.clear();
+    doc_start_ = scan_from_ = 0;
+}
+
+void BulkSplitter::split_complete_documents(bool at_end) {
+    if (!strip_byte_order_mark(at_end) || !decide_layout(at_end)) return;
+    while (true) {
+        const auto boundary = *layout_ == BulkLayout::Xml ? next_xml_boundary() : next_aps_boundary();
+        if (!boundary) break;
+        emit_document(boundary->start);
+        doc_start_ = boundary->start;
+        scan_from_ = boundary->resume;
+    }
+    if (!at_end) drop_oversized_document();
+}
+
+// Keeps only what the boundary search still needs of a document that has
+// grown past the largest one a parser takes.
+void BulkSplitter::drop_oversized_document() {
+    if (!oversized_offset_ && pending_.size() - doc_start_ <= largest_) return;
+    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
+    const std::size_t keep_from = std::max(scan_from_, doc_start_);
+    dropped_ += keep_from - doc_start_;
+    pending_.erase(0, keep_from);
+    pending_offset_ += keep_from;
+    scan_from_ -= keep_from;
+    doc_start_ = 0;
+}
+
+// A UTF-8 byte-order mark at the very start of the input marks its encoding;
+// it is not part of the first document.
+bool BulkSplitter::strip_byte_order_mark(bool at_end) {
+    if (!at_input_start_) return true;
+    if (!at_end && pending_.size() < byte_order_mark.size() && byte_order_mark.starts_with(pending_)) return false;
+    if (std::string_view(pending_).starts_with(byte_order_mark)) {
+        pending_.erase(0, byte_order_mark.size());
+        pending_offset_ += byte_order_mark.size();
+    }
+    at_input_start_ = false;
+    return true;
+}
+
+// The first non-blank line tells an APS file from XML, by the same rule that
+// detects the format of a single document.
+bool BulkSplitter::decide_layout(bool at_end) {
+    if (layout_) return true;
+    const std::string_view text = pending_;
+    std::size_t first = 0;
+    while (std::size_t n = white_space_at(text, first)) first += n;
+    if (first == text.size()) {
+        if (!at_end) return false;
+        layout_ = BulkLayout::Xml;
+        return true;
+    }
+    if (text[first] != 'H' && text[first] != 'P') {
+        layout_ = BulkLayout::Xml;
+        return true;
+    }
+    const std::size_t line_start = first == 0 ? 0 : text.rfind('\n', first - 1) + 1;
+    std::size_t line_end = text.find('\n', first);
+    if (line_end == std::string_view::npos) {
+        if (!at_end && text.size() - line_start < longest_layout_line) return false;
+        line_end = text.size();
+    }
+    const auto format = detect_source_format(text.substr(line_start, line_end - line_start));
+    layout_ = format && format.value() == SourceFormat::UsptoGrantApsGreenBook ? BulkLayout::Aps : BulkLayout::Xml;
+    return true;
+}
+
+// The next XML declaration: "<?xml" followed by white space, so processing
+// instructions such as "<?xml-stylesheet ...?>" are not taken for one.
+std::optional<BulkSplitter::Boundary> BulkSplitter::next_xml_boundary() {
+    while (true) {
+        const std::size_t found = pending_.find(xml_declaration, scan_from_);
+        if (found == std::string::npos) {
+            const std::size_t partial = pending_.size() - std::min(pending_.size(), xml_declaration.size() - 1);
+            scan_from_ = std::max(scan_from_, partial);
+            return std::nullopt;
+        }
+        const std::size_t after = found + xml_declaration.size();
+        if (after == pending_.size()) {
+            scan_from_ = found;  // the next byte decides
+            return std::nullopt;
+        }
+        if (is_xml_space(pending_[after])) return Boundary{found, after};
+        scan_from_ = found + 1;
+    }
+}
+
+// The next complete line that opens a patent. scan_from_ is always at the
+// start of a line.
+std::optional<BulkSplitter::Boundary> BulkSplitter::next_aps_boundary() {
+    while (true) {
+        const std::size_t line_end = pending_.find('\n', scan_from_);
+        if (line_end == std::string::npos) {
+            if (pending_.size() - scan_from_ > longest_patent_line) {
+                skipping_long_line_ = true;
+                scan_from_ = pending_.size();
+            }
+            return std::nullopt;
+        }
+        const std::size_t line_start = scan_from_;
+        scan_from_ = line_end + 1;
+        if (skipping_long_line_) {
+            skipping_long_line_ = false;
+            continue;
+        }
+        if (is_patent_start_line(std::string_view(pending_).substr(line_start, line_end - line_start)))
+            return Boundary{line_start, line_end + 1};
+    }
+}
+
+// Hands on the document that runs from doc_start_ to `end`. The text before
+// the first boundary is dropped when it holds nothing but blank lines (and,
+// in APS files, header lines); anything else in it is passed on, so no input
+// goes unreported.
+void BulkSplitter::emit_document(std::size_t end) {
+    const std::string_view text = std::string_view(pending_).substr(doc_start_, end - doc_start_);
+    const bool preamble = before_first_document_;
+    before_first_document_ = false;
+    if (oversized_offset_ || text.size() > largest_) {
+        emit_(SplitDocument{{}, oversized_offset_.value_or(pending_offset_ + doc_start_), dropped_ + text.size()});
+        oversized_offset_.reset();
+        dropped_ = 0;
+        return;
+    }
+    if (text.empty() || (preamble && is_droppable_preamble(text))) return;
+    emit_(SplitDocument{std::string(text), pending_offset_ + doc_start_, text.size()});
+}
+
+bool BulkSplitter::is_droppable_preamble(std::string_view text) const {
+    if (*layout_ == BulkLayout::Xml) return is_white_space_only(text);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        if (!is_white_space_only(line) && !line.starts_with("HHHHH")) return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+}  // namespace quillmark::cli

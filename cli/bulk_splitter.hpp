@@ -1,0 +1,79 @@
+// Splits a USPTO bulk file into its documents while it is being read. XML
+// bulk files are documents concatenated one after another, each opening with
+// its own XML declaration; APS files hold one patent after another, each
+// opening at a PATN segment line, possibly after an HHHHH header line.
+// Only the current document and the bytes read past it are held, and of a
+// document larger than any parser takes only its size is kept.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillmark::cli {
+
+struct SplitDocument {
+    std::string text;      // empty when the document was too large to hold
+    std::uint64_t offset;  // where the document starts in its input, in bytes
+    std::uint64_t size;    // its length in bytes
+
+    bool too_large() const { return text.size() != size; }
+};
+
+// The parsers take no document past 2 GiB.
+inline constexpr std::size_t largest_document = 0x7FFFFFFF;
+
+enum class BulkLayout { Xml, Aps };
+
+class BulkSplitter {
+public:
+    using Emit = std::function<void(SplitDocument)>;
+
+    explicit BulkSplitter(Emit emit, std::size_t largest = largest_document)
+        : emit_(std::move(emit)), largest_(largest) {}
+
+    // Takes the next bytes of the input; emits every document they complete.
+    void feed(std::string_view bytes);
+    // The input has ended: emits the last document.
+    void finish();
+
+    // The bytes held between calls.
+    std::size_t held_bytes() const { return pending_.size(); }
+
+    // Known once the first non-blank line has been read.
+    std::optional<BulkLayout> layout() const { return layout_; }
+
+private:
+    struct Boundary {
+        std::size_t start;   // where the next document begins
+        std::size_t resume;  // where the search for the one after it resumes
+    };
+
+    void split_complete_documents(bool at_end);
+    bool strip_byte_order_mark(bool at_end);
+    bool decide_layout(bool at_end);
+    std::optional<Boundary> next_xml_boundary();
+    std::optional<Boundary> next_aps_boundary();
+    void emit_document(std::size_t end);
+    void drop_oversized_document();
+    bool is_droppable_preamble(std::string_view text) const;
+
+    Emit emit_;
+    const std::size_t largest_;
+    std::string pending_;             // unread bytes; the current document starts at doc_start_
+    std::uint64_t pending_offset_ = 0;  // input offset of pending_[0]
+    std::size_t doc_start_ = 0;
+    std::size_t scan_from_ = 0;  // where the search for the next boundary resumes
+    bool at_input_start_ = true;
+    bool before_first_document_ = true;  // the text before the first boundary is a preamble
+    std::optional<BulkLayout> layout_;
+    // The current document outgrew largest_: where it started, and how much
+    // of it has been dropped.
+    std::optional<std::uint64_t> oversized_offset_;
+    std::uint64_t dropped_ = 0;
+    bool skipping_long_line_ = false;  // APS: the line being read is too long to open a patent
+};
+
+}  // namespace quillmark::cli

@@ -1,0 +1,75 @@
+#include "cli/conversion.hpp"
+
+#include <new>
+
+#include "cli/document_json.hpp"
+#include "cli/utf8_check.hpp"
+#include "model/summary.hpp"
+#include "render/template.hpp"
+#include "source/detect.hpp"
+#include "source/parsers.hpp"
+
+namespace quillmark::cli {
+
+namespace {
+
+Outcome failure(std::string message) {
+    Outcome outcome;
+    outcome.error = std::move(message);
+    return outcome;
+}
+
+std::optional<std::string> utf8_problem(std::string_view text) {
+    const auto invalid = find_invalid_utf8(text);
+    if (!invalid) return std::nullopt;
+    return "invalid UTF-8 at byte " + std::to_string(*invalid) + " of the document";
+}
+
+std::string render(const Document& document, const ConversionSettings& settings) {
+    if (!settings.template_text) return render_markdown(document);
+    // The template was parsed once before the run, so it cannot fail here.
+    return render_markdown_with_template(document, *settings.template_text).value();
+}
+
+Outcome convert(std::string_view text, const ConversionSettings& settings) {
+    if (auto problem = utf8_problem(text)) return failure(std::move(*problem));
+    auto parsed = parse_document(text);
+    if (!parsed) return failure(parsed.error().message());
+    const Document& document = parsed.value();
+    Outcome outcome;
+    outcome.ok = true;
+    std::string markdown = render(document, settings);
+    if (settings.format == OutputFormat::JsonLines) {
+        outcome.payload = document_json(document, markdown);
+        return outcome;
+    }
+    outcome.payload = std::move(markdown);
+    PublicationIdentifier identifier = publication_identifier(document);
+    if (identifier.publication_number)
+        outcome.number = std::move(*identifier.publication_number);
+    else if (identifier.patent_number)
+        outcome.number = std::move(*identifier.patent_number);
+    return outcome;
+}
+
+}  // namespace
+
+Outcome convert_document(std::string_view text, const ConversionSettings& settings) {
+    try {
+        return convert(text, settings);
+    } catch (const std::bad_alloc&) {
+        return failure("out of memory");
+    }
+}
+
+Outcome detect_document(std::string_view text) {
+    if (auto problem = utf8_problem(text)) return failure(std::move(*problem));
+    const auto format = detect_source_format(text);
+    if (!format) return failure(format.error().message());
+    Outcome outcome;
+    outcome.ok = true;
+    outcome.payload = source_format_name(format.value());
+    return outcome;
+}
+
+}  // namespace quillmark::cli

@@ -1,0 +1,154 @@
+#include "cli/options.hpp"
+
+#include <charconv>
+
+namespace quillmark::cli {
+
+const std::string_view usage_synopsis =
+    "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl] [--template FILE] [--jobs N]\n"
+    "       quillmark detect INPUT...\n"
+    "       quillmark --help | --version\n";
+
+const std::string_view help_text =
+    "Converts USPTO patent full text (XML of every generation, APS text) to\n"
+    "Markdown or JSON Lines. An INPUT is a publication file, a weekly bulk file\n"
+    "(split into its documents while it is read), a directory (its .xml, .txt\n"
+    "and .aps files, recursively, in sorted path order) or - for standard input.\n"
+    "\n"
+    "commands:\n"
+    "  convert   writes one Markdown file per document, named after its\n"
+    "            publication or patent number (INPUT-STEM-N.md when it has\n"
+    "            none), or one JSON Lines file per input (INPUT-STEM.jsonl)\n"
+    "  detect    prints the format of each document: file, index, format\n"
+    "\n"
+    "options:\n"
+    "  -o, --output DIR     output directory (default: the current one; - for\n"
+    "                       standard output)\n"
+    "  --format FORMAT      markdown (default) or jsonl\n"
+    "  --template FILE      a section template for the Markdown\n"
+    "  -j, --jobs N         documents converted at once (default: one per core)\n"
+    "  -h, --help           prints this text\n"
+    "  --version            prints the version\n"
+    "\n"
+    "Documents are numbered from 1 within their input. Failed documents are\n"
+    "reported on standard error and do not stop the run. Exit status: 0 when\n"
+    "every document converted, 1 when some failed, 2 for usage errors.\n";
+
+namespace {
+
+class ArgumentReader {
+public:
+    explicit ArgumentReader(const std::vector<std::string_view>& arguments) : arguments_(arguments) {}
+
+    bool done() const { return position_ >= arguments_.size(); }
+    std::string_view next() { return arguments_[position_++]; }
+
+    // The value of option `name`: attached ("--name=value", "-jN") or the
+    // following argument.
+    std::optional<std::string_view> value(std::optional<std::string_view> attached) {
+        if (attached) return attached;
+        if (done()) return std::nullopt;
+        return next();
+    }
+
+private:
+    const std::vector<std::string_view>& arguments_;
+    std::size_t position_ = 0;
+};
+
+UsageError missing_value(std::string_view option) { return {"option " + std::string(option) + " needs a value"}; }
+
+std::variant<unsigned, UsageError> parse_jobs(std::string_view text) {
+    unsigned jobs = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+    if (error != std::errc() || end != text.data() + text.size() || jobs == 0 || jobs > 1024)
+        return UsageError{"--jobs needs a number from 1 to 1024, not '" + std::string(text) + "'"};
+    return jobs;
+}
+
+// Splits "--name=value" and "-xVALUE" into the option and its attached value.
+std::pair<std::string_view, std::optional<std::string_view>> split_option(std::string_view argument) {
+    if (argument.starts_with("--")) {
+        const std::size_t equals = argument.find('=');
+        if (equals == std::string_view::npos) return {argument, std::nullopt};
+        return {argument.substr(0, equals), argument.substr(equals + 1)};
+    }
+    if (argument.size() > 2) return {argument.substr(0, 2), argument.substr(2)};
+    return {argument, std::nullopt};
+}
+
+std::optional<UsageError> read_option(Options& options, bool& help, ArgumentReader& reader, std::string_view argument) {
+    const auto [name, attached] = split_option(argument);
+    const bool takes_value = name == "-o" || name == "--output" || name == "--format" || name == "--template" ||
+                             name == "-j" || name == "--jobs";
+    if (!takes_value) {
+        if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
+        help = true;
+        return std::nullopt;
+    }
+    const auto value = reader.value(attached);
+    if (!value) return missing_value(name);
+    if (options.command == Command::Detect) return UsageError{"detect takes no option " + std::string(name)};
+    if (value->empty()) return missing_value(name);
+    if (name == "-o" || name == "--output") {
+        options.output_directory = std::string(*value);
+    } else if (name == "--format") {
+        if (*value == "markdown")
+            options.format = OutputFormat::Markdown;
+        else if (*value == "jsonl")
+            options.format = OutputFormat::JsonLines;
+        else
+            return UsageError{"--format is markdown or jsonl, not '" + std::string(*value) + "'"};
+    } else if (name == "--template") {
+        options.template_path = std::string(*value);
+    } else {
+        auto jobs = parse_jobs(*value);
+        if (auto* error = std::get_if<UsageError>(&jobs)) return *error;
+        options.jobs = std::get<unsigned>(jobs);
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::variant<Options, UsageError> parse_arguments(const std::vector<std::string_view>& arguments) {
+    Options options;
+    ArgumentReader reader(arguments);
+    if (reader.done()) return UsageError{"no command given"};
+    const std::string_view command = reader.next();
+    if (command == "-h" || command == "--help") return options;
+    if (command == "--version") {
+        options.command = Command::Version;
+        return options;
+    }
+    if (command == "convert")
+        options.command = Command::Convert;
+    else if (command == "detect")
+        options.command = Command::Detect;
+    else
+        return UsageError{"unknown command '" + std::string(command) + "'"};
+
+    bool help = false;
+    bool options_ended = false;
+    while (!reader.done()) {
+        const std::string_view argument = reader.next();
+        if (!options_ended && argument == "--") {
+            options_ended = true;
+        } else if (!options_ended && argument.size() > 1 && argument.front() == '-') {
+            if (auto error = read_option(options, help, reader, argument)) return *error;
+        } else {
+            options.inputs.emplace_back(argument);
+        }
+    }
+    if (help) {
+        options.command = Command::Help;
+        return options;
+    }
+    if (options.inputs.empty()) return UsageError{"no INPUT given"};
+    std::size_t standard_inputs = 0;
+    for (const std::string& input : options.inputs) standard_inputs += input == "-";
+    if (standard_inputs > 1) return UsageError{"standard input (-) can be read only once"};
+    return options;
+}
+
+}  // namespace quillmark::cli

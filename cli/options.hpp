@@ -1,0 +1,36 @@
+// The command line: a command, its inputs and its options.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "cli/conversion.hpp"
+
+namespace quillmark::cli {
+
+enum class Command { Convert, Detect, Help, Version };
+
+struct Options {
+    Command command = Command::Help;
+    std::vector<std::string> inputs;
+    std::string output_directory = ".";  // "-" for standard output
+    OutputFormat format = OutputFormat::Markdown;
+    std::optional<std::string> template_path;
+    unsigned jobs = 0;  // 0: one per core
+};
+
+struct UsageError {
+    std::string message;
+};
+
+// Reads argv[1..]; nothing is checked on the file system here.
+std::variant<Options, UsageError> parse_arguments(const std::vector<std::string_view>& arguments);
+
+extern const std::string_view usage_synopsis;
+// What --help prints after the synopsis.
+extern const std::string_view help_text;
+
+}  // namespace quillmark::cli

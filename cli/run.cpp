@@ -1,0 +1,199 @@
+#include "cli/run.hpp"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <thread>
+
+#include "cli/bulk_splitter.hpp"
+#include "cli/inputs.hpp"
+#include "cli/ordered_pool.hpp"
+#include "cli/output_writer.hpp"
+#include "cli/progress.hpp"
+#include "cli/utf8_check.hpp"
+#include "render/template.hpp"
+
+namespace quillmark::cli {
+
+namespace {
+
+constexpr std::size_t read_chunk_size = 1 << 20;
+
+// One unit of work: a document, or the end of an input (carrying the reason
+// when the input could not be read).
+struct Task {
+    std::size_t input = 0;
+    std::size_t index = 0;  // 1-based within the input
+    std::uint64_t offset = 0;
+    std::uint64_t size = 0;
+    std::string text;  // empty when the document was too large to hold
+    bool end_of_input = false;
+    std::string input_error;
+};
+
+struct Failure {
+    std::string message;
+};
+
+std::variant<std::string, Failure> read_template(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return Failure{"cannot read --template " + path + ": " + std::generic_category().message(errno)};
+    std::ostringstream text;
+    text << file.rdbuf();
+    std::string content = std::move(text).str();
+    if (find_invalid_utf8(content)) return Failure{"--template " + path + " is not UTF-8"};
+    const auto parsed = parse_template(content);
+    if (!parsed) return Failure{"--template " + path + ": " + parsed.error().message()};
+    return content;
+}
+
+std::optional<std::uint64_t> total_size(const std::vector<InputFile>& inputs) {
+    std::uint64_t total = 0;
+    for (const InputFile& input : inputs) {
+        if (!input.size) return std::nullopt;
+        total += *input.size;
+    }
+    return total;
+}
+
+class Run {
+public:
+    Run(const Options& options, const InputList& inputs, ConversionSettings settings)
+        : options_(options),
+          inputs_(inputs),
+          settings_(std::move(settings)),
+          writer_(options.format, options.output_directory),
+          reporter_(stderr, shows_progress(options), total_size(inputs.files)) {}
+
+    int execute() {
+        const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
+        {
+            OrderedPool<Task, Outcome> pool(
+                jobs, 4 * std::size_t{jobs} + 4, [this](Task& task) { return work(task); },
+                [this](Task& task, Outcome& outcome) { deliver(task, outcome); });
+            for (std::size_t input = 0; input < inputs_.files.size(); ++input) read_input(pool, input);
+            pool.finish();
+        }
+        if (auto error = writer_.finish()) reporter_.input_failed("output", *error);
+        const bool converting = options_.command == Command::Convert;
+        const RunTotals totals =
+            reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(), inputs_.skipped);
+        return totals.failed_documents + totals.failed_inputs == 0 ? 0 : 1;
+    }
+
+private:
+    static bool shows_progress(const Options& options) {
+        if (!isatty(STDERR_FILENO)) return false;
+        const bool writes_to_standard_output = options.command == Command::Detect || options.output_directory == "-";
+        return !(writes_to_standard_output && isatty(STDOUT_FILENO));
+    }
+
+    // Reads one input in chunks and hands each document to the pool as the
+    // splitter completes it.
+    void read_input(OrderedPool<Task, Outcome>& pool, std::size_t input) {
+        const InputFile& file = inputs_.files[input];
+        Task end{input, 0, 0, 0, {}, true, file.error};
+        if (!end.input_error.empty()) return pool.submit(std::move(end));
+        std::FILE* stream = file.path.empty() ? stdin : std::fopen(file.path.c_str(), "rb");
+        if (!stream) {
+            end.input_error = "cannot open: " + std::generic_category().message(errno);
+            return pool.submit(std::move(end));
+        }
+        std::size_t documents = 0;
+        BulkSplitter splitter([&](SplitDocument document) {
+            pool.submit(Task{input, ++documents, document.offset, document.size, std::move(document.text), false, {}});
+        });
+        std::vector<char> buffer(read_chunk_size);
+        while (true) {
+            const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), stream);
+            if (count > 0) {
+                splitter.feed(std::string_view(buffer.data(), count));
+                reporter_.bytes_read(count);
+            }
+            if (count < buffer.size()) break;
+        }
+        if (std::ferror(stream)) end.input_error = "read error: " + std::generic_category().message(errno);
+        splitter.finish();
+        if (stream != stdin) std::fclose(stream);
+        if (documents == 0 && end.input_error.empty()) end.input_error = "no document found";
+        pool.submit(std::move(end));
+    }
+
+    Outcome work(Task& task) {
+        if (task.end_of_input) return {};
+        if (task.text.size() != task.size) {
+            Outcome outcome;
+            outcome.error = "document larger than 2 GiB (" + std::to_string(task.size) + " bytes)";
+            return outcome;
+        }
+        Outcome outcome = options_.command == Command::Convert ? convert_document(task.text, settings_)
+                                                               : detect_document(task.text);
+        std::string().swap(task.text);  // the document is no longer needed while it waits for its turn
+        return outcome;
+    }
+
+    void deliver(Task& task, Outcome& outcome) {
+        const InputFile& file = inputs_.files[task.input];
+        if (task.end_of_input) {
+            if (!task.input_error.empty()) reporter_.input_failed(file.display, task.input_error);
+            if (auto error = writer_.end_input()) reporter_.input_failed(file.display, *error);
+            return;
+        }
+        if (options_.command == Command::Detect) print_detection(file, task, outcome);
+        if (outcome.ok && options_.command == Command::Convert) {
+            if (auto error = writer_.write(ConvertedDocument{file.stem, task.index, outcome})) {
+                outcome.ok = false;
+                outcome.error = std::move(*error);
+            }
+        }
+        if (!outcome.ok) reporter_.document_failed(file.display, task.index, task.offset, outcome.error);
+        reporter_.document_done(outcome.ok);
+    }
+
+    static void print_detection(const InputFile& file, const Task& task, const Outcome& outcome) {
+        std::string line = file.display + '\t' + std::to_string(task.index) + '\t';
+        line += outcome.ok ? outcome.payload : "error: " + outcome.error;
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+
+    const Options& options_;
+    const InputList& inputs_;
+    const ConversionSettings settings_;
+    OutputWriter writer_;
+    Reporter reporter_;
+};
+
+}  // namespace
+
+int run_command(const Options& options) {
+    ConversionSettings settings;
+    settings.format = options.format;
+    if (options.template_path) {
+        auto loaded = read_template(*options.template_path);
+        if (const auto* failure = std::get_if<Failure>(&loaded)) {
+            std::fprintf(stderr, "quillmark: %s\n", failure->message.c_str());
+            return 2;
+        }
+        settings.template_text = std::move(std::get<std::string>(loaded));
+    }
+    if (options.command == Command::Convert && options.output_directory != "-") {
+        std::error_code error;
+        std::filesystem::create_directories(options.output_directory, error);
+        if (error) {
+            std::fprintf(stderr, "quillmark: cannot create output directory %s: %s\n",
+                         options.output_directory.c_str(), error.message().c_str());
+            return 1;
+        }
+    }
+    if (!isatty(STDOUT_FILENO)) std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+    const InputList inputs = expand_inputs(options.inputs);
+    return Run(options, inputs, std::move(settings)).execute();
+}
+
+}  // namespace quillmark::cli

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/bulk_splitter.hpp"
+
+namespace quillmark::cli {
+namespace {
+
+struct Piece {
+    std::string text;
+    std::uint64_t offset;
+    std::uint64_t dropped_size = 0;  // the size of a document too large to hold
+    bool operator==(const Piece&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Piece& piece) {
+    return out << '{' << testing::PrintToString(piece.text) << " @" << piece.offset << " -" << piece.dropped_size << '}';
+}
+
+// Feeds `input` in chunks of `chunk` bytes, as a reader would; `most_held`
+// receives the most bytes the splitter held between two chunks.
+std::vector<Piece> split(std::string_view input, std::size_t chunk, std::size_t largest = largest_document,
+                         std::size_t* most_held = nullptr) {
+    std::vector<Piece> pieces;
+    BulkSplitter splitter(
+        [&](SplitDocument document) {
+            const std::uint64_t dropped = document.too_large() ? document.size : 0;
+            pieces.push_back({std::move(document.text), document.offset, dropped});
+        },
+        largest);
+    for (std::size_t at = 0; at < input.size(); at += chunk) {
+        splitter.feed(input.substr(at, chunk));
+        if (most_held) *most_held = std::max(*most_held, splitter.held_bytes());
+    }
+    splitter.finish();
+    return pieces;
+}
+
+struct Case {
+    const char* name;
+    std::string input;
+    std::vector<Piece> expected;
+};
+
+void PrintTo(const Case& test, std::ostream* out) { *out << test.name; }
+
+const std::string grant_a = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE us-patent-grant>\n<us-patent-grant/>\n";
+const std::string grant_b = "<?xml version=\"1.0\"?>\r\n<us-patent-grant>\r\n<?xml-stylesheet href=\"a\"?>\r\n</us-patent-grant>\r\n";
+
+const Case cases[] = {
+    {"SingleDocument", grant_a, {{grant_a, 0}}},
+    {"TwoDocuments", grant_a + grant_b, {{grant_a, 0}, {grant_b, grant_a.size()}}},
+    {"DeclarationsWithoutLineBreakBetween", "<?xml version=\"1.0\"?><a/><?xml\tversion=\"1.0\"?><b/>",
+     {{"<?xml version=\"1.0\"?><a/>", 0}, {"<?xml\tversion=\"1.0\"?><b/>", 25}}},
+    {"StylesheetInstructionIsNoBoundary", grant_b, {{grant_b, 0}}},
+    {"BlankTextBeforeFirstDocumentIsDropped", "\n \r\n" + grant_a, {{grant_a, 4}}},
+    {"TextBeforeFirstDeclarationIsADocument", "junk\n" + grant_a, {{"junk\n", 0}, {grant_a, 5}}},
+    {"DocumentWithoutDeclaration", "<us-patent-grant/>\n", {{"<us-patent-grant/>\n", 0}}},
+    {"ByteOrderMarkIsStripped", "\xEF\xBB\xBF" + grant_a, {{grant_a, 3}}},
+    {"DeclarationStartAtEndIsText", grant_a + "<?xml", {{grant_a + "<?xml", 0}}},
+    {"TruncatedLastDocumentIsKept", grant_a + "<?xml version=\"1.0\"?>\n<us-pat",
+     {{grant_a, 0}, {"<?xml version=\"1.0\"?>\n<us-pat", grant_a.size()}}},
+    {"EmptyInput", "", {}},
+    {"BlankInput", " \n\t\n", {}},
+    {"ApsPatentsAfterHeader", "HHHHHT APS1\nPATN\nWKU  039305847\nPATN\r\nWKU  D02512345\r\n",
+     {{"PATN\nWKU  039305847\n", 12}, {"PATN\r\nWKU  D02512345\r\n", 32}}},
+    {"ApsWithoutHeader", "PATN\nWKU  1\nPATN  \nWKU  2", {{"PATN\nWKU  1\n", 0}, {"PATN  \nWKU  2", 12}}},
+    {"ApsContinuationLineIsNoBoundary", "PATN\nTTL  A\n     PATN\n", {{"PATN\nTTL  A\n     PATN\n", 0}}},
+    {"ApsFieldsBeforeFirstPatentLineAreKept", "HHHHHT APS1\nWKU  1\nPATN\nWKU  2\n",
+     {{"HHHHHT APS1\nWKU  1\n", 0}, {"PATN\nWKU  2\n", 19}}},
+    {"ApsHeaderOnly", "HHHHHT APS1\n\n", {}},
+    {"XmlFileIsNotSplitAtPatnLines", "<a>\nPATN\n</a>\n", {{"<a>\nPATN\n</a>\n", 0}}},
+};
+
+class Splitting : public testing::TestWithParam<std::tuple<Case, std::size_t>> {};
+
+TEST_P(Splitting, GivesTheSameDocumentsForEveryChunkSize) {
+    const auto& [test, chunk] = GetParam();
+    EXPECT_EQ(split(test.input, chunk), test.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bulk, Splitting,
+                         testing::Combine(testing::ValuesIn(cases), testing::Values(1, 2, 5, 6, 4096)),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_chunk" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+class OversizedDocuments : public testing::TestWithParam<std::size_t> {
+protected:
+    std::vector<Piece> split_with_limit(const std::string& input) { return split(input, GetParam(), 32, &most_held); }
+
+    // The limit, one chunk, and a line that might still open a patent.
+    void expect_bounded_memory() const { EXPECT_LE(most_held, 32 + GetParam() + 4096 + 8); }
+
+    std::size_t most_held = 0;
+};
+
+TEST_P(OversizedDocuments, AreReportedBySizeAndTheNextOnesKept) {
+    const std::string big = "<?xml version=\"1.0\"?><a>" + std::string(10000, 'x') + "</a>\n";
+    const std::string small = "<?xml version=\"1.0\"?><b/>\n";
+    EXPECT_EQ(split_with_limit(big + small + big),
+              (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}, {"", big.size() + small.size(), big.size()}}));
+    expect_bounded_memory();
+}
+
+TEST_P(OversizedDocuments, ApsLongLinesAreNotHeldWhole) {
+    const std::string big = "PATN\nPAR  " + std::string(10000, 'z') + "\nPATN  x\n";
+    const std::string small = "PATN\nWKU  2\n";
+    EXPECT_EQ(split_with_limit(big + small),
+              (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}}));
+    expect_bounded_memory();
+}
+
+INSTANTIATE_TEST_SUITE_P(Chunks, OversizedDocuments, testing::Values(1, 7, 64, 1 << 16));
+
+TEST(BulkSplitter, XmlLayoutIsKnownBeforeTheFirstLineEnds) {
+    BulkSplitter splitter([](SplitDocument) {});
+    splitter.feed("  <us-patent-grant lang=\"EN\"");
+    EXPECT_EQ(splitter.layout(), BulkLayout::Xml);
+}
+
+TEST(BulkSplitter, ApsLayoutWaitsForTheWholeFirstLine) {
+    BulkSplitter splitter([](SplitDocument) {});
+    splitter.feed("HHHHHT AP");
+    EXPECT_FALSE(splitter.layout());
+    splitter.feed("S1\n");
+    EXPECT_EQ(splitter.layout(), BulkLayout::Aps);
+}
+
+TEST(BulkSplitter, HoldsOnlyTheCurrentDocument) {
+    // Each document is handed on as soon as the next one starts.
+    std::vector<std::string> seen;
+    BulkSplitter splitter([&](SplitDocument document) { seen.push_back(std::move(document.text)); });
+    splitter.feed(grant_a + grant_a.substr(0, 8));
+    EXPECT_EQ(seen, std::vector<std::string>{grant_a});
+}
+
+}  // namespace
+}  // namespace quillmark::cli

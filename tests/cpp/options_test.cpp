@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include "cli/options.hpp"
+
+namespace quillmark::cli {
+namespace {
+
+std::variant<Options, UsageError> parse(std::vector<std::string_view> arguments) {
+    return parse_arguments(arguments);
+}
+
+TEST(Options, ConvertTakesEveryOptionSpelling) {
+    for (const auto& arguments : std::vector<std::vector<std::string_view>>{
+             {"convert", "a.xml", "-o", "out", "--format", "jsonl", "--template", "t.md", "--jobs", "3", "b.xml"},
+             {"convert", "--output=out", "--format=jsonl", "--template=t.md", "-j3", "a.xml", "b.xml"},
+             {"convert", "-oout", "a.xml", "--jobs=3", "b.xml", "--format", "jsonl", "--template", "t.md"}}) {
+        const auto parsed = parse(arguments);
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message;
+        const Options& options = std::get<Options>(parsed);
+        EXPECT_EQ(options.command, Command::Convert);
+        EXPECT_EQ(options.inputs, (std::vector<std::string>{"a.xml", "b.xml"}));
+        EXPECT_EQ(options.output_directory, "out");
+        EXPECT_EQ(options.format, OutputFormat::JsonLines);
+        EXPECT_EQ(options.template_path, "t.md");
+        EXPECT_EQ(options.jobs, 3u);
+    }
+}
+
+TEST(Options, DefaultsAndSpecialInputs) {
+    const auto parsed = parse({"convert", "-", "--", "-o"});
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+    const Options& options = std::get<Options>(parsed);
+    EXPECT_EQ(options.inputs, (std::vector<std::string>{"-", "-o"}));
+    EXPECT_EQ(options.output_directory, ".");
+    EXPECT_EQ(options.format, OutputFormat::Markdown);
+    EXPECT_FALSE(options.template_path);
+    EXPECT_EQ(options.jobs, 0u);
+}
+
+TEST(Options, HelpWinsAnywhere) {
+    for (const auto& arguments : std::vector<std::vector<std::string_view>>{
+             {"--help"}, {"-h"}, {"convert", "--help"}, {"detect", "x", "-h"}}) {
+        const auto parsed = parse(arguments);
+        ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+        EXPECT_EQ(std::get<Options>(parsed).command, Command::Help);
+    }
+}
+
+struct Misuse {
+    std::vector<std::string_view> arguments;
+    std::string message;
+};
+
+void PrintTo(const Misuse& misuse, std::ostream* out) { *out << misuse.message; }
+
+class UsageErrors : public testing::TestWithParam<Misuse> {};
+
+TEST_P(UsageErrors, NameTheProblem) {
+    const auto parsed = parse(GetParam().arguments);
+    ASSERT_TRUE(std::holds_alternative<UsageError>(parsed));
+    EXPECT_EQ(std::get<UsageError>(parsed).message, GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsageErrors,
+    testing::Values(Misuse{{}, "no command given"}, Misuse{{"render", "a.xml"}, "unknown command 'render'"},
+                    Misuse{{"convert"}, "no INPUT given"}, Misuse{{"detect", "-o", "x", "a"}, "detect takes no option -o"},
+                    Misuse{{"convert", "a", "--bogus"}, "unknown option --bogus"},
+                    Misuse{{"convert", "a", "--help=yes"}, "unknown option --help=yes"},
+                    Misuse{{"convert", "a", "-o"}, "option -o needs a value"},
+                    Misuse{{"convert", "a", "--format", "html"}, "--format is markdown or jsonl, not 'html'"},
+                    Misuse{{"convert", "a", "-j", "0"}, "--jobs needs a number from 1 to 1024, not '0'"},
+                    Misuse{{"convert", "a", "--jobs=2x"}, "--jobs needs a number from 1 to 1024, not '2x'"},
+                    Misuse{{"convert", "--output=", "a"}, "option --output needs a value"},
+                    Misuse{{"convert", "a", "--template", ""}, "option --template needs a value"},
+                    Misuse{{"convert", "-", "-"}, "standard input (-) can be read only once"}));
+
+}  // namespace
+}  // namespace quillmark::cli

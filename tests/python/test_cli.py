@@ -1,0 +1,271 @@
+"""The quillmark command on single publications, bulk files, directories and
+standard input: splitting, output names and contents, order, error reports
+and exit status."""
+import json
+import os
+import pty
+
+import pytest
+
+import quillmark
+from cli_runner import run_cli
+from documents import (
+    APPLICATION,
+    APS,
+    DATA,
+    EXAMPLE,
+    GRANT,
+    UNNUMBERED,
+    crlf,
+    expected_markdown,
+    golden_record,
+    module_markdown,
+    module_record,
+    parse_error,
+)
+from golden import getters
+
+LAYOUTS = {
+    "line-feeds": GRANT + APPLICATION + EXAMPLE,
+    "cr-lf": crlf(GRANT) + crlf(APPLICATION) + crlf(EXAMPLE),
+    "no-break-between": GRANT.rstrip() + APPLICATION.rstrip() + EXAMPLE.rstrip(),
+    "byte-order-mark-and-blank-lines": b"\xef\xbb\xbf\n\n" + GRANT + b"\n" + APPLICATION + EXAMPLE,
+}
+
+
+@pytest.mark.parametrize("layout", LAYOUTS, ids=str)
+def test_bulk_file_gives_one_expected_markdown_file_per_document(tmp_path, layout):
+    bulk = tmp_path / "ipg180123.xml"
+    bulk.write_bytes(LAYOUTS[layout])
+    result = run_cli("convert", bulk, "-o", tmp_path / "out", "--jobs", "2")
+    assert result.returncode == 0, result.stderr
+    written = {path.name: path.read_text(encoding="utf-8") for path in (tmp_path / "out").iterdir()}
+    assert written == {
+        "US9876543B2.md": expected_markdown("grant_v45_full.md"),
+        "US20150012345A1.md": expected_markdown("application_v44_short.md"),
+        "US9876543B2-2.md": module_markdown(EXAMPLE),  # same number again: never overwritten
+    }
+    report = result.stderr.decode().splitlines()
+    assert len(report) == 1 and report[0].startswith("quillmark: 3 documents converted, 0 failed (1 input, ")
+
+
+@pytest.mark.parametrize("shift", [-5, -3, -1, 0, 1])
+def test_declaration_across_a_read_boundary_still_splits(tmp_path, shift):
+    # Files are read in 1 MiB chunks; the second declaration starts near one.
+    padded = GRANT + b" " * (2**20 + shift - len(GRANT))
+    (tmp_path / "bulk.xml").write_bytes(padded + APPLICATION)
+    result = run_cli("detect", tmp_path / "bulk.xml")
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.decode().splitlines() == [
+        f"{tmp_path}/bulk.xml\t1\tUsptoGrantV45",
+        f"{tmp_path}/bulk.xml\t2\tUsptoApplicationV44",
+    ]
+
+
+def test_json_lines_carry_every_getter_the_claims_and_the_markdown(tmp_path):
+    bulk = tmp_path / "ipa150108.xml"
+    bulk.write_bytes(GRANT + APPLICATION + EXAMPLE)
+    result = run_cli("convert", bulk, "--format", "jsonl", "-o", tmp_path)
+    assert result.returncode == 0, result.stderr
+    lines = (tmp_path / "ipa150108.jsonl").read_text(encoding="utf-8").split("\n")
+    assert lines[-1] == ""
+    assert [json.loads(line) for line in lines[:-1]] == [
+        golden_record("grant_v45_full"),
+        golden_record("application_v44_short"),
+        module_record(EXAMPLE),
+    ]
+    assert list(json.loads(lines[0])) == [*getters(quillmark.parse(GRANT.decode())), "markdown"]
+
+
+def test_many_documents_come_out_in_input_order_whatever_the_worker_count(tmp_path):
+    documents = [GRANT, APPLICATION, UNNUMBERED] * 20
+    bulk = tmp_path / "bulk.xml"
+    bulk.write_bytes(b"".join(documents))
+    outputs = {}
+    for jobs in ("1", "2", "7"):
+        result = run_cli("convert", bulk, "--format=jsonl", "-o", "-", f"-j{jobs}")
+        assert result.returncode == 0, result.stderr
+        outputs[jobs] = result.stdout
+    assert outputs["1"] == outputs["2"] == outputs["7"]
+    records = [json.loads(line) for line in outputs["1"].splitlines()]
+    assert [r["patent_number"] or r["publication_number"] for r in records] == [
+        "US9876543B2",
+        "US20150012345A1",
+        None,
+    ] * 20
+
+
+def test_truncated_last_document_is_reported_and_the_others_converted(tmp_path):
+    truncated = EXAMPLE[: len(EXAMPLE) // 2]
+    bulk = tmp_path / "ipg180123.xml"
+    bulk.write_bytes(GRANT + APPLICATION + truncated)
+    result = run_cli("convert", bulk, "-o", tmp_path / "out")
+    assert result.returncode == 1
+    assert sorted(p.name for p in (tmp_path / "out").iterdir()) == ["US20150012345A1.md", "US9876543B2.md"]
+    report = result.stderr.decode().splitlines()
+    assert report[0] == f"quillmark: error: {bulk}: document 3 at byte {len(GRANT) + len(APPLICATION)}: {parse_error(truncated)}"
+    assert report[1].startswith("quillmark: 2 documents converted, 1 failed (1 input, ")
+
+
+def test_documents_without_a_number_are_named_after_input_and_position(tmp_path):
+    (tmp_path / "nonumber.xml").write_bytes(UNNUMBERED + GRANT + UNNUMBERED)
+    result = run_cli("convert", "-", tmp_path / "nonumber.xml", "-o", tmp_path / "out", stdin=UNNUMBERED)
+    assert result.returncode == 0, result.stderr
+    names = sorted(p.name for p in (tmp_path / "out").iterdir())
+    assert names == ["US9876543B2.md", "nonumber-1.md", "nonumber-3.md", "stdin-1.md"]
+    assert (tmp_path / "out" / "stdin-1.md").read_text(encoding="utf-8") == module_markdown(UNNUMBERED)
+
+
+def test_hostile_numbers_cannot_leave_the_output_directory(tmp_path):
+    hostile = APPLICATION.replace(b"<doc-number>20150012345</doc-number>", b"<doc-number>/../../x y</doc-number>")
+    (tmp_path / "in.xml").write_bytes(hostile)
+    result = run_cli("convert", tmp_path / "in.xml", "-o", tmp_path / "out")
+    assert result.returncode == 0, result.stderr
+    assert sorted(p.name for p in tmp_path.iterdir()) == ["in.xml", "out"]
+    assert [p.name for p in (tmp_path / "out").iterdir()] == ["US_.._.._x_yA1.md"]
+
+
+def test_directories_are_read_recursively_in_sorted_order(tmp_path):
+    tree = {
+        "b/x.xml": APPLICATION,
+        "a/x.xml": GRANT,
+        "a/z/notes.pdf": b"%PDF-1.4",
+        "a/EXAMPLE.XML": EXAMPLE,
+        "aps.txt": APS.read_bytes(),
+    }
+    for name, content in tree.items():
+        (tmp_path / "in" / name).parent.mkdir(parents=True, exist_ok=True)
+        (tmp_path / "in" / name).write_bytes(content)
+    detected = run_cli("detect", tmp_path / "in")
+    assert detected.returncode == 0, detected.stderr
+    root = tmp_path / "in"
+    assert detected.stdout.decode().splitlines() == [
+        f"{root}/a/EXAMPLE.XML\t1\tUsptoGrantV45",
+        f"{root}/a/x.xml\t1\tUsptoGrantV45",
+        f"{root}/aps.txt\t1\tUsptoGrantApsGreenBook",
+        f"{root}/aps.txt\t2\tUsptoGrantApsGreenBook",
+        f"{root}/aps.txt\t3\tUsptoGrantApsGreenBook",
+        f"{root}/b/x.xml\t1\tUsptoApplicationV44",
+    ]
+    assert "1 file in directories skipped" in detected.stderr.decode()
+
+    converted = run_cli("convert", tmp_path / "in" / "a", tmp_path / "in" / "b", "--format", "jsonl", "-o", tmp_path / "out")
+    assert converted.returncode == 0, converted.stderr
+    outputs = {p.name: [json.loads(line) for line in p.read_text().splitlines()] for p in (tmp_path / "out").iterdir()}
+    assert outputs == {
+        "EXAMPLE.jsonl": [module_record(EXAMPLE)],
+        "x.jsonl": [golden_record("grant_v45_full")],
+        "x-2.jsonl": [golden_record("application_v44_short")],
+    }
+
+
+def test_failures_are_reported_per_document_and_never_stop_the_run(tmp_path):
+    latin1 = GRANT.replace("O&#x2019;Brien".encode(), "O\u2019Brien".encode()).replace(b"Nguyen", b"Nguy\xeann")
+    bad_byte = latin1.index(b"\xea")
+    (tmp_path / "latin1.xml").write_bytes(GRANT + latin1)
+    (tmp_path / "empty.xml").write_bytes(b"")
+    (tmp_path / "preamble.xml").write_bytes(b"Weekly file 2018-01-23\n" + APPLICATION)
+    inputs = [tmp_path / name for name in ("missing.xml", "latin1.xml", "empty.xml", "preamble.xml")]
+    result = run_cli("convert", *inputs, "-o", tmp_path / "out")
+    assert result.returncode == 1
+    assert result.stderr.decode().splitlines()[:-1] == [
+        f"quillmark: error: {inputs[0]}: cannot open: No such file or directory",
+        f"quillmark: error: {inputs[1]}: document 2 at byte {len(GRANT)}: "
+        f"invalid UTF-8 at byte {bad_byte} of the document",
+        f"quillmark: error: {inputs[2]}: no document found",
+        f"quillmark: error: {inputs[3]}: document 1 at byte 0: source detection failed: malformed XML",
+    ]
+    assert result.stderr.decode().splitlines()[-1].startswith(
+        "quillmark: 2 documents converted, 2 failed, 2 inputs failed (4 inputs, "
+    )
+    assert sorted(p.name for p in (tmp_path / "out").iterdir()) == ["US20150012345A1.md", "US9876543B2.md"]
+
+
+def test_template_file_shapes_the_markdown(tmp_path):
+    (tmp_path / "template.md").write_text("{{title}}\n\n\n\n{{ claims }}\n", encoding="utf-8")
+    (tmp_path / "in.xml").write_bytes(APPLICATION)
+    result = run_cli("convert", tmp_path / "in.xml", "--template", tmp_path / "template.md", "-o", "-")
+    assert result.returncode == 0, result.stderr
+    expected = quillmark.parse_to_markdown(APPLICATION.decode(), "{{title}}\n\n\n\n{{ claims }}\n")
+    assert result.stdout.decode() == expected + "\n"
+    assert result.stdout.decode().startswith("# Self-heating beverage container\n\n## Claims\n")
+
+
+@pytest.mark.parametrize(
+    "arguments, status, stream, text",
+    [
+        ([], 2, "stderr", "quillmark: no command given\nusage: quillmark convert INPUT..."),
+        (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown or jsonl, not 'html'"),
+        (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
+        (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
+        (["--version"], 0, "stdout", "quillmark 0.2.1\n"),
+        (["convert", "{data}/grant_v45_full.xml", "--template", "{data}/nothing.md"], 2, "stderr",
+         "quillmark: cannot read --template {data}/nothing.md: No such file or directory"),
+        (["convert", "{data}/grant_v45_full.xml", "--template", "{template}", "-o", "-"], 2, "stderr",
+         "quillmark: --template {template}: unknown template placeholder {{{{Title}}}}; expected one of frontmatter"),
+    ],
+)
+def test_exit_status_and_usage_messages(tmp_path, arguments, status, stream, text):
+    (tmp_path / "bad.md").write_text("{{Title}}", encoding="utf-8")
+    fill = {"data": DATA, "template": tmp_path / "bad.md"}
+    result = run_cli(*(argument.format(**fill) for argument in arguments), cwd=tmp_path)
+    assert result.returncode == status
+    assert text.format(**fill) in getattr(result, stream).decode()
+    assert list(tmp_path.iterdir()) == [tmp_path / "bad.md"]  # nothing written
+
+
+@pytest.mark.parametrize("line_ending", [b"\n", b"\r\n"], ids=["lf", "crlf"])
+def test_detect_lists_every_patent_of_an_aps_file(tmp_path, line_ending):
+    aps = tmp_path / "pftaps19760106_wk01.txt"
+    aps.write_bytes(APS.read_bytes().replace(b"\n", line_ending))
+    result = run_cli("detect", aps)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.decode() == "".join(f"{aps}\t{i}\tUsptoGrantApsGreenBook\n" for i in (1, 2, 3))
+
+
+def test_detect_reports_documents_it_cannot_place(tmp_path):
+    bulk = tmp_path / "mixed.xml"
+    bulk.write_bytes(GRANT + b'<?xml version="1.0"?>\n<table/>\n' + APPLICATION)
+    result = run_cli("detect", bulk)
+    assert result.returncode == 1
+    assert result.stdout.decode().splitlines() == [
+        f"{bulk}\t1\tUsptoGrantV45",
+        f"{bulk}\t2\terror: supplemental XML root 'table'",
+        f"{bulk}\t3\tUsptoApplicationV44",
+    ]
+    assert f"{bulk}: document 2 at byte {len(GRANT)}: supplemental XML root 'table'" in result.stderr.decode()
+
+
+def test_markdown_of_a_single_publication_to_standard_output():
+    result = run_cli("convert", DATA / "grant_v45_full.xml", "-o", "-")
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.decode() == expected_markdown("grant_v45_full.md")
+
+
+def test_progress_is_shown_only_on_a_terminal(tmp_path):
+    (tmp_path / "bulk.xml").write_bytes(GRANT + APPLICATION)
+    controller, terminal = pty.openpty()
+    result = run_cli("convert", tmp_path / "bulk.xml", "-o", tmp_path / "out", stderr=terminal)
+    os.close(terminal)
+    shown = b""
+    try:
+        while chunk := os.read(controller, 4096):
+            shown += chunk
+    except OSError:  # every writer has closed the terminal
+        pass
+    os.close(controller)
+    assert result.returncode == 0
+    assert b"\r[" in shown and b"2 documents" in shown and b"MB/s" in shown and b"0 errors" in shown
+    assert shown.rstrip().splitlines()[-1].split(b"\x1b[K")[-1].startswith(b"quillmark: 2 documents converted")
+    plain = run_cli("convert", tmp_path / "bulk.xml", "-o", tmp_path / "out")
+    assert b"\r" not in plain.stderr
+
+
+def test_each_report_stays_on_one_line(tmp_path):
+    broken = tmp_path / "two\nlines.xml"
+    broken.write_bytes(GRANT.replace(b"</abstract>", b"</abstrakt>"))
+    result = run_cli("convert", broken, "-o", tmp_path / "out")
+    assert result.returncode == 1
+    report = result.stderr.decode().splitlines()
+    assert len(report) == 2
+    assert report[0].startswith(f"quillmark: error: {tmp_path}/two lines.xml: document 1 at byte 0: parse error at ")

@@ -1,0 +1,129 @@
+"""The type stubs: they match the module, and mypy finds and applies them.
+
+Against an installed module the stubs are found the way a user's mypy finds
+them, as the quillmark-stubs package beside the module in site-packages;
+against the development build they are taken from the source tree. The
+wheel test checks that a fresh installation is found too."""
+import ast
+import inspect
+import pathlib
+import textwrap
+import types
+
+import pytest
+
+import quillmark
+
+mypy_api = pytest.importorskip("mypy.api", reason="mypy is not installed")
+
+SOURCE_STUBS = pathlib.Path(__file__).resolve().parent.parent.parent / "stubs"
+INSTALLED_STUBS = pathlib.Path(quillmark.__file__).with_name("quillmark-stubs")
+STUB_FILE = (INSTALLED_STUBS if INSTALLED_STUBS.is_dir() else SOURCE_STUBS / "quillmark-stubs") / "__init__.pyi"
+STUBS = ast.parse(STUB_FILE.read_text(encoding="utf-8"))
+
+
+def stub_definitions(body):
+    return {node.name: node for node in body if isinstance(node, (ast.FunctionDef, ast.ClassDef))}
+
+
+def stub_parameters(function: ast.FunctionDef) -> list:
+    arguments = function.args
+    defaults = [None] * (len(arguments.args) - len(arguments.defaults)) + arguments.defaults
+    return [(a.arg, ast.literal_eval(d) if d else inspect.Parameter.empty) for a, d in zip(arguments.args, defaults)]
+
+
+def runtime_parameters(function) -> list:
+    return [(p.name, p.default) for p in inspect.signature(function).parameters.values() if p.name != "self"]
+
+
+def test_stubs_declare_the_module_attributes_in_order():
+    assigned = next(n for n in STUBS.body if isinstance(n, ast.Assign) and n.targets[0].id == "__all__")
+    assert ast.literal_eval(assigned.value) == quillmark.__all__
+    assert stub_definitions(STUBS.body).keys() | {"__version__"} == set(quillmark.__all__)
+
+
+@pytest.mark.parametrize("name", ["parse", "parse_to_markdown", "detect_format"])
+def test_function_stubs_have_the_runtime_signature_and_docstring(name):
+    stub = stub_definitions(STUBS.body)[name]
+    function = getattr(quillmark, name)
+    assert stub_parameters(stub) == runtime_parameters(function)
+    assert ast.get_docstring(stub, clean=False) == function.__doc__
+
+
+@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim], ids=lambda c: c.__name__)
+def test_class_stubs_list_every_read_only_property_and_method(cls):
+    stub = stub_definitions(STUBS.body)[cls.__name__]
+    assert ast.get_docstring(stub, clean=False) == cls.__doc__
+    members = stub_definitions(stub.body)
+    properties = [n for n, f in members.items() if any(getattr(d, "id", None) == "property" for d in f.decorator_list)]
+    runtime = [n for n, v in vars(cls).items() if isinstance(v, types.GetSetDescriptorType)]
+    assert properties == runtime
+    for name, function in members.items():
+        if name not in properties:
+            assert stub_parameters(function)[1:] == runtime_parameters(getattr(cls, name))
+            assert ast.get_docstring(function, clean=False) == getattr(cls, name).__doc__
+
+
+def run_mypy(tmp_path, source: str):
+    program = tmp_path / "program.py"
+    program.write_text(textwrap.dedent(source), encoding="utf-8")
+    config = tmp_path / "mypy.ini"
+    config.write_text("[mypy]\n")
+    if not INSTALLED_STUBS.is_dir():
+        # A stub package is only looked for in site-packages; the same stub
+        # as a module on the search path stands in for it.
+        (tmp_path / "stubs").mkdir()
+        (tmp_path / "stubs" / "quillmark.pyi").write_bytes(STUB_FILE.read_bytes())
+        config.write_text(f"[mypy]\nmypy_path = {tmp_path / 'stubs'}\n")
+    stdout, _, status = mypy_api.run(
+        ["--strict", "--no-error-summary", "--config-file", str(config), "--cache-dir", str(tmp_path / "cache"), str(program)]
+    )
+    return status, [line.split(": ", 1)[1] for line in stdout.splitlines()]
+
+
+def test_mypy_accepts_correct_use(tmp_path):
+    status, messages = run_mypy(
+        tmp_path,
+        """
+        import quillmark
+
+        def numbers(xml: str) -> list[tuple[int, str]]:
+            document: quillmark.Document = quillmark.parse(xml)
+            title: str | None = document.title
+            markdown: str = document.to_markdown(template=None) + quillmark.parse_to_markdown(xml, "{{claims}}")
+            assert title is None or markdown
+            return [(claim.number, claim.text) for claim in document.claims]
+
+        version: str = quillmark.__version__
+        kind: str = quillmark.detect_format(xml="<x/>")
+        """,
+    )
+    assert (status, messages) == (0, [])
+
+
+def test_mypy_rejects_misuse(tmp_path):
+    status, messages = run_mypy(
+        tmp_path,
+        """
+        import quillmark
+
+        document = quillmark.parse("<x/>")
+        count: int = document.title
+        document.title = "renamed"
+        quillmark.parse_to_markdown(b"<x/>")
+        document.claims[0].number + "1"
+        document.inventors.upper()
+
+        class Special(quillmark.Claim):
+            pass
+        """,
+    )
+    assert status == 1
+    assert messages == [
+        'error: Incompatible types in assignment (expression has type "str | None", variable has type "int")  [assignment]',
+        'error: Property "title" defined in "Document" is read-only  [misc]',
+        'error: Argument 1 to "parse_to_markdown" has incompatible type "bytes"; expected "str"  [arg-type]',
+        'error: Unsupported operand types for + ("int" and "str")  [operator]',
+        'error: "list[str]" has no attribute "upper"  [attr-defined]',
+        'error: Cannot inherit from final class "Claim"  [misc]',
+    ]
