@@ -1,6 +1,8 @@
 // The Claim class: one numbered claim, an independent copy.
 #include "binding/claim_type.hpp"
 
+#include <memory>
+
 #include "binding/repr.hpp"
 
 namespace quillmark {
@@ -53,7 +55,7 @@ PyType_Slot claim_slots[] = {
     {Py_tp_doc, const_cast<char*>("A single claim, numbered by its 1-based position.")},
     {Py_tp_new, reinterpret_cast<void*>(claim_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(claim_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(claim_repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(py::guarded<claim_repr>)},
     {Py_tp_getset, claim_getset},
     {0, nullptr},
 };
@@ -69,9 +71,10 @@ PyObject* create_claim_type() {
 
 PyObject* new_claim_object(Claim claim) {
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(reinterpret_cast<PyTypeObject*>(claim_type), Py_tp_alloc));
+    auto owned = std::make_unique<Claim>(std::move(claim));  // may throw: before the object exists
     PyObject* object = alloc(reinterpret_cast<PyTypeObject*>(claim_type), 0);
     if (!object) return nullptr;
-    reinterpret_cast<ClaimObject*>(object)->claim = new Claim(std::move(claim));
+    reinterpret_cast<ClaimObject*>(object)->claim = owned.release();
     return object;
 }
 

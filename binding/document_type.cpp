@@ -1,4 +1,6 @@
 // The Document class: a read-only view of one parsed record and its summary.
+#include <memory>
+
 #include "binding/claim_type.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
@@ -100,13 +102,13 @@ PyGetSetDef document_getset[] = {
     {"ipc_classifications", get_list<&DocumentSummary::ipc_classifications>, nullptr, nullptr, nullptr},
     {"us_classifications", get_list<&DocumentSummary::us_classifications>, nullptr, nullptr, nullptr},
     {"source_format", get_source_format, nullptr, nullptr, nullptr},
-    {"abstract_text", get_abstract_text, nullptr, nullptr, nullptr},
-    {"claims", get_claims, nullptr, nullptr, nullptr},
+    {"abstract_text", py::guarded<get_abstract_text>, nullptr, nullptr, nullptr},
+    {"claims", py::guarded<get_claims>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
 PyMethodDef document_methods[] = {
-    {"to_markdown", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(document_to_markdown)),
+    {"to_markdown", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py::guarded<document_to_markdown>)),
      METH_VARARGS | METH_KEYWORDS,
      "to_markdown($self, template=None)\n--\n\nRender this document to Markdown, optionally with a section-placeholder\n"
      "template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,\n`{{description}}`, `{{claims}}`)."},
@@ -118,7 +120,7 @@ PyType_Slot document_slots[] = {
                                   "and `to_markdown(template=None)`.")},
     {Py_tp_new, reinterpret_cast<void*>(document_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(document_dealloc)},
-    {Py_tp_repr, reinterpret_cast<void*>(document_repr)},
+    {Py_tp_repr, reinterpret_cast<void*>(py::guarded<document_repr>)},
     {Py_tp_getset, document_getset},
     {Py_tp_methods, document_methods},
     {0, nullptr},
@@ -140,11 +142,13 @@ bool create_types(PyObject* module) {
 PyObject* new_document_object(Document record) {
     auto* type = reinterpret_cast<PyTypeObject*>(document_type);
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    // Everything that can throw comes before the object exists.
+    auto summary = std::make_unique<DocumentSummary>(summarize(record));
+    auto owned = std::make_unique<Document>(std::move(record));
     PyObject* object = alloc(type, 0);
     if (!object) return nullptr;
-    auto* summary = new DocumentSummary(summarize(record));
-    as_document(object).summary = summary;
-    as_document(object).record = new Document(std::move(record));
+    as_document(object).summary = summary.release();
+    as_document(object).record = owned.release();
     return object;
 }
 

@@ -50,11 +50,11 @@ PyCFunction as_cfunction(Function function) {
 }
 
 PyMethodDef module_functions[] = {
-    {"parse", as_cfunction(parse), METH_VARARGS | METH_KEYWORDS,
+    {"parse", as_cfunction(py::guarded<parse>), METH_VARARGS | METH_KEYWORDS,
      "parse(xml)\n--\n\nParse USPTO patent XML into a structured [`Document`]."},
-    {"parse_to_markdown", as_cfunction(parse_to_markdown), METH_VARARGS | METH_KEYWORDS,
+    {"parse_to_markdown", as_cfunction(py::guarded<parse_to_markdown>), METH_VARARGS | METH_KEYWORDS,
      "parse_to_markdown(xml, template=None)\n--\n\nParse USPTO patent XML and render Markdown in one call."},
-    {"detect_format", as_cfunction(detect_format), METH_VARARGS | METH_KEYWORDS,
+    {"detect_format", as_cfunction(py::guarded<detect_format>), METH_VARARGS | METH_KEYWORDS,
      "detect_format(xml)\n--\n\nDetect the USPTO source format of `xml` without a full parse."},
     {nullptr, nullptr, 0, nullptr},
 };

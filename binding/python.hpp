@@ -7,6 +7,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <new>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -64,5 +65,24 @@ PyObject* raise_value_error(const std::string& message);
 // Checks that `object` is None or a str; raises TypeError naming the function
 // and argument otherwise.
 bool is_optional_str(PyObject* object, const char* function, const char* argument);
+
+// Wraps an entry that the interpreter calls so that an allocation failure
+// below it (a document too large for the memory at hand) raises MemoryError
+// instead of ending the process: guarded<function> has the same signature.
+template <class Signature>
+struct Guard;
+template <class... Args>
+struct Guard<PyObject* (*)(Args...)> {
+    template <PyObject* (*Function)(Args...)>
+    static PyObject* call(Args... args) noexcept {
+        try {
+            return Function(args...);
+        } catch (const std::bad_alloc&) {
+            return PyErr_NoMemory();
+        }
+    }
+};
+template <auto Function>
+inline constexpr auto guarded = &Guard<decltype(Function)>::template call<Function>;
 
 }  // namespace quillmark::py

@@ -21,7 +21,7 @@ std::string DetectError::message() const {
 
 namespace {
 
-constexpr DetectError malformed{DetectError::Kind::MalformedXml, {}};
+const DetectError malformed{DetectError::Kind::MalformedXml, {}};
 
 // The first line that is not blank decides whether the text is APS.
 bool is_aps_text(std::string_view text) {

@@ -19,6 +19,12 @@ namespace {
 // The libxml2 tree builder refuses text nodes longer than this without huge
 // mode; the flat table keeps the same limit.
 constexpr std::size_t max_text_node_length = 10000000;
+// Everything the tree stores is a piece of the text, except entity
+// replacement texts (stored at every reference) and attribute or namespace
+// defaults from the internal subset (stored on every element they apply to).
+// A short text could multiply those without bound, so together they may add
+// at most this much to the text's own size.
+constexpr std::size_t max_expansion = 10000000;
 
 std::string_view sv(const xmlChar* text) {
     return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
@@ -32,15 +38,23 @@ struct SaxState {
     xmlParserCtxtPtr ctxt = nullptr;
     XmlTreeBuilder builder;
     std::optional<std::string> error;  // the first error that ends the parse
+    std::size_t max_stored;            // the text's size plus max_expansion
 
     // Where the last reported entity reference ended, and whether it stood in
     // a start tag.
     std::size_t last_reference_end = 0;
     bool last_reference_in_tag = false;
 
-    explicit SaxState(std::string_view text) : builder(text) {}
+    explicit SaxState(std::string_view text) : builder(text), max_stored(text.size() + max_expansion) {}
 
     bool reference_is_in_start_tag(std::size_t name_length);
+
+    // False, and the parse fails, once the tree would hold more than allowed.
+    bool admit(std::size_t length) {
+        if (builder.stored_bytes() + length <= max_stored) return true;
+        fail("entity and attribute-default expansion exceeds " + std::to_string(max_expansion) + " bytes");
+        return false;
+    }
 
     void fail(std::string description) {
         if (error) return;
@@ -109,9 +123,11 @@ void add_attribute_value(SaxState& state, std::string_view value) {
         } else {
             const std::string name(reference);
             xmlEntityPtr entity = xmlGetDocEntity(state.ctxt->myDoc, reinterpret_cast<const xmlChar*>(name.c_str()));
-            if (entity != nullptr && entity->etype == XML_INTERNAL_GENERAL_ENTITY && entity->content != nullptr)
-                builder.append_attribute_value(sv(entity->content));
-            else
+            if (entity != nullptr && entity->etype == XML_INTERNAL_GENERAL_ENTITY && entity->content != nullptr) {
+                const std::string_view replacement = sv(entity->content);
+                if (!state.admit(replacement.size())) return;
+                builder.append_attribute_value(replacement);
+            } else
                 builder.append_attribute_value(value.substr(amp, semi - amp + 1));
         }
         pos = semi + 1;
@@ -141,6 +157,7 @@ void on_start_element(void* ctx, const xmlChar* localname, const xmlChar* prefix
         add_attribute_value(*state, std::string_view(reinterpret_cast<const char*>(a[3]),
                                                      static_cast<std::size_t>(a[4] - a[3])));
     }
+    state->admit(0);
 }
 
 void on_end_element(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
@@ -184,7 +201,10 @@ void on_reference(void* ctx, const xmlChar* name) {
         return;
     }
     std::optional<std::string_view> replacement;
-    if (entity != nullptr && entity->content != nullptr) replacement = sv(entity->content);
+    if (entity != nullptr && entity->content != nullptr) {
+        replacement = sv(entity->content);
+        if (!state->admit(replacement->size())) return;
+    }
     state->builder.add_entity_reference(sv(name), replacement);
     // libxml2 counts every reference towards its entity-expansion limit and
     // stops a document with more than 10,000 references to undeclared

@@ -113,6 +113,9 @@ public:
     void add_processing_instruction(std::string_view target, const std::optional<std::string_view>& data);
     void add_entity_reference(std::string_view name, const std::optional<std::string_view>& replacement);
 
+    // The bytes of text held so far.
+    std::size_t stored_bytes() const { return tree_.strings_.size(); }
+
     XmlTree finish();
 
 private:

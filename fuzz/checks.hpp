@@ -1,0 +1,136 @@
+// Invariants every fuzz target asserts on what the core returns. A broken
+// invariant aborts, so libFuzzer keeps the input as a crash.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "model/document.hpp"
+#include "model/summary.hpp"
+#include "model/text.hpp"
+#include "render/template.hpp"
+#include "source/parse_error.hpp"
+
+namespace quillmark::fuzz {
+
+[[noreturn]] inline void fail(const char* what, std::string_view detail = {}) {
+    std::fprintf(stderr, "invariant broken: %s: %.*s\n", what, static_cast<int>(detail.size() > 200 ? 200 : detail.size()),
+                 detail.data());
+    std::abort();
+}
+
+inline void require(bool condition, const char* what, std::string_view detail = {}) {
+    if (!condition) fail(what, detail);
+}
+
+inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+// Strict UTF-8 as Python's encoder produces it: shortest forms only, no
+// surrogates, nothing above U+10FFFF. Every str the binding hands back is
+// decoded with this rule, so an output that breaks it would surface as a
+// UnicodeDecodeError in the caller.
+inline bool is_valid_utf8(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length;
+        std::uint32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + length > n) return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            if ((s[i + k] & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (s[i + k] & 0x3F);
+        }
+        if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// What the binding turns into a Python str must decode there.
+inline void require_utf8(bool input_is_utf8, std::string_view text, const char* what) {
+    if (input_is_utf8) require(is_valid_utf8(text), what, text);
+}
+
+// A rendering as the template pass leaves it: trimmed, no run of three
+// line feeds.
+inline void check_rendering(std::string_view markdown, bool input_is_utf8) {
+    require_utf8(input_is_utf8, markdown, "rendering is not UTF-8");
+    require(trim(markdown).size() == markdown.size(), "rendering is not trimmed");
+    require(markdown.find("\n\n\n") == std::string_view::npos, "rendering keeps three line feeds");
+}
+
+inline void check_optional(const OptionalText& value, bool input_is_utf8, const char* what) {
+    if (value) require_utf8(input_is_utf8, *value, what);
+}
+
+// Everything the Python Document object derives from a record, as its
+// getters, claims and to_markdown would compute it.
+inline void exercise_document(const Document& document, bool input_is_utf8) {
+    const DocumentSummary summary = summarize(document);
+    for (const auto* list : {&summary.applicants, &summary.assignees, &summary.inventors,
+                             &summary.ipc_classifications, &summary.us_classifications})
+        for (const std::string& value : *list) require_utf8(input_is_utf8, value, "summary list entry");
+    for (const OptionalText* value : {&summary.publication_number, &summary.patent_number, &summary.publication_date,
+                                      &summary.application_number, &summary.filing_date, &summary.title,
+                                      &summary.priority_date})
+        check_optional(*value, input_is_utf8, "summary field");
+
+    check_optional(abstract_text(document), input_is_utf8, "abstract text");
+    std::uint32_t expected = 1;
+    for (const Claim& claim : claims(document)) {
+        require(claim.number == expected++, "claims are not numbered 1, 2, ...");
+        require(!claim.text.empty() && trim(claim.text).size() == claim.text.size(), "claim text is not trimmed",
+                claim.text);
+        require_utf8(input_is_utf8, claim.text, "claim text");
+    }
+    check_rendering(render_markdown(document), input_is_utf8);
+}
+
+// Error messages quote pieces of the input (root names, the XML library's
+// descriptions); they become the ValueError argument.
+inline void check_error_message(std::string_view message, bool input_is_utf8) {
+    require(!message.empty(), "empty error message");
+    require_utf8(input_is_utf8, message, "error message is not UTF-8");
+}
+
+// One parser entry fed directly, then everything downstream of it.
+template <class Parser>
+int run_parser(const std::uint8_t* data, std::size_t size, Parser parser, SourceFormat format) {
+    const std::string_view text = as_text(data, size);
+    const bool utf8 = is_valid_utf8(text);
+    const ParseResult result = parser(text);
+    if (!result) {
+        check_error_message(result.error().message(), utf8);
+        return 0;
+    }
+    require(result.value().source_format == format, "parser reports another source format");
+    exercise_document(result.value(), utf8);
+    return 0;
+}
+
+}  // namespace quillmark::fuzz

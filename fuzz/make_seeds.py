@@ -1,0 +1,158 @@
+#!/usr/bin/env python3
+"""Writes a seed corpus for every fuzz target into OUT/<target>/.
+
+The seeds are the documents under tests/data, variants of them (each
+section dropped, every version marker, the application root, truncations)
+and one small document per source family written here, so that each parser
+starts from input it accepts.
+"""
+import hashlib
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+DATA = ROOT / "tests" / "data"
+
+APPLICATION_V16 = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE patent-application-publication SYSTEM "pap-v16-2002-01-01.dtd" [
+<!ENTITY US20020000001A1-20020103-D00001.TIF SYSTEM "US20020000001A1-20020103-D00001.TIF" NDATA TIF>
+]>
+<patent-application-publication>
+<subdoc-bibliographic-information>
+<document-id><doc-number>20020000001</doc-number><kind-code>A1</kind-code><document-date>20020103</document-date></document-id>
+<publication-filing-type>new-utility</publication-filing-type>
+<domestic-filing-data><application-number><doc-number>09900001</doc-number></application-number>
+<application-number-series-code>09</application-number-series-code><filing-date>20010706</filing-date></domestic-filing-data>
+<technical-information><classification-ipc><classification-ipc-primary><ipc>A01B001/00</ipc></classification-ipc-primary></classification-ipc>
+<title-of-invention>Garden tool</title-of-invention></technical-information>
+<inventors><first-named-inventor><name><given-name>Ann</given-name><family-name>Lee</family-name></name>
+<residence><residence-us><city>Ames</city><state>IA</state><country-code>US</country-code></residence-us></residence></first-named-inventor></inventors>
+</subdoc-bibliographic-information>
+<subdoc-abstract><paragraph id="A-0001" lvl="0">A tool for <bold>soil</bold>.</paragraph></subdoc-abstract>
+<subdoc-description><summary-of-invention><section><heading lvl="1">SUMMARY</heading>
+<paragraph id="P-0001" lvl="0"><number>[0001]</number> See <cross-reference target="DRAWINGS">FIG. 1</cross-reference>.</paragraph></section></summary-of-invention></subdoc-description>
+<subdoc-claims><heading lvl="1">What is claimed is:</heading>
+<claim id="CLM-00001"><claim-text>1. A tool comprising a blade.</claim-text></claim>
+<claim id="CLM-00002"><claim-text>2. The tool of <dependent-claim-reference depends_on="CLM-00001">claim 1</dependent-claim-reference>.</claim-text></claim></subdoc-claims>
+<subdoc-drawings id="DRAWINGS"><figure id="figure-D00001"><image id="EMI-D00001" file="US20020000001A1-20020103-D00001.TIF" imf="TIFF" ti="DR"/></figure></subdoc-drawings>
+</patent-application-publication>
+"""
+
+GRANT_V25 = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE PATDOC SYSTEM "ST32-US-Grant-025xml.dtd" [
+<!ENTITY US06500001-20021231-D00001.TIF SYSTEM "US06500001-20021231-D00001.TIF" NDATA TIF>
+]>
+<PATDOC DTD="2.5" STATUS="Build 20021210">
+<SDOBI><B100><B110><DNUM><PDAT>06500001</PDAT></DNUM></B110><B130><PDAT>B1</PDAT></B130><B140><DATE><PDAT>20021231</PDAT></DATE></B140></B100>
+<B200><B210><DNUM><PDAT>09/800001</PDAT></DNUM></B210><B211US><PDAT>utility</PDAT></B211US><B220><DATE><PDAT>20010305</PDAT></DATE></B220></B200>
+<B500><B510><B511><PDAT>H01L 21/00</PDAT></B511></B510><B520><B521><PDAT>438</PDAT></B521></B520><B540><STEXT><PDAT>Wafer clamp</PDAT></STEXT></B540></B500>
+<B700><B720><B721><PARTY-US><NAM><FNM><PDAT>Bo</PDAT></FNM><SNM><STEXT><PDAT>Kim</PDAT></STEXT></SNM></NAM><ADR><CITY><PDAT>Austin</PDAT></CITY><STATE><PDAT>TX</PDAT></STATE></ADR></PARTY-US></B721></B720>
+<B730><B731><PARTY-US><NAM><ONM><STEXT><PDAT>Acme Corp.</PDAT></STEXT></ONM></NAM></PARTY-US></B731></B730></B700></SDOBI>
+<SDOAB><BTEXT><PARA ID="P-00001" LVL="0"><PTEXT><PDAT>A clamp holds a </PDAT><HIL><PDAT>wafer</PDAT></HIL><PDAT>.</PDAT></PTEXT></PARA></BTEXT></SDOAB>
+<SDODE><BRFSUM><H LVL="1"><STEXT><PDAT>SUMMARY</PDAT></STEXT></H><PARA ID="P-00002" LVL="0"><PTEXT><PDAT>See </PDAT><FGREF ID="DRAWINGS"><PDAT>FIG. 1</PDAT></FGREF></PTEXT></PARA></BRFSUM></SDODE>
+<SDOCL><H LVL="1"><STEXT><PDAT>What is claimed is:</PDAT></STEXT></H><CL><CLM ID="CLM-00001"><PARA ID="P-00003" LVL="0"><PTEXT><PDAT>1. A clamp.</PDAT></PTEXT></PARA></CLM></CL></SDOCL>
+<SDODR ID="DRAWINGS"><EMI ID="EMI-D00001" FILE="US06500001-20021231-D00001.TIF"/></SDODR>
+</PATDOC>
+"""
+
+SEQUENCE = """<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE sequence-cwu SYSTEM "us-sequence-listing.dtd" [ ]>
+<sequence-cwu id="SEQLST-0" file="US20050000001A1-20050106-SEQLST.TXT" country="US">
+<publication-reference><document-id><country>US</country><doc-number>20050000001</doc-number><kind>A1</kind><date>20050106</date></document-id></publication-reference>
+<number-of-sequences>1</number-of-sequences>
+<sequence-list-old><![CDATA[<210> 1
+<211> 12
+<212> DNA
+<400> 1
+acgtacgtacgt                                                            12
+]]></sequence-list-old>
+</sequence-cwu>
+"""
+
+APS = """HHHHHT APS1.0
+PATN
+WKU  039305847
+SRC  5
+APN  4838741
+APT  1
+ART  353
+APD  19750707
+TTL  Fluid pump with a long title that continues on
+      the next line
+ISD  19760106
+INVT
+NAM  Smith; John A.
+CTY  Dayton
+STA  OH
+ASSG
+NAM  Acme Pump Company
+CLAS
+OCL  417410
+XCL  417 15
+ICL  F04B 4900
+ABST
+PAL  A pump moves fluid.
+BSUM
+PAC  BACKGROUND
+PAR  Pumps are known.
+TBL  col1   col2
+      1      2
+CLMS
+NUM  1.
+PAR  1. A pump comprising a rotor.
+"""
+
+TEMPLATES = [
+    "{{frontmatter}}\n\n{{title}}\n\n{{abstract}}\n\n{{description}}\n\n{{claims}}\n",
+    "# {{ title }}\n{{abstract}}{{abstract}}\n\n\n\n{{claims}}",
+    "x }} y { z",
+    "{{\ttitle\n}}{{description}}",
+    "{{",
+    "{{}}",
+    "{{Title}}",
+]
+
+
+def variants(text):
+    yield text
+    for version in ["v4.0", "v4.1", "v4.2", "v4.3", "v4.4", "v4.6", "v4.7"]:
+        yield re.sub(r'dtd-version="v4\.\d', f'dtd-version="{version}', text)
+    application = (text.replace("us-patent-grant", "us-patent-application")
+                   .replace("us-bibliographic-data-grant", "us-bibliographic-data-application"))
+    yield application
+    for section in ["abstract", "description", "claims", "drawings"]:
+        yield re.sub(rf"<{section}\b.*?</{section}>", "", text, flags=re.S)
+    for cut in (len(text) // 4, len(text) // 2, len(text) * 3 // 4):
+        yield text[:cut]
+
+
+def write(directory, texts):
+    directory.mkdir(parents=True, exist_ok=True)
+    for text in texts:
+        data = text.encode("utf-8")
+        (directory / hashlib.sha1(data).hexdigest()).write_bytes(data)
+
+
+def main(out):
+    documents = [p.read_text(encoding="utf-8") for p in sorted(DATA.glob("*.xml")) + sorted(DATA.glob("*.txt"))]
+    xml_v4 = [v for d in documents if "<us-patent" in d for v in variants(d)]
+    family = {
+        "parse_grant_v4": xml_v4,
+        "parse_application_v4": xml_v4,
+        "parse_application_v1x": [APPLICATION_V16, APPLICATION_V16.replace("pap-v16-2002-01-01", "pap-v15-2001-01-31")]
+        + [d for d in documents if "patent-application-publication" in d],
+        "parse_grant_v25": [GRANT_V25] + [d for d in documents if "<PATDOC" in d],
+        "parse_sequence_cwu": [SEQUENCE] + [d for d in documents if "<sequence-cwu" in d],
+        "read_aps": [APS, APS.replace("HHHHHT APS1.0\n", "")] + [d for d in documents if d.lstrip().startswith(("HHHHH", "PATN"))],
+    }
+    every_document = [t for texts in family.values() for t in texts]
+    for target, texts in family.items():
+        write(out / target, texts)
+    write(out / "detect", every_document)
+    write(out / "parse_to_markdown", every_document)
+    write(out / "template", TEMPLATES)
+
+
+if __name__ == "__main__":
+    main(pathlib.Path(sys.argv[1]))

@@ -1,0 +1,396 @@
+"""Hostile input: documents and templates built to read files, exhaust memory
+or the stack, or confuse the text handling. Each must end in a result or in
+one of the module's documented exceptions, quickly and without reading
+anything outside the text."""
+import ctypes
+import ctypes.util
+import os
+import struct
+import subprocess
+import sys
+import time
+
+import pytest
+
+import quillmark
+from conftest import read_data
+
+PROLOG = '<?xml version="1.0" encoding="UTF-8"?>\n'
+GRANT_OPEN = '<us-patent-grant dtd-version="v4.5 2014-04-03" lang="EN">'
+
+
+def grant(body, subset=None):
+    doctype = f"<!DOCTYPE us-patent-grant [{subset}]>\n" if subset is not None else ""
+    return PROLOG + doctype + GRANT_OPEN + body + "</us-patent-grant>"
+
+
+def outcome(text, template=None, raise_errors=False):
+    """Everything the module can make of `text`: the Markdown and every
+    getter, or the ValueError message."""
+    try:
+        document = quillmark.parse(text)
+        markdown = quillmark.parse_to_markdown(text, template)
+    except ValueError as error:
+        if raise_errors:
+            raise
+        return str(error)
+    values = [document.to_markdown(template), markdown, repr(document), document.source_format]
+    values += [document.abstract_text or "", document.title or ""]
+    values += [repr(claim) + claim.text for claim in document.claims]
+    for name in ("inventors", "applicants", "assignees", "ipc_classifications", "us_classifications"):
+        values += getattr(document, name)
+    return "\n".join(values)
+
+
+# ----- external entities and DTDs --------------------------------------------
+
+def external_documents(path):
+    uri = "file://" + str(path)
+    paragraph = '<abstract id="abstract"><p id="p-0001" num="0000">{}</p></abstract>'
+    return {
+        "general entity": grant(paragraph.format("&x;"), f'<!ENTITY x SYSTEM "{uri}">'),
+        "entity in attribute": grant('<abstract id="&x;"><p>text</p></abstract>', f'<!ENTITY x SYSTEM "{uri}">'),
+        "parameter entity": grant(paragraph.format("text"), f'<!ENTITY % x SYSTEM "{uri}"> %x;'),
+        "parameter entity declaring a general one": grant(
+            paragraph.format("&y;"), f'<!ENTITY % x SYSTEM "{uri}"> %x; <!ENTITY y "%x;">'),
+        "external DTD": PROLOG + f'<!DOCTYPE us-patent-grant SYSTEM "{uri}">' + GRANT_OPEN
+        + paragraph.format("&x;") + "</us-patent-grant>",
+        "public DTD": PROLOG + f'<!DOCTYPE us-patent-grant PUBLIC "-//x//y" "{uri}">' + GRANT_OPEN
+        + paragraph.format("text") + "</us-patent-grant>",
+        "xinclude": grant('<abstract><p><xi:include xmlns:xi="http://www.w3.org/2001/XInclude" '
+                          f'href="{uri}" parse="text"/></p></abstract>'),
+    }
+
+
+EXTERNAL_CASES = list(external_documents("/etc/passwd"))
+
+
+class Inotify:
+    """Records every open and read of one file (Linux inotify through libc)."""
+
+    IN_ACCESS, IN_OPEN = 0x1, 0x20
+
+    def __init__(self, path):
+        self.libc = ctypes.CDLL(ctypes.util.find_library("c"), use_errno=True)
+        self.fd = self.libc.inotify_init1(os.O_NONBLOCK)
+        if self.fd < 0 or self.libc.inotify_add_watch(self.fd, str(path).encode(), self.IN_ACCESS | self.IN_OPEN) < 0:
+            raise OSError(ctypes.get_errno(), "inotify")
+
+    def events(self):
+        masks = []
+        try:
+            data = os.read(self.fd, 65536)
+        except BlockingIOError:
+            return masks
+        offset = 0
+        while offset < len(data):
+            _, mask, _, length = struct.unpack_from("iIII", data, offset)
+            masks.append(mask)
+            offset += 16 + length
+        return masks
+
+    def close(self):
+        os.close(self.fd)
+
+
+@pytest.mark.parametrize("case", EXTERNAL_CASES)
+def test_external_reference_yields_nothing_of_the_file(case):
+    with open("/etc/passwd", encoding="utf-8") as passwd:
+        secret = passwd.readline().strip()
+    assert secret
+    assert secret not in outcome(external_documents("/etc/passwd")[case])
+
+
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="inotify is Linux only")
+@pytest.mark.parametrize("case", EXTERNAL_CASES)
+def test_external_reference_opens_no_file(case, tmp_path):
+    target = tmp_path / "secret.txt"
+    target.write_text("SECRET-CONTENT\n")
+    watch = Inotify(target)
+    try:
+        result = outcome(external_documents(target)[case])
+        assert watch.events() == []
+    finally:
+        watch.close()
+    assert "SECRET-CONTENT" not in result
+
+
+def test_external_general_entity_is_refused():
+    with pytest.raises(ValueError, match=r"^parse error at \d+:\d+: .*'x'"):
+        quillmark.parse(external_documents("/etc/passwd")["general entity"])
+
+
+# ----- entity expansion ---------------------------------------------------------
+
+def laughs(levels=10, fan=10):
+    entities = ['<!ENTITY e0 "lol">']
+    entities += [f'<!ENTITY e{i} "{f"&e{i - 1};" * fan}">' for i in range(1, levels)]
+    return "".join(entities), f"&e{levels - 1};"
+
+
+def parameter_laughs(levels=10, fan=10):
+    entities = ['<!ENTITY % p0 "lol">']
+    entities += [f'<!ENTITY % p{i} "{f"&#37;p{i - 1};" * fan}">' for i in range(1, levels)]
+    return "".join(entities) + f'<!ENTITY x "%p{levels - 1};">', "&x;"
+
+
+@pytest.mark.parametrize("place", ["text", "attribute", "parameter entities"])
+def test_billion_laughs_fails_quickly(place):
+    subset, reference = parameter_laughs() if place == "parameter entities" else laughs()
+    body = f'<abstract><p id="{reference}">x</p></abstract>' if place == "attribute" else f"<abstract><p>{reference}</p></abstract>"
+    start = time.monotonic()
+    with pytest.raises(ValueError, match=r"^parse error at "):
+        quillmark.parse_to_markdown(grant(body, subset))
+    assert time.monotonic() - start < 5
+
+
+# One large entity named many times, a default attribute stamped on many
+# elements: the text stays small while what it stands for reaches 20 MB.
+@pytest.mark.parametrize("subset, body", [
+    ('<!ENTITY q "' + "a" * 100_000 + '">', "<abstract><p>" + "&q;" * 200 + "</p></abstract>"),
+    ('<!ENTITY q "' + "a" * 100_000 + '">', '<abstract><p id="' + "&q;" * 200 + '">x</p></abstract>'),
+    ('<!ATTLIST p a CDATA "' + "a" * 100_000 + '">', "<abstract>" + "<p>x</p>" * 200 + "</abstract>"),
+    ('<!ATTLIST p xmlns:z CDATA "' + "a" * 100_000 + '">', "<abstract>" + "<p>x</p>" * 200 + "</abstract>"),
+], ids=["entity in text", "entity in attribute", "default attribute", "default namespace"])
+def test_amplification_beyond_ten_megabytes_fails(subset, body):
+    with pytest.raises(ValueError, match="expansion exceeds 10000000 bytes$"):
+        quillmark.parse(grant(body, subset))
+
+
+def test_entity_expansion_within_the_limit_is_kept():
+    text = grant("<abstract><p>" + "&q;" * 90 + "</p></abstract>", '<!ENTITY q "' + "b" * 100_000 + '">')
+    assert quillmark.parse(text).abstract_text == "b" * 9_000_000
+
+
+# ----- nesting -------------------------------------------------------------------
+
+DEPTH = 100_000
+
+NESTING_ROOTS = {
+    "grant v4": (GRANT_OPEN, "</us-patent-grant>"),
+    "application v4": ('<us-patent-application dtd-version="v4.4 2014-04-03">', "</us-patent-application>"),
+    "application v1.6": ('<!DOCTYPE patent-application-publication SYSTEM "pap-v16-2002-01-01.dtd">'
+                         "<patent-application-publication>", "</patent-application-publication>"),
+    "grant v2.5": ('<PATDOC DTD="2.5">', "</PATDOC>"),
+    "sequence listing": ("<sequence-cwu>", "</sequence-cwu>"),
+}
+
+NESTING_PLACES = {
+    "claim": ("<claims><claim><claim-text>", "</claim-text></claim></claims>", "claim-text"),
+    "paragraph": ("<abstract><p>", "</p></abstract>", "b"),
+    "description": ("<description>", "</description>", "heading"),
+    "kept element": ("", "", "unknown"),
+}
+
+
+@pytest.mark.parametrize("root", NESTING_ROOTS)
+@pytest.mark.parametrize("place", NESTING_PLACES)
+def test_deep_nesting_fails_without_overflow(root, place):
+    open_root, close_root = NESTING_ROOTS[root]
+    before, after, element = NESTING_PLACES[place]
+    text = (PROLOG + open_root + before + f"<{element}>" * DEPTH + "x" + f"</{element}>" * DEPTH + after
+            + close_root)
+    with pytest.raises(ValueError) as raised:
+        quillmark.parse_to_markdown(text)
+    if str(raised.value).endswith(" is not supported yet"):
+        pytest.skip("this format's parser is not built yet")
+    assert raised.match("^parse error at .*depth")
+
+
+INLINE_DEPTH = 250  # below the XML library's limit of 256 levels
+
+
+@pytest.mark.parametrize("element", ["b", "i", "claim-text", "claim-ref", "figref", "sub", "unknown"])
+def test_deep_inline_markup_within_the_limit_renders(element):
+    claim = f"<{element}>" * INLINE_DEPTH + "deep claim" + f"</{element}>" * INLINE_DEPTH
+    abstract = f"<{element}>" * INLINE_DEPTH + "deep abstract" + f"</{element}>" * INLINE_DEPTH
+    document = quillmark.parse(grant(f"<abstract><p>{abstract}</p></abstract>"
+                                     f"<claims><claim><claim-text>{claim}</claim-text></claim></claims>"))
+    assert "deep abstract" in document.abstract_text
+    assert [claim.number for claim in document.claims] == [1]
+    assert "deep claim" in document.claims[0].text
+    markdown = document.to_markdown()
+    assert "deep abstract" in markdown and "deep claim" in markdown
+
+
+# ----- size --------------------------------------------------------------------
+
+def test_fifty_megabyte_document_parses_whole():
+    paragraph = "<p>" + "word " * 999 + "last</p>"
+    count = 50_000_000 // len(paragraph)
+    text = grant("<abstract>" + paragraph * count + "</abstract>")
+    assert len(text) > 50_000_000
+    abstract = quillmark.parse(text).abstract_text
+    assert abstract.count("last") == count
+
+
+def test_ten_megabyte_text_node_is_accepted_and_one_byte_more_is_not():
+    limit = 10_000_000
+    document = quillmark.parse(grant("<abstract><p>" + "a" * limit + "</p></abstract>"))
+    assert len(document.abstract_text) == limit
+    with pytest.raises(ValueError, match="^parse error at "):
+        quillmark.parse(grant("<abstract><p>" + "a" * (limit + 1) + "</p></abstract>"))
+
+
+@pytest.mark.parametrize("where", ["element", "attribute", "root"])
+def test_sixty_thousand_byte_name_fails(where):
+    name = "n" * 60_000
+    if where == "root":
+        text = PROLOG + f"<{name}/>"
+        with pytest.raises(ValueError, match=f"^source detection failed: unsupported XML root '{name}'$"):
+            quillmark.parse(text)
+        return
+    body = f"<{name}/>" if where == "element" else f'<abstract {name}="v"/>'
+    with pytest.raises(ValueError, match="^parse error at .*[Nn]ame"):
+        quillmark.parse(grant(body))
+
+
+def test_fifty_megabytes_without_markup_fail_detection_quickly():
+    start = time.monotonic()
+    with pytest.raises(ValueError, match="^malformed XML$"):
+        quillmark.detect_format("x" * 50_000_000)
+    assert time.monotonic() - start < 5
+
+
+# ----- characters --------------------------------------------------------------
+
+@pytest.mark.parametrize("place", ["before the root", "in text", "in an attribute", "in a name", "in a comment"])
+def test_nul_character_fails(place):
+    text = {
+        "before the root": PROLOG + "\0" + GRANT_OPEN + "</us-patent-grant>",
+        "in text": grant("<abstract><p>a\0b</p></abstract>"),
+        "in an attribute": grant('<abstract id="a\0b"><p>x</p></abstract>'),
+        "in a name": grant("<abs\0tract><p>x</p></abs\0tract>"),
+        "in a comment": grant("<!-- a\0b --><abstract><p>x</p></abstract>"),
+    }[place]
+    with pytest.raises(ValueError):
+        quillmark.parse_to_markdown(text)
+
+
+def test_nul_in_template_is_kept_as_text():
+    document = quillmark.parse(read_data("grant_v45_full.xml"))
+    assert document.to_markdown("a\0{{title}}\0b").startswith("a\0# ")
+
+
+SURROGATE_CALLS = {
+    "detect_format": lambda text: quillmark.detect_format(text),
+    "parse": lambda text: quillmark.parse(text),
+    "parse_to_markdown": lambda text: quillmark.parse_to_markdown(text),
+    "parse_to_markdown template": lambda text: quillmark.parse_to_markdown(grant(""), "{{title}}\ud800"),
+    "to_markdown template": lambda text: quillmark.parse(grant("")).to_markdown("\udfff"),
+}
+
+
+@pytest.mark.parametrize("call", SURROGATE_CALLS)
+def test_lone_surrogate_raises_unicode_encode_error(call):
+    with pytest.raises(UnicodeEncodeError):
+        SURROGATE_CALLS[call](grant("<abstract><p>\ud800</p></abstract>"))
+
+
+@pytest.mark.parametrize("reference", ["&#xD800;", "&#0;", "&#x110000;", "&#xFFFE;", "&#1;"])
+def test_character_reference_outside_xml_characters_fails(reference):
+    with pytest.raises(ValueError, match="^parse error at "):
+        quillmark.parse(grant(f"<abstract><p>a{reference}b</p></abstract>"))
+
+
+# ----- truncation ---------------------------------------------------------------
+
+def test_every_truncation_of_a_grant_gives_a_result_or_a_clear_error():
+    data = read_data("grant_v45_full.xml").encode("utf-8")
+    errors, results = set(), 0
+    for end in range(len(data)):
+        try:
+            outcome(data[:end].decode("utf-8", "ignore"), raise_errors=True)
+            results += 1
+        except ValueError as error:
+            errors.add(str(error).split(" at ")[0].split(":")[0])
+    assert errors == {"source detection failed", "parse error"}
+    assert results <= 1  # only the cut of the final line feed is still whole
+
+
+# ----- APS text -----------------------------------------------------------------
+
+APS_HEAD = "HHHHHT APS1.0\nPATN\nWKU  039305847\nTTL  Pump\n"
+
+
+@pytest.mark.parametrize("body, check", [
+    ("ABST\nPAL  start\n" + "      word\n" * 200_000, lambda d: d.abstract_text.count("word") == 200_000),
+    ("CLMS\n" + "NUM  1.\nPAR  1. A pump.\n" * 50_000, lambda d: len(d.claims) == 50_000),
+    ("DETD\nTBL  a   b\n" + "      1   2\n" * 200_000, lambda d: d.to_markdown().count("1   2") == 200_000),
+    ("ABST\nPAL  " + "x" * 20_000_000 + "\n", lambda d: len(d.abstract_text) == 20_000_000),
+    ("ABST\nPAL  a\0b\n", lambda d: d.abstract_text == "a\0b"),
+], ids=["continuations", "claims", "table lines", "long line", "NUL"])
+def test_large_aps_text_is_read_whole(body, check):
+    assert check(quillmark.parse(APS_HEAD + body))
+
+
+# ----- templates -----------------------------------------------------------------
+
+UNTERMINATED = "unterminated template placeholder: '{{' with no closing '}}'"
+
+
+def unknown(name):
+    return f"unknown template placeholder {{{{{name}}}}}; expected one of frontmatter, title, abstract, description, claims"
+
+
+@pytest.mark.parametrize("template, error", [
+    ("{" * 100_001, UNTERMINATED),
+    ("{{" * 100_000, UNTERMINATED),
+    ("{{" * 50_000 + "}}", unknown("{{" * 49_999)),
+    ("{{{title}}}", unknown("{title")),
+    ("{{ {{title}}", unknown("{{title")),
+    ("{{" + " " * 1_000_000 + "}}", unknown("")),
+    ("{{title}" * 10_000, UNTERMINATED),
+], ids=["single braces", "open pairs", "one close", "triple", "nested", "blank name", "half closed"])
+def test_pathological_template_fails_with_its_message(template, error):
+    document = quillmark.parse(read_data("grant_v45_full.xml"))
+    with pytest.raises(ValueError) as raised:
+        document.to_markdown(template)
+    assert str(raised.value) == error
+
+
+def test_closing_braces_alone_are_literal():
+    document = quillmark.parse(read_data("grant_v45_full.xml"))
+    assert document.to_markdown("}}" * 100_000) == "}}" * 100_000
+    assert document.to_markdown("{ " * 100_000 + "}") == ("{ " * 100_000 + "}").strip()
+
+
+def test_template_repeating_a_section_many_times():
+    document = quillmark.parse(read_data("grant_v45_full.xml"))
+    claims = document.to_markdown("{{claims}}")
+    start = time.monotonic()
+    markdown = document.to_markdown("{{claims}}\n\n" * 10_000)
+    assert time.monotonic() - start < 10
+    assert markdown == "\n\n".join([claims] * 10_000)
+
+
+def test_template_of_line_feeds_collapses_to_nothing():
+    document = quillmark.parse(read_data("grant_v45_full.xml"))
+    assert document.to_markdown("\n" * 1_000_000) == ""
+    assert document.to_markdown("{{title}}" + "\n" * 1_000_000 + "{{title}}").count("\n\n") == 1
+
+
+# ----- memory ---------------------------------------------------------------------
+
+OUT_OF_MEMORY = """
+import resource
+import quillmark
+text = HEAD + "<abstract>" + "<p>x</p>" * 5_000_000 + "</abstract></us-patent-grant>"
+with open("/proc/self/statm") as statm:
+    size = int(statm.read().split()[0]) * resource.getpagesize()
+resource.setrlimit(resource.RLIMIT_AS, (size + 300 * 2**20, resource.RLIM_INFINITY))
+try:
+    quillmark.CALL(text)
+except MemoryError:
+    print("MemoryError")
+"""
+
+
+@pytest.mark.skipif("libasan" in os.environ.get("LD_PRELOAD", ""), reason="AddressSanitizer needs its address space")
+@pytest.mark.skipif(not sys.platform.startswith("linux"), reason="reads /proc")
+@pytest.mark.parametrize("call", ["parse", "parse_to_markdown"])
+def test_document_too_large_for_memory_raises_memory_error(call):
+    script = OUT_OF_MEMORY.replace("HEAD", repr(PROLOG + GRANT_OPEN)).replace("CALL", call)
+    result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120,
+                            env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)})
+    assert (result.returncode, result.stdout.strip()) == (0, "MemoryError"), result.stderr[-2000:]
