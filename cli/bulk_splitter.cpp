@@ -56,11 +56,13 @@ void BulkSplitter::split_complete_documents(bool at_end) {
 }
 
 // Keeps only what the boundary search still needs of a document that has
-// grown past the largest one a parser takes.
+// grown past the largest one a parser takes. The document is known to reach
+// at least as far as the search has gone: the bytes after that may still
+// open the next one.
 void BulkSplitter::drop_oversized_document() {
-    if (!oversized_offset_ && pending_.size() - doc_start_ <= largest_) return;
-    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
     const std::size_t keep_from = std::max(scan_from_, doc_start_);
+    if (!oversized_offset_ && keep_from - doc_start_ <= largest_) return;
+    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
     dropped_ += keep_from - doc_start_;
     pending_.erase(0, keep_from);
     pending_offset_ += keep_from;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/utf8_check.hpp"
 #include "model/document.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
@@ -30,46 +31,9 @@ inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
 
-// Strict UTF-8 as Python's encoder produces it: shortest forms only, no
-// surrogates, nothing above U+10FFFF. Every str the binding hands back is
-// decoded with this rule, so an output that breaks it would surface as a
-// UnicodeDecodeError in the caller.
-inline bool is_valid_utf8(std::string_view text) {
-    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        std::uint32_t cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > n) return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            if ((s[i + k] & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (s[i + k] & 0x3F);
-        }
-        if ((length == 3 && cp < 0x800) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-            (cp >= 0xD800 && cp <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
+// Every str the binding hands back is decoded as strict UTF-8, so an output
+// that is not would surface as a UnicodeDecodeError in the caller.
+inline bool is_valid_utf8(std::string_view text) { return !cli::find_invalid_utf8(text); }
 
 // What the binding turns into a Python str must decode there.
 inline void require_utf8(bool input_is_utf8, std::string_view text, const char* what) {

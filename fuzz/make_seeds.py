@@ -152,6 +152,10 @@ def main(out):
     write(out / "detect", every_document)
     write(out / "parse_to_markdown", every_document)
     write(out / "template", TEMPLATES)
+    # The splitter's first byte picks the chunk size and the size limit.
+    xml = [d for d in every_document if d.startswith("<?xml")]
+    write(out / "bulk_split", [control + "".join(xml[:3]) for control in ("\x00", "\x07", "\x47")]
+          + [control + APS + APS for control in ("\x03", "\x43")])
 
 
 if __name__ == "__main__":

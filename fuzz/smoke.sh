@@ -8,11 +8,13 @@ cd "$(dirname "$0")/.."
 
 seconds="${1:-15}"
 shift || true
+# libFuzzer reads 0 as "no limit"
+[ "$seconds" -ge 1 ] || { echo "seconds per target must be at least 1" >&2; exit 2; }
 build=build-fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(detect parse_grant_v4 parse_application_v4 parse_application_v1x parse_grant_v25
-           parse_sequence_cwu read_aps template parse_to_markdown)
+           parse_sequence_cwu read_aps template parse_to_markdown bulk_split)
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLMARK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -217,14 +217,32 @@ void on_reference(void* ctx, const xmlChar* name) {
 // Nothing outside the text is ever read.
 xmlParserInputPtr refuse_external_entity(void*, const xmlChar*, const xmlChar*) { return nullptr; }
 
+void trim_message_end(std::string_view& text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
+}
+
+// Some libxml2 messages quote the first bytes of the construct at fault and
+// may cut a character in half; the message stays UTF-8 without that part.
+void drop_partial_character(std::string_view& text) {
+    std::size_t continuation = 0;
+    while (continuation < 3 && continuation < text.size() &&
+           (static_cast<unsigned char>(text[text.size() - 1 - continuation]) & 0xC0) == 0x80)
+        ++continuation;
+    if (continuation == text.size()) return;
+    const auto lead = static_cast<unsigned char>(text[text.size() - 1 - continuation]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (length > continuation + 1) text.remove_suffix(continuation + 1);
+}
+
 void on_error(void* ctx, xmlErrorPtr error) {
     if (error == nullptr || error->level != XML_ERR_FATAL) return;
     auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     auto* state = ctxt ? static_cast<SaxState*>(ctxt->_private) : nullptr;
     if (state == nullptr || state->error) return;
     std::string_view description = error->message ? std::string_view(error->message) : "not well-formed";
-    while (!description.empty() && (description.back() == '\n' || description.back() == ' '))
-        description.remove_suffix(1);
+    trim_message_end(description);
+    drop_partial_character(description);
+    trim_message_end(description);
     state->error = "parse error at " + std::to_string(error->line) + ":" + std::to_string(error->int2) + ": " +
                    std::string(description);
 }

@@ -114,6 +114,19 @@ TEST_P(OversizedDocuments, ApsLongLinesAreNotHeldWhole) {
     expect_bounded_memory();
 }
 
+// A document of exactly the limit is kept whole, although the bytes that
+// show where it ends arrive in a later chunk.
+TEST_P(OversizedDocuments, DocumentOfExactlyTheLimitIsKept) {
+    const std::string xml = "<?xml version=\"1.0\"?><a>xxx</a>\n";
+    const std::string aps = "PATN\nWKU  123456789012345678901\n";
+    ASSERT_EQ(xml.size(), 32u);
+    ASSERT_EQ(aps.size(), 32u);
+    const std::string next_xml = "<?xml version=\"1.0\"?><b/>\n";
+    const std::string next_aps = "PATN\nWKU  2\n";
+    EXPECT_EQ(split_with_limit(xml + next_xml), (std::vector<Piece>{{xml, 0}, {next_xml, xml.size()}}));
+    EXPECT_EQ(split_with_limit(aps + next_aps), (std::vector<Piece>{{aps, 0}, {next_aps, aps.size()}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Chunks, OversizedDocuments, testing::Values(1, 7, 64, 1 << 16));
 
 TEST(BulkSplitter, XmlLayoutIsKnownBeforeTheFirstLineEnds) {

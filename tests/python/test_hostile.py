@@ -293,6 +293,17 @@ def test_character_reference_outside_xml_characters_fails(reference):
         quillmark.parse(grant(f"<abstract><p>a{reference}b</p></abstract>"))
 
 
+# The XML library quotes the first 50 bytes of an unterminated section in its
+# message; wherever the cut falls in a character, the message is a ValueError.
+@pytest.mark.parametrize("opening", ["<![CDATA[", "<!--"])
+@pytest.mark.parametrize("character", ["\u00e9", "\u20ac", "\U0001F600"])
+@pytest.mark.parametrize("lead", range(46, 50))
+def test_error_quoting_a_cut_character_stays_a_value_error(opening, character, lead):
+    text = PROLOG + GRANT_OPEN + "<abstract><p>" + opening + "a" * lead + character * 20
+    with pytest.raises(ValueError, match="^parse error at .* not (finished|terminated)"):
+        quillmark.parse(text)
+
+
 # ----- truncation ---------------------------------------------------------------
 
 def test_every_truncation_of_a_grant_gives_a_result_or_a_clear_error():
