@@ -16,6 +16,8 @@ constexpr std::string_view xml_declaration = "<?xml";
 constexpr std::size_t longest_layout_line = 1 << 20;
 // A longer line is not taken for a "PATN" line, so it need not be held whole.
 constexpr std::size_t longest_patent_line = 4096;
+// The longest UTF-8 encoding of a white-space character (U+3000, U+2028, ...).
+constexpr std::size_t longest_white_space_character = 3;
 
 bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -95,6 +97,9 @@ bool BulkSplitter::decide_layout(bool at_end) {
         layout_ = BulkLayout::Xml;
         return true;
     }
+    // The bytes after the blank run may be the start of a white-space
+    // character that the next chunk completes.
+    if (!at_end && text.size() - first < longest_white_space_character) return false;
     if (text[first] != 'H' && text[first] != 'P') {
         layout_ = BulkLayout::Xml;
         return true;

@@ -206,12 +206,6 @@ void on_reference(void* ctx, const xmlChar* name) {
         if (!state->admit(replacement->size())) return;
     }
     state->builder.add_entity_reference(sv(name), replacement);
-    // libxml2 counts every reference towards its entity-expansion limit and
-    // stops a document with more than 10,000 references to undeclared
-    // entities. Such a reference expands to nothing, and the early formats
-    // write characters as entities of their external DTD (every paragraph
-    // number is "&lsqb;0001&rsqb;"), so it is taken off the count again.
-    if (entity == nullptr && state->ctxt->nbentities > 0) --state->ctxt->nbentities;
 }
 
 // Nothing outside the text is ever read.

@@ -71,6 +71,8 @@ const Case cases[] = {
     {"ApsFieldsBeforeFirstPatentLineAreKept", "HHHHHT APS1\nWKU  1\nPATN\nWKU  2\n",
      {{"HHHHHT APS1\nWKU  1\n", 0}, {"PATN\nWKU  2\n", 19}}},
     {"ApsHeaderOnly", "HHHHHT APS1\n\n", {}},
+    {"ApsAfterMultiByteWhiteSpace", "\xE3\x80\x80PATN\nWKU  1\nPATN\nWKU  2\n",
+     {{"\xE3\x80\x80PATN\nWKU  1\n", 0}, {"PATN\nWKU  2\n", 15}}},
     {"XmlFileIsNotSplitAtPatnLines", "<a>\nPATN\n</a>\n", {{"<a>\nPATN\n</a>\n", 0}}},
 };
 
