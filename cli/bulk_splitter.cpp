@@ -40,7 +40,8 @@ void BulkSplitter::feed(std::string_view bytes) {
 
 void BulkSplitter::finish() {
     split_complete_documents(true);
-    if (pending_.size() > doc_start_) emit_document(pending_.size());
+    // An oversized document may have been dropped up to the last byte read.
+    if (pending_.size() > doc_start_ || oversized_offset_) emit_document(pending_.size());
     pending_.clear();
     doc_start_ = scan_from_ = 0;
 }

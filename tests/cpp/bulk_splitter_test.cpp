@@ -116,6 +116,14 @@ TEST_P(OversizedDocuments, ApsLongLinesAreNotHeldWhole) {
     expect_bounded_memory();
 }
 
+// The last document may be dropped up to its last byte when it ends in a line
+// too long to open a patent; it is still reported.
+TEST_P(OversizedDocuments, ApsDocumentEndingInALongLineIsReported) {
+    const std::string big = "PATN\nWKU  1\nPAR  " + std::string(10000, 'z');
+    EXPECT_EQ(split_with_limit(big), (std::vector<Piece>{{"", 0, big.size()}}));
+    expect_bounded_memory();
+}
+
 // A document of exactly the limit is kept whole, although the bytes that
 // show where it ends arrive in a later chunk.
 TEST_P(OversizedDocuments, DocumentOfExactlyTheLimitIsKept) {
