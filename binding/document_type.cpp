@@ -156,7 +156,7 @@ PyObject* render_to_str(const Document& record, PyObject* template_text) {
     if (template_text == Py_None) return py::new_str(render_markdown(record));
     const auto text = py::utf8_of(template_text);
     if (!text) return nullptr;
-    auto markdown = render_markdown_with_template(record, *text);
+    auto markdown = render_markdown_with_template(record, text->view());
     if (!markdown) return py::raise_value_error(markdown.error().message());
     return py::new_str(markdown.value());
 }

@@ -14,7 +14,7 @@ PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return nullptr;
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
-    auto document = parse_document(*text);
+    auto document = parse_document(text->view());
     if (!document) return py::raise_value_error(document.error().message());
     return new_document_object(std::move(document).value());
 }
@@ -28,7 +28,7 @@ PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!py::is_optional_str(template_text, "parse_to_markdown", "template")) return nullptr;
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
-    auto document = parse_document(*text);
+    auto document = parse_document(text->view());
     if (!document) return py::raise_value_error(document.error().message());
     return render_to_str(document.value(), template_text);
 }
@@ -39,7 +39,7 @@ PyObject* detect_format(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml)) return nullptr;
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
-    auto format = detect_source_format(*text);
+    auto format = detect_source_format(text->view());
     if (!format) return py::raise_value_error(format.error().message());
     return py::new_str(source_format_name(format.value()));
 }

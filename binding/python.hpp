@@ -7,6 +7,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -55,9 +56,27 @@ inline PyObject* new_optional_str(const std::optional<std::string>& text) {
 
 PyObject* new_str_list(const std::vector<std::string>& texts);
 
-// The UTF-8 of a str, read in place; nothing when `object` is not a str or
-// cannot be encoded (a Python exception is set then).
-std::optional<std::string_view> utf8_of(PyObject* object);
+// The UTF-8 of a str. An ASCII str is read in place. Any other is encoded
+// into a buffer of this object's own: that is several times faster than
+// CPython's conversion, and the str is not left holding a UTF-8 copy of
+// itself for as long as it lives.
+class Utf8Text {
+public:
+    Utf8Text(const char* data, std::size_t size) : data_(data), size_(size) {}
+    Utf8Text(std::unique_ptr<char[]> buffer, std::size_t size)
+        : buffer_(std::move(buffer)), data_(buffer_.get()), size_(size) {}
+
+    std::string_view view() const { return {data_, size_}; }
+
+private:
+    std::unique_ptr<char[]> buffer_;
+    const char* data_;
+    std::size_t size_;
+};
+
+// Nothing when `object` is not a str or cannot be encoded (a Python exception
+// is set then: CPython's own UnicodeEncodeError for a lone surrogate).
+std::optional<Utf8Text> utf8_of(PyObject* object);
 
 // Raises ValueError with `message` and returns nullptr.
 PyObject* raise_value_error(const std::string& message);

@@ -72,6 +72,47 @@ def test_lone_surrogate_raises_unicode_encode_error(function):
         function("<us-patent-grant>\udc80</us-patent-grant>")
 
 
+def titled_grant(title: str) -> str:
+    return GRANT.replace(">Widget<", f">{title}<")
+
+
+def mixed_widths(length: int) -> str:
+    """Runs of characters one to four bytes wide in UTF-8, of lengths that
+    put every width on and across every boundary of 16 and 16384 characters."""
+    widths = ["a", "\u00e9", "\u2019", "\U0001f600", "\u00b5\u20ac", "\ufffd\U0010ffff"]
+    parts, total, run = [], 0, 1
+    while total < length:
+        piece = widths[run % len(widths)] * run
+        parts.append(piece)
+        total += len(piece)
+        run = run % 37 + 1
+    return "".join(parts)
+
+
+class Text(str):
+    def isascii(self):  # a subclass cannot send non-ASCII text down the ASCII path
+        return True
+
+
+@pytest.mark.parametrize(
+    "title",
+    [
+        mixed_widths(50_000),
+        "\u2019" * 60_000,  # all three bytes wide: more UTF-8 than a first guess holds
+        "\U0001f600" * 20_000,
+        "caf\u00e9",
+        "x" * 40_000 + "\u00e9",
+    ],
+    ids=["mixed", "three-byte", "four-byte", "short", "one-at-the-end"],
+)
+@pytest.mark.parametrize("wrap", [str, Text], ids=["str", "subclass"])
+def test_non_ascii_text_reaches_the_parser_intact(title, wrap):
+    xml = wrap(titled_grant(title))
+    assert quillmark.parse(xml).title == title
+    assert quillmark.detect_format(xml) == "UsptoGrantV45"
+    assert quillmark.parse_to_markdown(xml, template=wrap("\u00bb{{title}}\u00ab")) == f"\u00bb# {title}\u00ab"
+
+
 def test_keyword_arguments():
     assert quillmark.detect_format(xml=GRANT) == "UsptoGrantV45"
     assert quillmark.parse_to_markdown(xml=GRANT, template="{{title}}") == "# Widget"

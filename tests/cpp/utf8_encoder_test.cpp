@@ -1,0 +1,80 @@
+#include "binding/utf8_encoder.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quillmark {
+namespace {
+
+// A reference encoder, one code point at a time.
+std::string reference_utf8(const std::vector<std::uint32_t>& code_points) {
+    std::string out;
+    for (std::uint32_t c : code_points) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool encode(const std::vector<std::uint32_t>& code_points, std::string& utf8) {
+    utf8.assign(4 * code_points.size(), '\0');
+    char* out = utf8.data();
+    const bool encodable = encode_utf8(code_points.data(), code_points.size(), out);
+    utf8.resize(static_cast<std::size_t>(out - utf8.data()));
+    return encodable;
+}
+
+// Every length up to three blocks of sixteen, with one character of each
+// width at every position, so that both the block path and the tail meet it.
+TEST(Utf8Encoder, MatchesTheReferenceAtEveryPositionAndLength) {
+    for (std::uint32_t wide : {0x7Fu, 0x80u, 0x7FFu, 0x800u, 0xD7FFu, 0xE000u, 0xFFFFu, 0x10000u, 0x10FFFFu}) {
+        for (std::size_t length = 1; length <= 48; ++length) {
+            for (std::size_t at = 0; at < length; ++at) {
+                std::vector<std::uint32_t> code_points(length, 'a');
+                code_points[at] = wide;
+                std::string utf8;
+                ASSERT_TRUE(encode(code_points, utf8));
+                EXPECT_EQ(utf8, reference_utf8(code_points)) << std::hex << wide << " at " << at << " of " << length;
+            }
+        }
+    }
+}
+
+TEST(Utf8Encoder, PureAsciiAndEmpty) {
+    std::vector<std::uint32_t> code_points;
+    for (std::uint32_t c = 0; c < 0x80; ++c) code_points.push_back(c);
+    std::string utf8;
+    ASSERT_TRUE(encode(code_points, utf8));
+    EXPECT_EQ(utf8, reference_utf8(code_points));
+    ASSERT_TRUE(encode({}, utf8));
+    EXPECT_EQ(utf8, "");
+}
+
+TEST(Utf8Encoder, RefusesSurrogatesAndValuesBeyondUnicode) {
+    for (std::uint32_t bad : {0xD800u, 0xDBFFu, 0xDC00u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu}) {
+        for (std::size_t at : {0u, 5u, 17u, 31u}) {
+            std::vector<std::uint32_t> code_points(32, 'x');
+            code_points[at] = bad;
+            std::string utf8;
+            EXPECT_FALSE(encode(code_points, utf8)) << std::hex << bad << " at " << at;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quillmark
