@@ -105,7 +105,7 @@ std::string render_abstract(const Document& document) {
     std::vector<std::string> parts;
     for (const Section& section : document.sections)
         if (const auto* abstract = std::get_if<AbstractSection>(&section)) parts.push_back(render_abstract_section(*abstract));
-    return join_non_empty(parts);
+    return join_non_empty(std::move(parts));
 }
 
 std::string render_description(const Document& document) {
@@ -120,7 +120,7 @@ std::string render_description(const Document& document) {
             parts.push_back(lines.finish());
         }
     }
-    return join_non_empty(parts);
+    return join_non_empty(std::move(parts));
 }
 
 std::string render_claims(const Document& document) {
@@ -128,7 +128,7 @@ std::string render_claims(const Document& document) {
     for (const Section& section : document.sections)
         if (const auto* claims_section = std::get_if<ClaimsSection>(&section))
             parts.push_back(render_claims_section(*claims_section));
-    return join_non_empty(parts);
+    return join_non_empty(std::move(parts));
 }
 
 }  // namespace quillmark

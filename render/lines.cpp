@@ -31,11 +31,15 @@ std::string LineList::finish() const {
     return out;
 }
 
-std::string join_non_empty(const std::vector<std::string>& parts) {
+std::string join_non_empty(std::vector<std::string> parts) {
     std::string out;
-    for (const std::string& part : parts) {
+    for (std::string& part : parts) {
         if (part.empty()) continue;
-        if (!out.empty()) out += "\n\n";
+        if (out.empty()) {
+            out = std::move(part);  // most documents have one part: it is the result
+            continue;
+        }
+        out += "\n\n";
         out += part;
     }
     return out;

@@ -25,6 +25,6 @@ private:
 };
 
 // Joins the non-empty texts with a blank line between them.
-std::string join_non_empty(const std::vector<std::string>& parts);
+std::string join_non_empty(std::vector<std::string> parts);
 
 }  // namespace quillmark

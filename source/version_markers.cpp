@@ -2,9 +2,6 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace quillmark {
 
@@ -83,33 +80,56 @@ private:
     VersionMarkers& m_;
 };
 
+typedef char Bytes16 __attribute__((vector_size(16)));
+typedef char Bytes32 __attribute__((vector_size(32)));
+
+// The blocks of bytes from `pos` on that hold the first byte of one of the
+// five pairs are checked byte by byte; the others, nearly all of a text, are
+// passed over with a handful of vector operations. Returns where the blocks
+// end.
+template <class Bytes>
+[[gnu::always_inline]] inline std::size_t scan_blocks(std::string_view text, std::size_t pos, MarkerMatcher& matcher) {
+    constexpr std::size_t width = sizeof(Bytes);
+    for (; pos + width + 1 <= text.size(); pos += width) {
+        Bytes first, second;
+        std::memcpy(&first, text.data() + pos, width);
+        std::memcpy(&second, text.data() + pos + 1, width);
+        const Bytes hits = ((first == 'v') & ((second == '1') | (second == '4'))) | ((first == 'T') & (second == '3')) |
+                           ((first == 'D') & (second == '=')) | ((first == '<') & (second == '!'));
+        unsigned long long lanes[width / 8];
+        std::memcpy(lanes, &hits, width);
+        unsigned long long any = 0;
+        for (unsigned long long lane : lanes) any |= lane;
+        if (any == 0) continue;
+        for (std::size_t at = pos; at < pos + width; ++at)
+            if (matcher.is_pair(at)) matcher.check_pair_at(at);
+    }
+    return pos;
+}
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] std::size_t scan_blocks_avx2(std::string_view text, MarkerMatcher& matcher) {
+    return scan_blocks<Bytes32>(text, 0, matcher);
+}
+
+bool has_avx2() {
+    static const bool supported = __builtin_cpu_supports("avx2");
+    return supported;
+}
+#endif
+
 }  // namespace
 
 VersionMarkers scan_version_markers(std::string_view text) {
     VersionMarkers markers;
     if (text.size() < 2) return markers;
     MarkerMatcher matcher(text, markers);
-    const std::size_t last_pair = text.size() - 1;  // pairs start before this
     std::size_t pos = 0;
-#if defined(__SSE2__)
-    const auto* data = reinterpret_cast<const unsigned char*>(text.data());
-    const __m128i v = _mm_set1_epi8('v'), one = _mm_set1_epi8('1'), four = _mm_set1_epi8('4');
-    const __m128i t = _mm_set1_epi8('T'), three = _mm_set1_epi8('3');
-    const __m128i d = _mm_set1_epi8('D'), equals = _mm_set1_epi8('=');
-    const __m128i lt = _mm_set1_epi8('<'), bang = _mm_set1_epi8('!');
-    for (; pos + 17 <= text.size(); pos += 16) {
-        const __m128i first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-        const __m128i second = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos + 1));
-        __m128i hits = _mm_and_si128(_mm_cmpeq_epi8(first, v),
-                                     _mm_or_si128(_mm_cmpeq_epi8(second, one), _mm_cmpeq_epi8(second, four)));
-        hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi8(first, t), _mm_cmpeq_epi8(second, three)));
-        hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi8(first, d), _mm_cmpeq_epi8(second, equals)));
-        hits = _mm_or_si128(hits, _mm_and_si128(_mm_cmpeq_epi8(first, lt), _mm_cmpeq_epi8(second, bang)));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1)
-            matcher.check_pair_at(pos + static_cast<std::size_t>(__builtin_ctz(mask)));
-    }
+#if defined(__x86_64__)
+    if (has_avx2()) pos = scan_blocks_avx2(text, matcher);
 #endif
-    for (; pos < last_pair; ++pos)
+    pos = scan_blocks<Bytes16>(text, pos, matcher);
+    for (const std::size_t last_pair = text.size() - 1; pos < last_pair; ++pos)
         if (matcher.is_pair(pos)) matcher.check_pair_at(pos);
     return markers;
 }
