@@ -83,12 +83,11 @@ private:
 typedef char Bytes16 __attribute__((vector_size(16)));
 typedef char Bytes32 __attribute__((vector_size(32)));
 
-// The blocks of bytes from `pos` on that hold the first byte of one of the
-// five pairs are checked byte by byte; the others, nearly all of a text, are
-// passed over with a handful of vector operations. Returns where the blocks
-// end.
+// The first block of bytes from `pos` on that holds the first byte of one of
+// the five pairs, or where the blocks end. Nearly every block of a text has
+// none, and is passed over with a handful of vector operations.
 template <class Bytes>
-[[gnu::always_inline]] inline std::size_t scan_blocks(std::string_view text, std::size_t pos, MarkerMatcher& matcher) {
+[[gnu::always_inline]] inline std::size_t next_block_with_pair(std::string_view text, std::size_t pos) {
     constexpr std::size_t width = sizeof(Bytes);
     for (; pos + width + 1 <= text.size(); pos += width) {
         Bytes first, second;
@@ -100,9 +99,19 @@ template <class Bytes>
         std::memcpy(lanes, &hits, width);
         unsigned long long any = 0;
         for (unsigned long long lane : lanes) any |= lane;
-        if (any == 0) continue;
-        for (std::size_t at = pos; at < pos + width; ++at)
-            if (matcher.is_pair(at)) matcher.check_pair_at(at);
+        if (any != 0) return pos;
+    }
+    return pos;
+}
+
+// Checks the pairs of every block that holds one; returns where the blocks
+// end.
+template <class Bytes>
+[[gnu::always_inline]] inline std::size_t scan_blocks(std::string_view text, std::size_t pos, MarkerMatcher& matcher) {
+    constexpr std::size_t width = sizeof(Bytes);
+    while ((pos = next_block_with_pair<Bytes>(text, pos)) + width + 1 <= text.size()) {
+        for (const std::size_t end = pos + width; pos < end; ++pos)
+            if (matcher.is_pair(pos)) matcher.check_pair_at(pos);
     }
     return pos;
 }
