@@ -1,63 +1,82 @@
 #include "model/entities.hpp"
 
 #include <array>
-#include <utility>
+#include <span>
 
 namespace quillmark {
 
 namespace {
 
-// Order matters: "&amp;" comes eleventh, so the entities after it are decoded
-// a second time when they were written escaped.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 17> replacements = {{
-    {"&lsqb;", "["},
-    {"&rsqb;", "]"},
-    {"&ldquo;", "\""},
-    {"&rdquo;", "\""},
-    {"&lsquo;", "'"},
-    {"&rsquo;", "'"},
-    {"&mdash;", "-"},
-    {"&ndash;", "-"},
-    {"&apos;", "'"},
-    {"&quot;", "\""},
-    {"&amp;", "&"},
-    {"&lt;", "<"},
-    {"&gt;", ">"},
-    {"&Prime;", "\""},
-    {"&prime;", "'"},
-    {"&equals;", "="},
-    {"&deg;", " deg"},
+// A character-entity name without its "&" and ";", and what replaces it.
+struct Entity {
+    std::string_view name;
+    std::string_view text;
+};
+
+// The table is applied as seventeen replacements one after the other, with
+// "&amp;" eleventh: the names before it are replaced where they stand, and
+// the names after it both where they stand and where an "&amp;" in front of
+// them becomes the "&" they start with. None of the replacement texts holds
+// an "&" or makes a name with its neighbours, so one pass over the text
+// gives the same result: first-round names are replaced, "&amp;" becomes
+// "&" unless a second-round name follows it, which is then replaced.
+constexpr std::array<Entity, 10> first_round = {{
+    {"lsqb", "["},
+    {"rsqb", "]"},
+    {"ldquo", "\""},
+    {"rdquo", "\""},
+    {"lsquo", "'"},
+    {"rsquo", "'"},
+    {"mdash", "-"},
+    {"ndash", "-"},
+    {"apos", "'"},
+    {"quot", "\""},
+}};
+constexpr std::array<Entity, 6> second_round = {{
+    {"lt", "<"},
+    {"gt", ">"},
+    {"Prime", "\""},
+    {"prime", "'"},
+    {"equals", "="},
+    {"deg", " deg"},
 }};
 
-void replace_all(std::string& text, std::string_view from, std::string_view to) {
-    std::size_t pos = text.find(from);
-    if (pos == std::string::npos) return;
-    std::string out;
-    out.reserve(text.size());
-    std::size_t last = 0;
-    while (pos != std::string::npos) {
-        out.append(text, last, pos - last);
-        out.append(to);
-        last = pos + from.size();
-        pos = text.find(from, last);
-    }
-    out.append(text, last, std::string::npos);
-    text = std::move(out);
+// The entity of `round` whose name and ";" begin `rest`.
+const Entity* entity_at(std::span<const Entity> round, std::string_view rest) {
+    for (const Entity& entity : round)
+        if (rest.size() > entity.name.size() && rest[entity.name.size()] == ';' && rest.starts_with(entity.name))
+            return &entity;
+    return nullptr;
 }
 
 }  // namespace
 
 void append_decoded(std::string& out, std::string_view text) {
-    if (text.find('&') == std::string_view::npos) {
-        out.append(text);
-        return;
+    std::size_t pos = 0;
+    for (std::size_t amp; (amp = text.find('&', pos)) != std::string_view::npos;) {
+        out.append(text, pos, amp - pos);
+        std::string_view rest = text.substr(amp + 1);
+        const Entity* entity = entity_at(first_round, rest);
+        if (!entity) entity = entity_at(second_round, rest);
+        if (!entity && rest.starts_with("amp;")) {
+            rest.remove_prefix(4);
+            entity = entity_at(second_round, rest);
+            if (!entity) {
+                out += '&';
+                pos = amp + 5;
+                continue;
+            }
+            amp += 4;
+        }
+        if (!entity) {
+            out += '&';
+            pos = amp + 1;
+            continue;
+        }
+        out += entity->text;
+        pos = amp + 1 + entity->name.size() + 1;
     }
-    std::string work(text);
-    for (const auto& [from, to] : replacements) {
-        if (work.find('&') == std::string::npos) break;  // nothing left to match
-        replace_all(work, from, to);
-    }
-    out.append(work);
+    out.append(text, pos);
 }
 
 std::string decode_entities(std::string_view text) {

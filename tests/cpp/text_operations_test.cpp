@@ -28,6 +28,39 @@ INSTANTIATE_TEST_SUITE_P(
                     Decoding{"&lt;&gt;&Prime;&prime;&equals;", "<>\"'="}, Decoding{"&rsquo", "&rsquo"},
                     Decoding{"no entities", "no entities"}, Decoding{"", ""}));
 
+// The table as seventeen replacements applied one after the other, the way
+// it is defined; the decoder does it in one pass and must agree.
+std::string decode_in_sequence(std::string text) {
+    static const std::pair<std::string, std::string> replacements[] = {
+        {"&lsqb;", "["},  {"&rsqb;", "]"},   {"&ldquo;", "\""}, {"&rdquo;", "\""}, {"&lsquo;", "'"},  {"&rsquo;", "'"},
+        {"&mdash;", "-"}, {"&ndash;", "-"},  {"&apos;", "'"},   {"&quot;", "\""},  {"&amp;", "&"},    {"&lt;", "<"},
+        {"&gt;", ">"},    {"&Prime;", "\""}, {"&prime;", "'"},  {"&equals;", "="}, {"&deg;", " deg"},
+    };
+    for (const auto& [from, to] : replacements) {
+        std::string out;
+        std::size_t last = 0;
+        for (std::size_t pos; (pos = text.find(from, last)) != std::string::npos; last = pos + from.size())
+            out.append(text, last, pos - last).append(to);
+        text = out.append(text, last);
+    }
+    return text;
+}
+
+// Texts of every sequence of four pieces that start, end or continue
+// entity names, so that every name meets every other and "&amp;" in front
+// of each.
+TEST(DecodeEntities, OnePassAgreesWithTheReplacementsInSequence) {
+    const std::string pieces[] = {"&", "amp;", "&amp;", "lt;", "&lt;", "rsquo;", "&rsquo", ";", "x", "Prime;",
+                                  "deg;", "&deg;", "&amp;amp;", "equals", "quot;", "&&", "lsqb;"};
+    for (const std::string& a : pieces)
+        for (const std::string& b : pieces)
+            for (const std::string& c : pieces)
+                for (const std::string& d : pieces) {
+                    const std::string text = a + b + c + d;
+                    ASSERT_EQ(decode_entities(text), decode_in_sequence(text)) << text;
+                }
+}
+
 Node element(std::string name, Attributes attributes, std::vector<Node> children) {
     return Node{Node::Kind::Element, std::move(name), std::nullopt, std::move(attributes), std::move(children)};
 }
