@@ -164,11 +164,15 @@ void read_inline_into(const XmlTree& tree, XmlId id, const MarkupRules& rules, I
             if (out.size() > start) separator_pending = true;
             continue;
         }
+        // The separator goes in first and comes out again if the child makes
+        // nothing, so that nothing after it has to be moved.
+        if (separator_pending) out.push_back(InlineNode::text(" "));
         const std::size_t before = out.size();
         read_child(tree, child, rules, out);
-        if (out.size() == before) continue;
-        if (separator_pending)
-            out.insert(out.begin() + static_cast<std::ptrdiff_t>(before), InlineNode::text(" "));
+        if (out.size() == before) {
+            if (separator_pending) out.pop_back();
+            continue;
+        }
         separator_pending = false;
     }
 }
