@@ -6,8 +6,9 @@
 namespace quillmark {
 
 // Every marker contains one of five byte pairs at a fixed offset: "v1"
-// (pap-v15, pap-v16), "v4" (all v4.x markers), "T3" (ST32-...), "D=" (DTD=)
-// and "<!" (<!DOCTYPE ...). The scan looks for the pairs and checks the
+// (pap-v15, pap-v16), "v4" (all v4.x markers), "T3" (ST32-...), "TD" (DTD=,
+// rare in text, where "D=" ends every ID attribute of ST.32) and "<!"
+// (<!DOCTYPE ...). The scan looks for the pairs and checks the
 // markers around each hit, so a marker is found wherever it occurs.
 namespace {
 
@@ -18,8 +19,12 @@ public:
     void check_pair_at(std::size_t pos) {
         switch (text_[pos]) {
             case 'v': check_v(pos); break;
-            case 'T': m_.st32_grant_dtd |= has("ST32-US-Grant-025xml.dtd", pos, 1); break;
-            case 'D': m_.dtd_2_5 |= has("DTD=\"2.5\"", pos, 2); break;
+            case 'T':
+                if (text_[pos + 1] == '3')
+                    m_.st32_grant_dtd |= has("ST32-US-Grant-025xml.dtd", pos, 1);
+                else
+                    m_.dtd_2_5 |= has("DTD=\"2.5\"", pos, 1);
+                break;
             case '<': check_doctype(pos); break;
             default: break;
         }
@@ -27,8 +32,7 @@ public:
 
     bool is_pair(std::size_t pos) const {
         const char a = text_[pos], b = text_[pos + 1];
-        return (a == 'v' && (b == '1' || b == '4')) || (a == 'T' && b == '3') || (a == 'D' && b == '=') ||
-               (a == '<' && b == '!');
+        return (a == 'v' && (b == '1' || b == '4')) || (a == 'T' && (b == '3' || b == 'D')) || (a == '<' && b == '!');
     }
 
 private:
@@ -93,8 +97,8 @@ template <class Bytes>
         Bytes first, second;
         std::memcpy(&first, text.data() + pos, width);
         std::memcpy(&second, text.data() + pos + 1, width);
-        const Bytes hits = ((first == 'v') & ((second == '1') | (second == '4'))) | ((first == 'T') & (second == '3')) |
-                           ((first == 'D') & (second == '=')) | ((first == '<') & (second == '!'));
+        const Bytes hits = ((first == 'v') & ((second == '1') | (second == '4'))) |
+                           ((first == 'T') & ((second == '3') | (second == 'D'))) | ((first == '<') & (second == '!'));
         unsigned long long lanes[width / 8];
         std::memcpy(lanes, &hits, width);
         unsigned long long any = 0;

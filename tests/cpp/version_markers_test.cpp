@@ -46,7 +46,7 @@ TEST(VersionMarkers, EachMarkerIsFoundAtEveryOffset) {
         for (std::size_t offset = 0; offset <= 70; ++offset) {
             for (std::size_t after : {0u, 1u, 15u, 16u, 31u, 33u}) {
                 std::string text;
-                for (std::size_t i = 0; i < offset; ++i) text += "vTD<x"[i % 5];
+                for (std::size_t i = 0; i < offset; ++i) text += "vTxD<"[i % 5];
                 text += marker.text;
                 text.append(after, 'v');
                 const VersionMarkers found = scan_version_markers(text);
