@@ -75,16 +75,18 @@ bool SaxState::reference_is_in_start_tag(std::size_t name_length) {
     const xmlChar* start = ctxt->input->cur - (name_length + 2);  // at the "&"
     const std::size_t consumed = static_cast<std::size_t>(ctxt->input->consumed);
     bool in_tag = false;
-    for (const xmlChar* p = start; p > base;) {
-        --p;
-        if (consumed + static_cast<std::size_t>(p - base) < last_reference_end) {
-            in_tag = last_reference_in_tag;
-            break;
-        }
-        if (*p == '<' || *p == '>') {
-            in_tag = *p == '<';
-            break;
-        }
+    if (start > base) {
+        // The bytes before `floor` come before the end of the previous reference.
+        const std::size_t before_previous = last_reference_end > consumed ? last_reference_end - consumed : 0;
+        const xmlChar* floor =
+            before_previous >= static_cast<std::size_t>(start - base) ? start : base + before_previous;
+        const std::size_t span = static_cast<std::size_t>(start - floor);
+        const auto* tag_open = static_cast<const xmlChar*>(memrchr(floor, '<', span));
+        const auto* tag_close = static_cast<const xmlChar*>(memrchr(floor, '>', span));
+        if (tag_open || tag_close)
+            in_tag = tag_open && (!tag_close || tag_open > tag_close);
+        else
+            in_tag = floor > base && last_reference_in_tag;
     }
     last_reference_end = consumed + static_cast<std::size_t>(ctxt->input->cur - base);
     last_reference_in_tag = in_tag;

@@ -137,5 +137,17 @@ TEST(FrontDoor, UndeclaredEntityInAnAttributeValueLeavesTheContentAlone) {
     EXPECT_EQ(node.children[5].name, "z");
 }
 
+// References one after the other, in content and in attribute values, after
+// long text and right after markup: only those in content become nodes.
+TEST(FrontDoor, RunsOfUndeclaredEntitiesInContentAndAttributes) {
+    const std::string long_text(5000, 'w');
+    const XmlTree tree = parse_ok("<!DOCTYPE x SYSTEM \"x.dtd\"><x>&a;<y t=\"&b;&c;\" u=\"v &d;\">&e;&f;" + long_text +
+                                  "&g;</y><z w=\"" + long_text + "&h;\"/>&i;&j;<q r=\"&k;\"/></x>");
+    std::string references;
+    for (XmlId id = 0; id < tree.node_count(); ++id)
+        if (tree.kind(id) == XmlKind::EntityReference) references += tree.name(id);
+    EXPECT_EQ(references, "aefgij");
+}
+
 }  // namespace
 }  // namespace quillmark
