@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/node.hpp"
 #include "model/optional_string.hpp"
 #include "model/source_format.hpp"
 
@@ -24,19 +25,6 @@ struct Attribute {
 };
 
 using Attributes = std::vector<Attribute>;
-
-// Generic kept XML: an element with its whole subtree, or one text run.
-struct Node {
-    enum class Kind : std::uint8_t { Element, Text };
-    Kind kind = Kind::Text;
-    std::string name;  // element name, or the text of a Text node
-    OptionalString prefix;
-    Attributes attributes;
-    std::vector<Node> children;
-
-    static Node text(std::string content) { return Node{Kind::Text, std::move(content), {}, {}, {}}; }
-    const std::string& text_value() const { return name; }
-};
 
 enum class InlineKind : std::uint8_t {
     Text,

@@ -47,24 +47,26 @@ void typed_names(const BibliographicSection& bibliographic, Role role, std::vect
 
 // ----- search pass over kept nodes -----------------------------------------
 
-const Node* element_child(const Node& node, std::string_view name) {
-    for (const Node& child : node.children)
-        if (child.kind == Node::Kind::Element && child.name == name) return &child;
-    return nullptr;
+using OptionalRef = std::optional<Node::Ref>;
+
+OptionalRef element_child(Node::Ref node, std::string_view name) {
+    for (Node::Ref child : node.children())
+        if (child.is_element() && child.name() == name) return child;
+    return std::nullopt;
 }
 
-const Node* element_descendant(const Node& node, std::string_view name) {
-    for (const Node& child : node.children) {
-        if (child.kind != Node::Kind::Element) continue;
-        if (child.name == name) return &child;
-        if (const Node* found = element_descendant(child, name)) return found;
+OptionalRef element_descendant(Node::Ref node, std::string_view name) {
+    for (Node::Ref child : node.children()) {
+        if (!child.is_element()) continue;
+        if (child.name() == name) return child;
+        if (OptionalRef found = element_descendant(child, name)) return found;
     }
-    return nullptr;
+    return std::nullopt;
 }
 
-void append_character_data(const Node& node, std::string& out) {
-    for (const Node& child : node.children) {
-        if (child.kind == Node::Kind::Text)
+void append_character_data(Node::Ref node, std::string& out) {
+    for (Node::Ref child : node.children()) {
+        if (child.kind() == Node::Kind::Text)
             out += child.text_value();
         else
             append_character_data(child, out);
@@ -72,7 +74,7 @@ void append_character_data(const Node& node, std::string& out) {
 }
 
 // The decoded, trimmed character data of an element; absent when blank.
-OptionalText node_text(const Node* node) {
+OptionalText node_text(const OptionalRef& node) {
     if (!node) return std::nullopt;
     std::string data;
     append_character_data(*node, data);
@@ -82,8 +84,8 @@ OptionalText node_text(const Node* node) {
     return std::string(trimmed);
 }
 
-OptionalText child_path_text(const Node& node, std::initializer_list<std::string_view> path) {
-    const Node* current = &node;
+OptionalText child_path_text(Node::Ref node, std::initializer_list<std::string_view> path) {
+    OptionalRef current = node;
     for (std::string_view step : path) {
         current = element_child(*current, step);
         if (!current) return std::nullopt;
@@ -91,26 +93,26 @@ OptionalText child_path_text(const Node& node, std::initializer_list<std::string
     return node_text(current);
 }
 
-OptionalText first_of(const Node& node, std::string_view first, std::string_view second) {
+OptionalText first_of(Node::Ref node, std::string_view first, std::string_view second) {
     if (OptionalText text = child_path_text(node, {first})) return text;
     return child_path_text(node, {second});
 }
 
-OptionalText person_name_in(const Node* holder) {
+OptionalText person_name_in(const OptionalRef& holder) {
     if (!holder) return std::nullopt;
     std::string name = person_name(first_of(*holder, "first-name", "given-name"), first_of(*holder, "last-name", "family-name"));
     if (name.empty()) return std::nullopt;
     return name;
 }
 
-OptionalText searched_name(const Node& element) {
+OptionalText searched_name(Node::Ref element) {
     if (OptionalText name = child_path_text(element, {"addressbook", "orgname"})) return name;
     if (OptionalText name = child_path_text(element, {"organization-name"})) return name;
     if (OptionalText name = child_path_text(element, {"orgname"})) return name;
-    const Node* addressbook = element.name == "addressbook" ? &element : element_descendant(element, "addressbook");
+    const OptionalRef addressbook = element.name() == "addressbook" ? element : element_descendant(element, "addressbook");
     if (OptionalText name = person_name_in(addressbook)) return name;
     if (OptionalText name = person_name_in(element_descendant(element, "name"))) return name;
-    if (const Node* nam = element_descendant(element, "NAM")) {
+    if (const OptionalRef nam = element_descendant(element, "NAM")) {
         if (OptionalText organisation = child_path_text(*nam, {"ONM"})) return organisation;
         std::string name = person_name(child_path_text(*nam, {"FNM"}), child_path_text(*nam, {"SNM"}));
         if (!name.empty()) return name;
@@ -118,9 +120,9 @@ OptionalText searched_name(const Node& element) {
     return std::nullopt;
 }
 
-bool is_role_element(const Node& node, Role role) {
-    if (node.kind != Node::Kind::Element) return false;
-    const std::string& name = node.name;
+bool is_role_element(Node::Ref node, Role role) {
+    if (!node.is_element()) return false;
+    const std::string_view name = node.name();
     switch (role) {
         case Role::Applicants: return name == "applicant" || name == "us-applicant";
         case Role::Assignees: return name == "assignee";
@@ -130,13 +132,13 @@ bool is_role_element(const Node& node, Role role) {
     return false;
 }
 
-void search_names(const Node& node, Role role, std::vector<std::string>& names) {
+void search_names(Node::Ref node, Role role, std::vector<std::string>& names) {
     if (is_role_element(node, role)) {
         if (OptionalText name = searched_name(node)) add_unique(names, std::move(*name));
         return;
     }
-    for (const Node& child : node.children)
-        if (child.kind == Node::Kind::Element) search_names(child, role, names);
+    for (Node::Ref child : node.children())
+        if (child.is_element()) search_names(child, role, names);
 }
 
 }  // namespace
@@ -148,7 +150,7 @@ std::vector<std::string> party_names(const Document& document, Role role) {
     typed_names(*bibliographic, role, names);
     if (!names.empty()) return names;
     for (const BibliographicItem& item : bibliographic->items)
-        if (const auto* other = std::get_if<OtherItem>(&item)) search_names(other->node, role, names);
+        if (const auto* other = std::get_if<OtherItem>(&item)) search_names(other->node.root(), role, names);
     return names;
 }
 

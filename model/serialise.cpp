@@ -6,7 +6,7 @@ namespace quillmark {
 
 namespace {
 
-void append_qualified(std::string& out, const OptionalString& prefix, const std::string& name) {
+void append_qualified(std::string& out, const std::optional<std::string_view>& prefix, std::string_view name) {
     if (prefix) {
         out += *prefix;
         out += ':';
@@ -14,16 +14,14 @@ void append_qualified(std::string& out, const OptionalString& prefix, const std:
     out += name;
 }
 
-}  // namespace
-
-void append_serialised(std::string& out, const Node& node) {
-    if (node.kind == Node::Kind::Text) {
+void append_serialised(std::string& out, Node::Ref node) {
+    if (node.kind() == Node::Kind::Text) {
         append_decoded(out, node.text_value());
         return;
     }
     out += '<';
-    append_qualified(out, node.prefix, node.name);
-    for (const Attribute& attribute : node.attributes) {
+    out += node.qualified_name();
+    for (const Node::AttributeView& attribute : node.attributes()) {
         out += ' ';
         append_qualified(out, attribute.prefix, attribute.name);
         out += "=\"";
@@ -31,11 +29,15 @@ void append_serialised(std::string& out, const Node& node) {
         out += '"';
     }
     out += '>';
-    for (const Node& child : node.children) append_serialised(out, child);
+    for (Node::Ref child : node.children()) append_serialised(out, child);
     out += "</";
-    append_qualified(out, node.prefix, node.name);
+    out += node.qualified_name();
     out += '>';
 }
+
+}  // namespace
+
+void append_serialised(std::string& out, const Node& node) { append_serialised(out, node.root()); }
 
 std::string serialise_node(const Node& node) {
     std::string out;

@@ -33,46 +33,85 @@ Attributes attributes_of(const XmlTree& tree, XmlId id) {
     return attributes;
 }
 
-Node to_node(const XmlTree& tree, XmlId id) {
+namespace {
+
+// The entries and string bytes a kept copy of `id` needs, so that its two
+// buffers are sized once.
+struct KeptSize {
+    std::size_t entries = 0;
+    std::size_t bytes = 0;
+};
+
+std::size_t qualified_size(std::string_view name, const std::optional<std::string_view>& prefix) {
+    return name.size() + (prefix && !prefix->empty() ? prefix->size() + 1 : 0);
+}
+
+void measure(const XmlTree& tree, XmlId id, KeptSize& size) {
+    ++size.entries;
     switch (tree.kind(id)) {
         case XmlKind::Element: {
-            Node node{Node::Kind::Element, std::string(tree.name(id)), {}, attributes_of(tree, id), {}};
-            if (auto prefix = tree.prefix(id)) node.prefix = std::string(*prefix);
-            std::size_t children = 0;
-            for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) ++children;
-            node.children.reserve(children);
+            size.bytes += qualified_size(tree.name(id), tree.prefix(id));
+            const std::size_t attributes = tree.attribute_count(id);
+            size.entries += attributes;
+            for (std::size_t i = 0; i < attributes; ++i) {
+                const XmlTree::Attribute a = tree.attribute(id, i);
+                size.bytes += qualified_size(a.name, a.prefix) + a.value.size();
+            }
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
-                node.children.push_back(to_node(tree, child));
-            return node;
+                measure(tree, child, size);
+            return;
+        }
+        case XmlKind::Comment: size.bytes += tree.text(id).size() + 7; return;
+        case XmlKind::ProcessingInstruction: size.bytes += tree.name(id).size() + tree.text(id).size() + 5; return;
+        case XmlKind::EntityReference:
+            size.bytes += tree.has_text(id) ? tree.text(id).size() : tree.name(id).size() + 2;
+            return;
+        default: size.bytes += tree.text(id).size(); return;
+    }
+}
+
+void copy_kept(const XmlTree& tree, XmlId id, NodeBuilder& out) {
+    switch (tree.kind(id)) {
+        case XmlKind::Element: {
+            out.start_element(tree.name(id), tree.prefix(id));
+            const std::size_t attributes = tree.attribute_count(id);
+            for (std::size_t i = 0; i < attributes; ++i) {
+                const XmlTree::Attribute a = tree.attribute(id, i);
+                out.add_attribute(a.name, a.prefix, a.value);
+            }
+            for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
+                copy_kept(tree, child, out);
+            out.end_element();
+            return;
         }
         case XmlKind::Text:
-        case XmlKind::CData: return Node::text(std::string(tree.text(id)));
-        case XmlKind::Comment: {
-            std::string text = "<!--";
-            text += tree.text(id);
-            text += "-->";
-            return Node::text(std::move(text));
-        }
-        case XmlKind::ProcessingInstruction: {
-            std::string text = "<?";
-            text += tree.name(id);
-            if (tree.has_text(id)) {
-                text += ' ';
-                text += tree.text(id);
-            }
-            text += "?>";
-            return Node::text(std::move(text));
-        }
-        case XmlKind::EntityReference: {
-            if (tree.has_text(id)) return Node::text(std::string(tree.text(id)));
-            std::string text = "&";
-            text += tree.name(id);
-            text += ';';
-            return Node::text(std::move(text));
-        }
-        case XmlKind::Document: break;
+        case XmlKind::CData: out.add_text({tree.text(id)}); return;
+        case XmlKind::Comment: out.add_text({"<!--", tree.text(id), "-->"}); return;
+        case XmlKind::ProcessingInstruction:
+            if (tree.has_text(id))
+                out.add_text({"<?", tree.name(id), " ", tree.text(id), "?>"});
+            else
+                out.add_text({"<?", tree.name(id), "?>"});
+            return;
+        case XmlKind::EntityReference:
+            if (tree.has_text(id))
+                out.add_text({tree.text(id)});
+            else
+                out.add_text({"&", tree.name(id), ";"});
+            return;
+        case XmlKind::Document: out.add_text({}); return;
     }
-    return Node::text(std::string());
+}
+
+}  // namespace
+
+Node to_node(const XmlTree& tree, XmlId id) {
+    KeptSize size;
+    measure(tree, id, size);
+    NodeBuilder builder;
+    builder.reserve(size.entries, size.bytes);
+    copy_kept(tree, id, builder);
+    return builder.finish();
 }
 
 }  // namespace quillmark

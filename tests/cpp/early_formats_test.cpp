@@ -20,7 +20,7 @@ const std::vector<BibliographicItem>& items_of(const Document& document) {
     return std::get<BibliographicSection>(document.sections.at(0)).items;
 }
 
-std::string kept_name(const BibliographicItem& item) { return std::get<OtherItem>(item).node.name; }
+std::string kept_name(const BibliographicItem& item) { return std::string(std::get<OtherItem>(item).node.root().name()); }
 
 TEST(EarlyFormats, WrongRootMessages) {
     EXPECT_EQ(error_of(parse_application_v1x("<patent-application/>", SourceFormat::UsptoApplicationV16)),
@@ -69,12 +69,12 @@ TEST(EarlyFormats, SequenceListingKeepsEveryRootChildNode) {
     EXPECT_EQ(document.source_format, SourceFormat::UsptoSequenceCwu);
     EXPECT_EQ(document.attributes.size(), 1u);
     ASSERT_EQ(document.sections.size(), 4u);
-    EXPECT_EQ(std::get<OtherSection>(document.sections[0]).node.text_value(), "\n");
+    EXPECT_EQ(std::get<OtherSection>(document.sections[0]).node.root().text_value(), "\n");
     const auto& items = std::get<BibliographicSection>(document.sections[1]).items;
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(std::get<PublicationReference>(items[0]).id.doc_number, "1");
-    EXPECT_EQ(std::get<OtherSection>(document.sections[2]).node.text_value(), "\n");
-    EXPECT_EQ(std::get<OtherSection>(document.sections[3]).node.name, "publication-reference");
+    EXPECT_EQ(std::get<OtherSection>(document.sections[2]).node.root().text_value(), "\n");
+    EXPECT_EQ(std::get<OtherSection>(document.sections[3]).node.root().name(), "publication-reference");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "source/xml/front_door.hpp"
+#include "tests/cpp/node_lists.hpp"
 
 namespace quillmark {
 namespace {
@@ -21,25 +22,28 @@ TEST(FrontDoor, MismatchedTagIsAnErrorWithPosition) {
 TEST(FrontDoor, KeptElementKeepsCommentsAndInstructionsAsText) {
     const XmlTree tree = parse_ok("<x>1<!--c-->2<?pi d?></x>");
     const Node node = to_node(tree, root_element(tree));
-    ASSERT_EQ(node.kind, Node::Kind::Element);
-    EXPECT_EQ(node.name, "x");
-    ASSERT_EQ(node.children.size(), 4u);
-    EXPECT_EQ(node.children[0].text_value(), "1");
-    EXPECT_EQ(node.children[1].text_value(), "<!--c-->");
-    EXPECT_EQ(node.children[2].text_value(), "2");
-    EXPECT_EQ(node.children[3].text_value(), "<?pi d?>");
+    ASSERT_EQ(node.root().kind(), Node::Kind::Element);
+    EXPECT_EQ(node.root().name(), "x");
+    const auto children = child_list(node.root());
+    ASSERT_EQ(children.size(), 4u);
+    EXPECT_EQ(children[0].text_value(), "1");
+    EXPECT_EQ(children[1].text_value(), "<!--c-->");
+    EXPECT_EQ(children[2].text_value(), "2");
+    EXPECT_EQ(children[3].text_value(), "<?pi d?>");
 }
 
 TEST(FrontDoor, InstructionWithoutData) {
     const XmlTree tree = parse_ok("<x><?marker?></x>");
-    EXPECT_EQ(to_node(tree, root_element(tree)).children.at(0).text_value(), "<?marker?>");
+    const Node node = to_node(tree, root_element(tree));
+    EXPECT_EQ(child_list(node.root()).at(0).text_value(), "<?marker?>");
 }
 
 TEST(FrontDoor, UndeclaredEntityWithExternalDtdSurvivesAsReference) {
     const XmlTree tree = parse_ok("<!DOCTYPE x SYSTEM \"x.dtd\"><x>a&rsquo;b</x>");
     const Node node = to_node(tree, root_element(tree));
-    ASSERT_EQ(node.children.size(), 3u);
-    EXPECT_EQ(node.children[1].text_value(), "&rsquo;");
+    const auto children = child_list(node.root());
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(children[1].text_value(), "&rsquo;");
 }
 
 TEST(FrontDoor, UndeclaredEntityWithoutDtdIsAnError) {
@@ -50,7 +54,7 @@ TEST(FrontDoor, DeclaredInternalEntityBecomesItsText) {
     const XmlTree tree = parse_ok("<!DOCTYPE x [<!ENTITY co \"Acme Corp.\">]><x>by &co; and &co;</x>");
     const Node node = to_node(tree, root_element(tree));
     std::string joined;
-    for (const Node& child : node.children) joined += child.text_value();
+    for (Node::Ref child : node.root().children()) joined += child.text_value();
     EXPECT_EQ(joined, "by Acme Corp. and Acme Corp.");
 }
 
@@ -64,38 +68,49 @@ TEST(FrontDoor, PredefinedAndCharacterReferencesAreText) {
     const XmlTree tree = parse_ok("<x a=\"1 &amp; 2 &#38; &lt;3\">a&amp;b&#x2019;c</x>");
     const XmlId root = root_element(tree);
     const Node node = to_node(tree, root);
-    ASSERT_EQ(node.children.size(), 1u);
-    EXPECT_EQ(node.children[0].text_value(), "a&b\u2019c");
-    ASSERT_EQ(node.attributes.size(), 1u);
-    EXPECT_EQ(node.attributes[0].value, "1 & 2 & <3");
+    const auto children = child_list(node.root());
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(children[0].text_value(), "a&b\u2019c");
+    const auto attributes = attribute_list(node.root());
+    ASSERT_EQ(attributes.size(), 1u);
+    EXPECT_EQ(attributes[0].value, "1 & 2 & <3");
 }
 
 TEST(FrontDoor, AttributesKeepPrefixesAndNamespaceDeclarations) {
     const XmlTree tree = parse_ok(
         "<x xmlns:m=\"http://www.w3.org/1998/Math/MathML\"><m:math display=\"block\" m:a=\"1\"/></x>");
     const Node node = to_node(tree, root_element(tree));
-    ASSERT_EQ(node.attributes.size(), 1u);
-    EXPECT_EQ(node.attributes[0].name, "m");
-    EXPECT_EQ(node.attributes[0].prefix, std::optional<std::string>("xmlns"));
-    const Node& math = node.children.at(0);
-    EXPECT_EQ(math.name, "math");
-    EXPECT_EQ(math.prefix, std::optional<std::string>("m"));
-    ASSERT_EQ(math.attributes.size(), 2u);
-    EXPECT_FALSE(math.attributes[0].prefix.has_value());
-    EXPECT_EQ(math.attributes[1].prefix, std::optional<std::string>("m"));
+    const auto attributes = attribute_list(node.root());
+    ASSERT_EQ(attributes.size(), 1u);
+    EXPECT_EQ(attributes[0].name, "m");
+    EXPECT_EQ(attributes[0].prefix, std::optional<std::string_view>("xmlns"));
+    const Node::Ref math = child_list(node.root()).at(0);
+    EXPECT_EQ(math.name(), "math");
+    EXPECT_EQ(math.prefix(), std::optional<std::string_view>("m"));
+    EXPECT_EQ(math.qualified_name(), "m:math");
+    const auto math_attributes = attribute_list(math);
+    ASSERT_EQ(math_attributes.size(), 2u);
+    EXPECT_EQ(math_attributes[0].name, "display");
+    EXPECT_EQ(math_attributes[0].value, "block");
+    EXPECT_FALSE(math_attributes[0].prefix.has_value());
+    EXPECT_EQ(math_attributes[1].name, "a");
+    EXPECT_EQ(math_attributes[1].prefix, std::optional<std::string_view>("m"));
+    EXPECT_TRUE(math.children().empty());
 }
 
 TEST(FrontDoor, DeclaredEncodingIsIgnoredTheTextIsUtf8) {
     const XmlTree tree = parse_ok("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><x>caf\xc3\xa9</x>");
-    EXPECT_EQ(to_node(tree, root_element(tree)).children.at(0).text_value(), "caf\xc3\xa9");
+    const Node node = to_node(tree, root_element(tree));
+    EXPECT_EQ(child_list(node.root()).at(0).text_value(), "caf\xc3\xa9");
 }
 
 TEST(FrontDoor, CDataAndWhiteSpaceTextAreKept) {
     const XmlTree tree = parse_ok("<x> <![CDATA[<b>]]> </x>");
     const Node node = to_node(tree, root_element(tree));
-    ASSERT_EQ(node.children.size(), 3u);
-    EXPECT_EQ(node.children[0].text_value(), " ");
-    EXPECT_EQ(node.children[1].text_value(), "<b>");
+    const auto children = child_list(node.root());
+    ASSERT_EQ(children.size(), 3u);
+    EXPECT_EQ(children[0].text_value(), " ");
+    EXPECT_EQ(children[1].text_value(), "<b>");
 }
 
 TEST(FrontDoor, ExcessiveDepthFails) {
@@ -127,14 +142,15 @@ TEST(FrontDoor, UndeclaredEntityInAnAttributeValueLeavesTheContentAlone) {
     const XmlTree tree = parse_ok(
         "<!DOCTYPE x SYSTEM \"x.dtd\"><x>a<y t=\"1 &rsquo; 'q\">b</y>&ldquo;c<!-- it's --><z u=\"&mdash;\"/></x>");
     const Node node = to_node(tree, root_element(tree));
-    ASSERT_EQ(node.children.size(), 6u);
-    EXPECT_EQ(node.children[0].text_value(), "a");
-    EXPECT_EQ(node.children[1].name, "y");
-    EXPECT_EQ(node.children[1].attributes.at(0).value, "1  'q");
-    EXPECT_EQ(node.children[2].text_value(), "&ldquo;");
-    EXPECT_EQ(node.children[3].text_value(), "c");
-    EXPECT_EQ(node.children[4].text_value(), "<!-- it's -->");
-    EXPECT_EQ(node.children[5].name, "z");
+    const auto children = child_list(node.root());
+    ASSERT_EQ(children.size(), 6u);
+    EXPECT_EQ(children[0].text_value(), "a");
+    EXPECT_EQ(children[1].name(), "y");
+    EXPECT_EQ(attribute_list(children[1]).at(0).value, "1  'q");
+    EXPECT_EQ(children[2].text_value(), "&ldquo;");
+    EXPECT_EQ(children[3].text_value(), "c");
+    EXPECT_EQ(children[4].text_value(), "<!-- it's -->");
+    EXPECT_EQ(children[5].name(), "z");
 }
 
 // References one after the other, in content and in attribute values, after

@@ -61,23 +61,72 @@ TEST(DecodeEntities, OnePassAgreesWithTheReplacementsInSequence) {
                 }
 }
 
-Node element(std::string name, Attributes attributes, std::vector<Node> children) {
-    return Node{Node::Kind::Element, std::move(name), std::nullopt, std::move(attributes), std::move(children)};
-}
-
 TEST(SerialiseNode, WritesFullTagsWithoutWhiteSpace) {
-    const Node chem = element("chem", {{"id", "c1", std::nullopt}}, {element("b", {}, {Node::text("x")})});
-    EXPECT_EQ(serialise_node(chem), "<chem id=\"c1\"><b>x</b></chem>");
+    NodeBuilder chem;
+    chem.start_element("chem", std::nullopt);
+    chem.add_attribute("id", std::nullopt, "c1");
+    chem.start_element("b", std::nullopt);
+    chem.add_text({"x"});
+    chem.end_element();
+    chem.end_element();
+    EXPECT_EQ(serialise_node(chem.finish()), "<chem id=\"c1\"><b>x</b></chem>");
 }
 
 TEST(SerialiseNode, EmptyElementIsNeverSelfClosing) {
-    EXPECT_EQ(serialise_node(element("br", {}, {})), "<br></br>");
+    NodeBuilder br;
+    br.start_element("br", std::nullopt);
+    EXPECT_EQ(serialise_node(br.finish()), "<br></br>");
 }
 
 TEST(SerialiseNode, ValuesAreNotEscapedAndTextIsDecoded) {
-    Node math{Node::Kind::Element, "math", std::string("m"),
-              {{"alt", "a \"b\"", std::nullopt}, {"m", "u", std::string("xmlns")}}, {Node::text("&lt;&amp;")}};
-    EXPECT_EQ(serialise_node(math), "<m:math alt=\"a \"b\"\" xmlns:m=\"u\"><&</m:math>");
+    NodeBuilder math;
+    math.start_element("math", "m");
+    math.add_attribute("alt", std::nullopt, "a \"b\"");
+    math.add_attribute("m", "xmlns", "u");
+    math.add_text({"&lt;", "&amp;"});
+    EXPECT_EQ(serialise_node(math.finish()), "<m:math alt=\"a \"b\"\" xmlns:m=\"u\"><&</m:math>");
+}
+
+TEST(SerialiseNode, TextAndEmptyNodes) {
+    EXPECT_EQ(serialise_node(Node::text("a&amp;b")), "a&b");
+    EXPECT_EQ(serialise_node(Node()), "");
+}
+
+// Children skip whole subtrees and attributes are not children, at any depth.
+TEST(KeptNode, ChildrenAndAttributesOfNestedElements) {
+    NodeBuilder builder;
+    builder.start_element("row", std::nullopt);
+    builder.add_attribute("r", std::nullopt, "1");
+    for (const char* text : {"p", "q"}) {
+        builder.start_element("entry", std::nullopt);
+        builder.add_attribute("colname", std::nullopt, text);
+        builder.add_attribute("align", std::nullopt, "left");
+        builder.start_element("b", std::nullopt);
+        builder.add_text({text});
+        builder.end_element();
+        builder.add_text({"!"});
+        builder.end_element();
+    }
+    builder.add_text({"tail"});
+    const Node row = builder.finish();  // closes the row
+    std::vector<std::string> seen;
+    for (Node::Ref child : row.root().children()) {
+        if (!child.is_element()) {
+            seen.push_back("text " + std::string(child.text_value()));
+            continue;
+        }
+        for (const Node::AttributeView& attribute : child.attributes())
+            seen.push_back(std::string(attribute.name) + "=" + std::string(attribute.value));
+        for (Node::Ref grandchild : child.children())
+            seen.push_back(std::string(grandchild.is_element() ? grandchild.name() : grandchild.text_value()));
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"colname=p", "align=left", "b", "!", "colname=q", "align=left", "b",
+                                               "!", "text tail"}));
+    EXPECT_EQ(row.root().children().size(), 3u);
+    EXPECT_EQ(row.root().attributes().size(), 1u);
+    EXPECT_EQ(row.root().text_value(), "");
+    EXPECT_EQ(Node::text("t").root().name(), "");
+    EXPECT_TRUE(Node::text("t").root().children().empty());
 }
 
 TEST(WhiteSpace, UnicodeWhiteSpaceIsTrimmedButNotTheByteOrderMark) {
