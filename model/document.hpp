@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/inline_content.hpp"
 #include "model/node.hpp"
 #include "model/optional_string.hpp"
 #include "model/source_format.hpp"
@@ -25,46 +26,6 @@ struct Attribute {
 };
 
 using Attributes = std::vector<Attribute>;
-
-enum class InlineKind : std::uint8_t {
-    Text,
-    Number,
-    CrossReference,
-    FigureReference,
-    ClaimReference,
-    Bold,
-    Italic,
-    Highlight,
-    ClaimText,
-    Element,
-};
-
-struct InlineNode;
-
-struct InlineContainer {
-    Attributes attributes;
-    std::vector<InlineNode> children;
-    OptionalString target;  // only the three reference kinds use it
-};
-
-// Containers and kept elements live out of line, so that the common text
-// node stays small.
-struct InlineNode {
-    InlineKind kind = InlineKind::Text;
-    std::variant<std::string, std::unique_ptr<InlineContainer>, std::unique_ptr<Node>> value;
-
-    static InlineNode text(std::string content) { return {InlineKind::Text, std::move(content)}; }
-    static InlineNode element(Node node) { return {InlineKind::Element, std::make_unique<Node>(std::move(node))}; }
-    static InlineNode container(InlineKind kind, InlineContainer content) {
-        return {kind, std::make_unique<InlineContainer>(std::move(content))};
-    }
-
-    const std::string& text_value() const { return std::get<std::string>(value); }
-    const InlineContainer& container_value() const { return *std::get<std::unique_ptr<InlineContainer>>(value); }
-    const Node& element_value() const { return *std::get<std::unique_ptr<Node>>(value); }
-};
-
-using InlineContent = std::vector<InlineNode>;
 
 struct Paragraph {
     Attributes attributes;

@@ -14,6 +14,8 @@ void append_qualified(std::string& out, const std::optional<std::string_view>& p
     out += name;
 }
 
+}  // namespace
+
 void append_serialised(std::string& out, Node::Ref node) {
     if (node.kind() == Node::Kind::Text) {
         append_decoded(out, node.text_value());
@@ -21,7 +23,7 @@ void append_serialised(std::string& out, Node::Ref node) {
     }
     out += '<';
     out += node.qualified_name();
-    for (const Node::AttributeView& attribute : node.attributes()) {
+    for (const AttributeView& attribute : node.attributes()) {
         out += ' ';
         append_qualified(out, attribute.prefix, attribute.name);
         out += "=\"";
@@ -35,11 +37,7 @@ void append_serialised(std::string& out, Node::Ref node) {
     out += '>';
 }
 
-}  // namespace
-
-void append_serialised(std::string& out, const Node& node) { append_serialised(out, node.root()); }
-
-std::string serialise_node(const Node& node) {
+std::string serialise_node(Node::Ref node) {
     std::string out;
     append_serialised(out, node);
     return out;

@@ -6,15 +6,21 @@
 
 namespace quillmark {
 
-void append_plain_text(std::string& out, const InlineContent& content) {
-    for (const InlineNode& node : content) {
-        switch (node.kind) {
+namespace {
+
+void append_plain_text(std::string& out, InlineContent::Nodes nodes) {
+    for (InlineContent::Ref node : nodes) {
+        switch (node.kind()) {
             case InlineKind::Text: append_decoded(out, node.text_value()); break;
             case InlineKind::Element: append_serialised(out, node.element_value()); break;
-            default: append_plain_text(out, node.container_value().children); break;
+            default: append_plain_text(out, node.children()); break;
         }
     }
 }
+
+}  // namespace
+
+void append_plain_text(std::string& out, const InlineContent& content) { append_plain_text(out, content.nodes()); }
 
 std::string plain_text(const InlineContent& content) {
     std::string out;

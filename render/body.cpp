@@ -10,7 +10,7 @@ namespace quillmark {
 
 namespace {
 
-void push_node(LineList& lines, const Node& node) { lines.push(serialise_node(node)); }
+void push_node(LineList& lines, const Node& node) { lines.push(serialise_node(node.root())); }
 
 void render_subsection_child(LineList& lines, const SubsectionChild& child) {
     if (const auto* heading = std::get_if<Heading>(&child)) {

@@ -8,23 +8,23 @@ namespace quillmark {
 
 namespace {
 
-void append_inline(std::string& out, const InlineContent& content, bool emphasis) {
-    for (const InlineNode& node : content) {
-        switch (node.kind) {
+void append_inline(std::string& out, InlineContent::Nodes nodes, bool emphasis) {
+    for (InlineContent::Ref node : nodes) {
+        switch (node.kind()) {
             case InlineKind::Text: append_decoded(out, node.text_value()); break;
             case InlineKind::Element: append_serialised(out, node.element_value()); break;
             case InlineKind::Bold:
                 if (emphasis) out += "**";
-                append_inline(out, node.container_value().children, emphasis);
+                append_inline(out, node.children(), emphasis);
                 if (emphasis) out += "**";
                 break;
             case InlineKind::Italic:
                 if (emphasis) out += '*';
-                append_inline(out, node.container_value().children, emphasis);
+                append_inline(out, node.children(), emphasis);
                 if (emphasis) out += '*';
                 break;
-            case InlineKind::FigureReference: append_inline(out, node.container_value().children, false); break;
-            default: append_inline(out, node.container_value().children, emphasis); break;
+            case InlineKind::FigureReference: append_inline(out, node.children(), false); break;
+            default: append_inline(out, node.children(), emphasis); break;
         }
     }
 }
@@ -53,20 +53,20 @@ void append_indented(std::string& out, std::string_view text, std::size_t indent
 
 // Claim content: each nested claim-text level below the first starts on a
 // line of its own, two spaces deeper than its parent; no markers.
-void append_verbatim(std::string& out, const InlineContent& content, std::size_t indent, bool nested) {
-    for (const InlineNode& node : content) {
-        switch (node.kind) {
+void append_verbatim(std::string& out, InlineContent::Nodes nodes, std::size_t indent, bool nested) {
+    for (InlineContent::Ref node : nodes) {
+        switch (node.kind()) {
             case InlineKind::Text: append_indented(out, decode_entities(node.text_value()), indent); break;
             case InlineKind::Element: append_indented(out, serialise_node(node.element_value()), indent); break;
             case InlineKind::ClaimText:
                 if (nested) {
                     if (!out.empty() && out.back() != '\n') out += '\n';
-                    append_verbatim(out, node.container_value().children, indent + 2, true);
+                    append_verbatim(out, node.children(), indent + 2, true);
                 } else {
-                    append_verbatim(out, node.container_value().children, indent, true);
+                    append_verbatim(out, node.children(), indent, true);
                 }
                 break;
-            default: append_verbatim(out, node.container_value().children, indent, nested); break;
+            default: append_verbatim(out, node.children(), indent, nested); break;
         }
     }
 }
@@ -84,7 +84,7 @@ std::string normalise_claim_line(std::string_view line) {
 
 std::string render_inline(const InlineContent& content) {
     std::string out;
-    append_inline(out, content, true);
+    append_inline(out, content.nodes(), true);
     return out;
 }
 
@@ -107,7 +107,7 @@ std::string render_paragraph(const Paragraph& paragraph) {
 
 std::string render_claim_body(const InlineContent& content) {
     std::string verbatim;
-    append_verbatim(verbatim, content, 0, false);
+    append_verbatim(verbatim, content.nodes(), 0, false);
     std::string out;
     out.reserve(verbatim.size());
     std::size_t start = 0;

@@ -11,16 +11,16 @@ std::optional<Paragraph> paragraph(const ApsRecord& record) {
     if (record.value.empty()) return std::nullopt;
     Paragraph result;
     if (is_table_code(record.code))
-        result.content.push_back(InlineNode::text("```\n" + record.value + "\n```"));
+        result.content.add_text({"```\n", record.value, "\n```"});
     else
-        result.content.push_back(InlineNode::text(record.value));
+        result.content = InlineContent::of_text(record.value);
     result.level = paragraph_level(record.code);
     return result;
 }
 
 Heading caption(const ApsRecord& record) {
     Heading heading;
-    heading.content.push_back(InlineNode::text(record.value));
+    heading.content = InlineContent::of_text(record.value);
     return heading;
 }
 

@@ -29,12 +29,6 @@ struct ClaimPart {
     const std::string* value;
 };
 
-InlineNode claim_text(InlineContent children) {
-    InlineContainer container;
-    container.children = std::move(children);
-    return InlineNode::container(InlineKind::ClaimText, std::move(container));
-}
-
 // Appends to `out` the parts from `next` on whose level is above
 // `parent_level` (each with its own deeper parts nested inside it), a "\n"
 // before each one unless `out` is still empty. Levels are at most 3, so the
@@ -42,11 +36,11 @@ InlineNode claim_text(InlineContent children) {
 void append_parts(InlineContent& out, const std::vector<ClaimPart>& parts, std::size_t& next, int parent_level) {
     while (next < parts.size() && static_cast<int>(parts[next].level) > parent_level) {
         const ClaimPart& part = parts[next++];
-        InlineContent children;
-        children.push_back(InlineNode::text(*part.value));
-        append_parts(children, parts, next, static_cast<int>(part.level));
-        if (!out.empty()) out.push_back(InlineNode::text("\n"));
-        out.push_back(claim_text(std::move(children)));
+        if (!out.empty()) out.add_text({"\n"});
+        const std::uint32_t claim_text = out.open(InlineKind::ClaimText);
+        out.add_text({*part.value});
+        append_parts(out, parts, next, static_cast<int>(part.level));
+        out.close(claim_text);
     }
 }
 

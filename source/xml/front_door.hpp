@@ -32,4 +32,16 @@ Result<RootedTree, ParseError> parse_rooted(std::string_view text, std::string_v
 Attributes attributes_of(const XmlTree& tree, XmlId id);
 Node to_node(const XmlTree& tree, XmlId id);
 
+// Writes the kept copy of `id` (an element with its subtree, or one text
+// run) where the writer stands.
+void write_kept(const XmlTree& tree, XmlId id, NodeWriter& out);
+
+// Entries and string bytes of an entry table, for sizing its buffers once.
+struct TableSize {
+    std::size_t entries = 0;
+    std::size_t bytes = 0;
+};
+// Adds what the kept copy of `id` needs.
+void add_kept_size(const XmlTree& tree, XmlId id, TableSize& size);
+
 }  // namespace quillmark

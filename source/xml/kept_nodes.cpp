@@ -35,18 +35,13 @@ Attributes attributes_of(const XmlTree& tree, XmlId id) {
 
 namespace {
 
-// The entries and string bytes a kept copy of `id` needs, so that its two
-// buffers are sized once.
-struct KeptSize {
-    std::size_t entries = 0;
-    std::size_t bytes = 0;
-};
-
 std::size_t qualified_size(std::string_view name, const std::optional<std::string_view>& prefix) {
     return name.size() + (prefix && !prefix->empty() ? prefix->size() + 1 : 0);
 }
 
-void measure(const XmlTree& tree, XmlId id, KeptSize& size) {
+}  // namespace
+
+void add_kept_size(const XmlTree& tree, XmlId id, TableSize& size) {
     ++size.entries;
     switch (tree.kind(id)) {
         case XmlKind::Element: {
@@ -58,7 +53,7 @@ void measure(const XmlTree& tree, XmlId id, KeptSize& size) {
                 size.bytes += qualified_size(a.name, a.prefix) + a.value.size();
             }
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
-                measure(tree, child, size);
+                add_kept_size(tree, child, size);
             return;
         }
         case XmlKind::Comment: size.bytes += tree.text(id).size() + 7; return;
@@ -70,7 +65,7 @@ void measure(const XmlTree& tree, XmlId id, KeptSize& size) {
     }
 }
 
-void copy_kept(const XmlTree& tree, XmlId id, NodeBuilder& out) {
+void write_kept(const XmlTree& tree, XmlId id, NodeWriter& out) {
     switch (tree.kind(id)) {
         case XmlKind::Element: {
             out.start_element(tree.name(id), tree.prefix(id));
@@ -80,7 +75,7 @@ void copy_kept(const XmlTree& tree, XmlId id, NodeBuilder& out) {
                 out.add_attribute(a.name, a.prefix, a.value);
             }
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
-                copy_kept(tree, child, out);
+                write_kept(tree, child, out);
             out.end_element();
             return;
         }
@@ -103,15 +98,14 @@ void copy_kept(const XmlTree& tree, XmlId id, NodeBuilder& out) {
     }
 }
 
-}  // namespace
-
 Node to_node(const XmlTree& tree, XmlId id) {
-    KeptSize size;
-    measure(tree, id, size);
-    NodeBuilder builder;
-    builder.reserve(size.entries, size.bytes);
-    copy_kept(tree, id, builder);
-    return builder.finish();
+    TableSize size;
+    add_kept_size(tree, id, size);
+    EntryTable table;
+    table.reserve(size.entries, size.bytes);
+    NodeWriter writer(table);
+    write_kept(tree, id, writer);
+    return Node(std::move(table));
 }
 
 }  // namespace quillmark

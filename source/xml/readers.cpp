@@ -100,41 +100,57 @@ const InlineElementRule* find_rule(const MarkupRules& rules, std::string_view na
 
 void read_inline_into(const XmlTree& tree, XmlId id, const MarkupRules& rules, InlineContent& out);
 
+void write_kept_into(const XmlTree& tree, XmlId id, InlineContent& out) {
+    NodeWriter writer = out.kept_writer();
+    write_kept(tree, id, writer);
+}
+
+// Where the first of `names` that the element has stands among its
+// attributes (the names are tried in order).
+std::optional<std::uint32_t> first_present_position(const XmlTree& tree, XmlId id,
+                                                    std::span<const std::string_view> names) {
+    const std::size_t count = tree.attribute_count(id);
+    for (std::string_view name : names)
+        for (std::size_t i = 0; i < count; ++i)
+            if (tree.attribute(id, i).name == name) return static_cast<std::uint32_t>(i);
+    return std::nullopt;
+}
+
+// A container for an element that has a rule: its attributes, its target
+// (the first of the rule's target attributes it has) and its content.
+void read_container(const XmlTree& tree, XmlId id, const InlineElementRule& rule, const MarkupRules& rules,
+                    InlineContent& out) {
+    const std::uint32_t container = out.open(rule.kind);
+    const std::size_t count = tree.attribute_count(id);
+    for (std::size_t i = 0; i < count; ++i) {
+        const XmlTree::Attribute a = tree.attribute(id, i);
+        out.add_attribute(container, a.name, a.prefix, a.value);
+    }
+    if (auto position = first_present_position(tree, id, rule.target_attributes)) out.set_target(container, *position);
+    read_inline_into(tree, id, rules, out);
+    out.close(container);
+}
+
 // Appends the inline nodes one child makes (none when the rules drop it).
 void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, InlineContent& out) {
     switch (tree.kind(child)) {
         case XmlKind::Text:
-        case XmlKind::CData:
-            out.push_back(InlineNode::text(std::string(tree.text(child))));
+        case XmlKind::CData: out.add_text({tree.text(child)}); return;
+        case XmlKind::EntityReference:
+            if (tree.has_text(child))
+                out.add_text({tree.text(child)});
+            else
+                out.add_text({"&", tree.name(child), ";"});
             return;
-        case XmlKind::EntityReference: {
-            if (tree.has_text(child)) {
-                out.push_back(InlineNode::text(std::string(tree.text(child))));
-            } else {
-                std::string reference = "&";
-                reference += tree.name(child);
-                reference += ';';
-                out.push_back(InlineNode::text(std::move(reference)));
-            }
-            return;
-        }
         case XmlKind::ProcessingInstruction:
-            if (rules.keep_processing_instructions) out.push_back(InlineNode::element(to_node(tree, child)));
+            if (rules.keep_processing_instructions) write_kept_into(tree, child, out);
             return;
         case XmlKind::Element: break;
         default: return;
     }
     const std::string_view name = tree.name(child);
     if (const InlineElementRule* rule = find_rule(rules, name)) {
-        InlineContainer container{attributes_of(tree, child), {}, std::nullopt};
-        for (std::string_view attribute : rule->target_attributes) {
-            if (auto value = tree.attribute_value(child, attribute)) {
-                container.target = std::string(*value);
-                break;
-            }
-        }
-        read_inline_into(tree, child, rules, container.children);
-        out.push_back(InlineNode::container(rule->kind, std::move(container)));
+        read_container(tree, child, *rule, rules, out);
         return;
     }
     if (contains(rules.transparent_elements, name)) {
@@ -142,11 +158,11 @@ void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, Inli
         return;
     }
     if (!rules.text_element.empty() && name == rules.text_element) {
-        std::string text = text_content(tree, child);
-        if (!is_white_space_only(text)) out.push_back(InlineNode::text(std::move(text)));
+        const std::string text = text_content(tree, child);
+        if (!is_white_space_only(text)) out.add_text({text});
         return;
     }
-    out.push_back(InlineNode::element(to_node(tree, child)));
+    write_kept_into(tree, child, out);
 }
 
 // White space that only separates two inline siblings (comments do not
@@ -154,23 +170,21 @@ void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, Inli
 // start or end of the content it is dropped.
 void read_inline_into(const XmlTree& tree, XmlId id, const MarkupRules& rules, InlineContent& out) {
     bool separator_pending = false;
-    std::size_t children = 0;
-    for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) ++children;
-    out.reserve(out.size() + children);
-    const std::size_t start = out.size();
+    const std::size_t start = out.mark().entries;
     for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) {
         const XmlKind kind = tree.kind(child);
         if ((kind == XmlKind::Text || kind == XmlKind::CData) && is_white_space_only(tree.text(child))) {
-            if (out.size() > start) separator_pending = true;
+            if (out.mark().entries > start) separator_pending = true;
             continue;
         }
         // The separator goes in first and comes out again if the child makes
         // nothing, so that nothing after it has to be moved.
-        if (separator_pending) out.push_back(InlineNode::text(" "));
-        const std::size_t before = out.size();
+        const EntryTable::Mark before = out.mark();
+        if (separator_pending) out.add_text({" "});
+        const std::size_t after_separator = out.mark().entries;
         read_child(tree, child, rules, out);
-        if (out.size() == before) {
-            if (separator_pending) out.pop_back();
+        if (out.mark().entries == after_separator) {
+            out.truncate(before);
             continue;
         }
         separator_pending = false;
@@ -192,7 +206,13 @@ std::optional<std::uint32_t> read_level(const XmlTree& tree, XmlId id, const Mar
 }  // namespace
 
 InlineContent read_inline(const XmlTree& tree, XmlId id, const MarkupRules& rules) {
+    // What the kept copies of the children would need is enough for their
+    // inline nodes, which drop names, comments and white space.
+    TableSize size;
+    for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
+        add_kept_size(tree, child, size);
     InlineContent content;
+    content.reserve(size.entries, size.bytes);
     read_inline_into(tree, id, rules, content);
     return content;
 }

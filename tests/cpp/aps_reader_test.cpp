@@ -14,6 +14,7 @@
 #include "source/aps/document.hpp"
 #include "source/aps/records.hpp"
 #include "source/parsers.hpp"
+#include "tests/cpp/node_lists.hpp"
 
 namespace quillmark::aps {
 namespace {
@@ -393,8 +394,8 @@ TEST(ApsDocument, ParagraphsCarryLevelsAndTablesAreFenced) {
     EXPECT_EQ(paragraph(0).level, std::nullopt);
     EXPECT_EQ(paragraph(1).level, 0u);
     EXPECT_EQ(paragraph(2).level, 3u);
-    EXPECT_EQ(paragraph(3).content.at(0).text_value(), "```\na\n   b\n```");
-    EXPECT_EQ(paragraph(4).content.at(0).text_value(), "```\nx = y\n```");
+    EXPECT_EQ(node_list(paragraph(3).content).at(0).text_value(), "```\na\n   b\n```");
+    EXPECT_EQ(node_list(paragraph(4).content).at(0).text_value(), "```\nx = y\n```");
     EXPECT_TRUE(paragraph(0).attributes.empty());
     EXPECT_EQ(paragraph(0).id, std::nullopt);
 }
@@ -411,7 +412,7 @@ TEST(ApsDocument, CaptionsOpenGroups) {
     EXPECT_TRUE(std::holds_alternative<Paragraph>(headless.children[0]));
     const auto& first = std::get<Subsection>(part.children[1]);
     ASSERT_EQ(first.children.size(), 2u);
-    EXPECT_EQ(std::get<Heading>(first.children[0]).content.at(0).text_value(), "FIRST");
+    EXPECT_EQ(node_list(std::get<Heading>(first.children[0]).content).at(0).text_value(), "FIRST");
     EXPECT_EQ(std::get<Subsection>(part.children[2]).children.size(), 1u);  // heading only
     EXPECT_EQ(std::get<Subsection>(part.children[3]).children.size(), 2u);
 }
@@ -464,9 +465,10 @@ TEST(ApsClaims, NumRecordsSplitClaimsAndStmIsIgnored) {
 TEST(ApsClaims, SingleRecordClaimIsOneClaimText) {
     const Document document = parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget.\n");
     const auto& entry = std::get<ClaimEntry>(claims_of(document).children.at(0));
-    ASSERT_EQ(entry.content.size(), 1u);
-    EXPECT_EQ(entry.content[0].kind, InlineKind::ClaimText);
-    const auto& children = entry.content[0].container_value().children;
+    const auto content = node_list(entry.content);
+    ASSERT_EQ(content.size(), 1u);
+    EXPECT_EQ(content[0].kind(), InlineKind::ClaimText);
+    const auto children = node_list(content[0].children());
     ASSERT_EQ(children.size(), 1u);
     EXPECT_EQ(children[0].text_value(), "1. A widget.");
     EXPECT_TRUE(entry.attributes.empty());
@@ -476,21 +478,21 @@ TEST(ApsClaims, SingleRecordClaimIsOneClaimText) {
 TEST(ApsClaims, IndentedRecordsNestInsideTheirParentAfterALineFeed) {
     const Document document =
         parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget comprising\nPA1  a lever;\nPA2  a pin; and\nPA1  a frame.\nPAR  Last.\n");
-    const auto& content = std::get<ClaimEntry>(claims_of(document).children.at(0)).content;
+    const auto content = node_list(std::get<ClaimEntry>(claims_of(document).children.at(0)).content);
     // Top level: PAR (holding the PA1 parts), "\n", PAR.
     ASSERT_EQ(content.size(), 3u);
-    EXPECT_EQ(content[0].kind, InlineKind::ClaimText);
+    EXPECT_EQ(content[0].kind(), InlineKind::ClaimText);
     EXPECT_EQ(content[1].text_value(), "\n");
-    EXPECT_EQ(content[2].kind, InlineKind::ClaimText);
-    const auto& first = content[0].container_value().children;
+    EXPECT_EQ(content[2].kind(), InlineKind::ClaimText);
+    const auto first = node_list(content[0].children());
     ASSERT_EQ(first.size(), 5u);  // text, "\n", PA1, "\n", PA1
     EXPECT_EQ(first[0].text_value(), "1. A widget comprising");
     EXPECT_EQ(first[1].text_value(), "\n");
-    EXPECT_EQ(first[2].kind, InlineKind::ClaimText);
+    EXPECT_EQ(first[2].kind(), InlineKind::ClaimText);
     EXPECT_EQ(first[3].text_value(), "\n");
-    const auto& lever = first[2].container_value().children;
+    const auto lever = node_list(first[2].children());
     ASSERT_EQ(lever.size(), 3u);  // text, "\n", PA2
-    EXPECT_EQ(lever[2].container_value().children.at(0).text_value(), "a pin; and");
+    EXPECT_EQ(node_list(lever[2].children()).at(0).text_value(), "a pin; and");
 
     EXPECT_EQ(claims(document).at(0).text, "1. A widget comprising\na lever;\na pin; and\na frame.\nLast.");
     EXPECT_EQ(render_claims(document),
@@ -509,7 +511,7 @@ TEST(ApsClaims, DesignClaimPartsAreOneClaimOfLines) {
         parse_ok("PATN\nWKU  D02512345\nCLMS\nNUM  1.\nPAR  1. First.\nDCLM\nPAR  The ornamental design\nPAR\nPAR  as shown.\n");
     const auto& section = claims_of(document);
     ASSERT_EQ(section.children.size(), 2u);
-    const auto& design = std::get<ClaimEntry>(section.children[1]).content;
+    const auto design = node_list(std::get<ClaimEntry>(section.children[1]).content);
     ASSERT_EQ(design.size(), 3u);
     EXPECT_EQ(claims(document).at(1).text, "The ornamental design\nas shown.");
 }

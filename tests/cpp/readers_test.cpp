@@ -2,6 +2,7 @@
 
 #include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
+#include "tests/cpp/node_lists.hpp"
 
 namespace quillmark {
 namespace {
@@ -34,34 +35,38 @@ protected:
 };
 
 TEST_F(Readers, LeadingWhiteSpaceIsDroppedAndTextKeptUnchanged) {
-    const InlineContent content = read_inline(tree_, parse("<p> <b>Bold</b> text</p>"), rules);
+    const InlineContent read = read_inline(tree_, parse("<p> <b>Bold</b> text</p>"), rules);
+    const auto content = node_list(read);
     ASSERT_EQ(content.size(), 2u);
-    EXPECT_EQ(content[0].kind, InlineKind::Bold);
-    EXPECT_EQ(content[0].container_value().children.at(0).text_value(), "Bold");
+    EXPECT_EQ(content[0].kind(), InlineKind::Bold);
+    EXPECT_EQ(node_list(content[0].children()).at(0).text_value(), "Bold");
     EXPECT_EQ(content[1].text_value(), " text");
 }
 
 TEST_F(Readers, WhiteSpaceBetweenTwoKeptSiblingsBecomesOneSpace) {
-    const InlineContent content = read_inline(tree_, parse("<p><i>in</i> \n <!-- c --> <i>vivo</i>\n</p>"), rules);
+    const InlineContent read = read_inline(tree_, parse("<p><i>in</i> \n <!-- c --> <i>vivo</i>\n</p>"), rules);
+    const auto content = node_list(read);
     ASSERT_EQ(content.size(), 3u);
-    EXPECT_EQ(content[1].kind, InlineKind::Text);
+    EXPECT_EQ(content[1].kind(), InlineKind::Text);
     EXPECT_EQ(content[1].text_value(), " ");
 }
 
 TEST_F(Readers, CommentsVanishAndInstructionsAreKept) {
-    const InlineContent content = read_inline(tree_, parse("<p>a<!--x-->b<?pi d?></p>"), rules);
+    const InlineContent read = read_inline(tree_, parse("<p>a<!--x-->b<?pi d?></p>"), rules);
+    const auto content = node_list(read);
     ASSERT_EQ(content.size(), 3u);
     EXPECT_EQ(content[0].text_value(), "a");
     EXPECT_EQ(content[1].text_value(), "b");
-    EXPECT_EQ(content[2].kind, InlineKind::Element);
-    EXPECT_EQ(content[2].element_value().root().text_value(), "<?pi d?>");
+    EXPECT_EQ(content[2].kind(), InlineKind::Element);
+    EXPECT_EQ(content[2].element_value().text_value(), "<?pi d?>");
 }
 
 TEST_F(Readers, UnknownElementsAreKeptWhole) {
-    const InlineContent content = read_inline(tree_, parse("<p>2<sup>8</sup> bits</p>"), rules);
+    const InlineContent read = read_inline(tree_, parse("<p>2<sup>8</sup> bits</p>"), rules);
+    const auto content = node_list(read);
     ASSERT_EQ(content.size(), 3u);
-    EXPECT_EQ(content[1].kind, InlineKind::Element);
-    EXPECT_EQ(content[1].element_value().root().name(), "sup");
+    EXPECT_EQ(content[1].kind(), InlineKind::Element);
+    EXPECT_EQ(content[1].element_value().name(), "sup");
 }
 
 struct TargetCase {
@@ -72,9 +77,10 @@ struct TargetCase {
 class ReferenceTargets : public Readers, public testing::WithParamInterface<TargetCase> {};
 
 TEST_P(ReferenceTargets, FirstPresentAttributeWins) {
-    const InlineContent content = read_inline(tree_, parse(GetParam().xml), rules);
+    const InlineContent read = read_inline(tree_, parse(GetParam().xml), rules);
+    const auto content = node_list(read);
     ASSERT_EQ(content.size(), 1u);
-    EXPECT_EQ(content[0].container_value().target, GetParam().target);
+    EXPECT_EQ(content[0].target(), GetParam().target);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,6 +92,40 @@ INSTANTIATE_TEST_SUITE_P(
                     TargetCase{"<p><dependent-claim-reference depends_on=\"CLM-00001\" idref=\"y\">claim 1</dependent-claim-reference></p>",
                                "CLM-00001"},
                     TargetCase{"<p><cross-reference target=\"\">x</cross-reference></p>", ""}));
+
+TEST_F(Readers, ContainersKeepEveryAttributeAndTheirContent) {
+    const InlineContent read =
+        read_inline(tree_, parse("<p>see <figref target=\"t\" idref=\"DRAWINGS\" xmlns:q=\"u\" q:x=\"1\">FIG. <b>2</b></figref>.</p>"), rules);
+    const auto content = node_list(read);
+    ASSERT_EQ(content.size(), 3u);
+    const auto attributes = attribute_list_of(content[1]);
+    ASSERT_EQ(attributes.size(), 4u);
+    // Namespace declarations come first, as the front door reports them.
+    EXPECT_EQ(attributes[0].prefix, std::optional<std::string_view>("xmlns"));
+    EXPECT_EQ(attributes[0].name, "q");
+    EXPECT_EQ(attributes[2].name, "idref");
+    EXPECT_EQ(attributes[2].value, "DRAWINGS");
+    EXPECT_FALSE(attributes[2].prefix.has_value());
+    EXPECT_EQ(attributes[3].name, "x");
+    EXPECT_EQ(attributes[3].prefix, std::optional<std::string_view>("q"));
+    EXPECT_EQ(content[1].target(), std::optional<std::string_view>("DRAWINGS"));
+    const auto children = node_list(content[1].children());
+    ASSERT_EQ(children.size(), 2u);
+    EXPECT_EQ(children[0].text_value(), "FIG. ");
+    EXPECT_EQ(children[1].kind(), InlineKind::Bold);
+    EXPECT_EQ(node_list(children[1].children()).at(0).text_value(), "2");
+    EXPECT_EQ(content[2].text_value(), ".");
+}
+
+// A child that makes nothing takes its separating space with it, and what
+// comes after is unharmed.
+TEST_F(Readers, SeparatorBeforeADroppedChildIsTakenBack) {
+    const InlineContent read = read_inline(tree_, parse("<p><b>a</b> <!--c--> <i>b</i> <!--d--></p>"), rules);
+    const auto content = node_list(read);
+    ASSERT_EQ(content.size(), 3u);
+    EXPECT_EQ(content[1].text_value(), " ");
+    EXPECT_EQ(node_list(content[2].children()).at(0).text_value(), "b");
+}
 
 struct LevelCase {
     const char* xml;

@@ -1,0 +1,184 @@
+// A tree held as one table of entries in document order plus one string
+// buffer, so that a whole subtree costs two allocations however large it is.
+//
+// Every entry records where its subtree ends, which is where its next
+// sibling starts. A node's attributes come right after its own entry, before
+// its children. Names are stored qualified ("prefix:local"). Kept XML
+// (`Node`) and inline content (`InlineContent`) are both such tables, and
+// inline content holds its kept elements as subtrees of its own table.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmark {
+
+// Kinds of entry shared by every table; inline kinds use the values below.
+namespace entry_kind {
+inline constexpr std::uint8_t kept_element = 0x40;
+inline constexpr std::uint8_t kept_text = 0x41;
+inline constexpr std::uint8_t attribute = 0x42;
+}  // namespace entry_kind
+
+struct AttributeView {
+    std::string_view name;
+    std::optional<std::string_view> prefix;
+    std::string_view value;
+};
+
+class EntryTable {
+public:
+    struct Entry {
+        std::uint8_t kind = entry_kind::kept_text;
+        std::uint8_t has_target = 0;  // inline containers: `target` is set
+        std::uint16_t prefix_length = 0;
+        // The index past the subtree; for an attribute, its value's offset.
+        std::uint32_t extent = 0;
+        // Text: its bytes. Element, attribute: the qualified name. Inline
+        // container: its target, when it has one.
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+        // The attributes of a node; for an attribute, its value's length.
+        std::uint32_t count = 0;
+    };
+
+    // A position to go back to with `truncate`.
+    struct Mark {
+        std::size_t entries;
+        std::size_t bytes;
+    };
+
+    // ----- reading
+
+    std::size_t size() const { return entries_.size(); }
+    const Entry& entry(std::uint32_t index) const { return entries_[index]; }
+    std::string_view view(std::uint32_t offset, std::uint32_t length) const {
+        return std::string_view(strings_).substr(offset, length);
+    }
+    std::string_view text(const Entry& entry) const { return view(entry.offset, entry.length); }
+    std::string_view local_name(const Entry& entry) const {
+        return text(entry).substr(entry.prefix_length ? entry.prefix_length + 1u : 0u);
+    }
+    std::optional<std::string_view> prefix(const Entry& entry) const {
+        if (!entry.prefix_length) return std::nullopt;
+        return text(entry).substr(0, entry.prefix_length);
+    }
+    AttributeView attribute(std::uint32_t index) const {
+        const Entry& e = entries_[index];
+        return {local_name(e), prefix(e), view(e.extent, e.count)};
+    }
+    std::uint32_t first_child(std::uint32_t index) const { return index + 1 + entries_[index].count; }
+
+    // ----- building, in document order
+
+    void reserve(std::size_t entries, std::size_t bytes);
+    // Starts a node that children may follow; `close` ends it.
+    std::uint32_t open(std::uint8_t kind);
+    std::uint32_t open_named(std::uint8_t kind, std::string_view name, std::optional<std::string_view> prefix);
+    void close(std::uint32_t index) { entries_[index].extent = static_cast<std::uint32_t>(entries_.size()); }
+    // An attribute of the node opened last, before any of its children.
+    void add_attribute(std::uint32_t node, std::string_view name, std::optional<std::string_view> prefix,
+                       std::string_view value);
+    // A text run made of the pieces joined.
+    void add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces);
+    // Makes the value of the node's attribute `attribute` its target.
+    void set_target(std::uint32_t node, std::uint32_t attribute);
+
+    Mark mark() const { return {entries_.size(), strings_.size()}; }
+    void truncate(Mark mark);
+
+private:
+    void store_qualified(Entry& entry, std::string_view name, std::optional<std::string_view> prefix);
+
+    std::vector<Entry> entries_;
+    std::string strings_;
+};
+
+// The children of one node (or the top level of a table): each step skips
+// a whole subtree. `Item` is made from the table and an entry index.
+template <typename Item>
+class SiblingRange {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Item;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        iterator(const EntryTable* table, std::uint32_t index) : table_(table), index_(index) {}
+        Item operator*() const { return Item(table_, index_); }
+        iterator& operator++() {
+            index_ = table_->entry(index_).extent;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator before = *this;
+            ++*this;
+            return before;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.index_ == b.index_; }
+
+    private:
+        const EntryTable* table_ = nullptr;
+        std::uint32_t index_ = 0;
+    };
+
+    SiblingRange(const EntryTable* table, std::uint32_t first, std::uint32_t end)
+        : table_(table), first_(first), end_(end) {}
+    iterator begin() const { return {table_, first_}; }
+    iterator end() const { return {table_, end_}; }
+    bool empty() const { return first_ == end_; }
+    std::size_t size() const { return static_cast<std::size_t>(std::distance(begin(), end())); }
+
+private:
+    const EntryTable* table_;
+    std::uint32_t first_;
+    std::uint32_t end_;
+};
+
+// The attributes of one node, in source order.
+class AttributeRange {
+public:
+    class iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = AttributeView;
+        using difference_type = std::ptrdiff_t;
+        iterator() = default;
+        iterator(const EntryTable* table, std::uint32_t index) : table_(table), index_(index) {}
+        AttributeView operator*() const { return table_->attribute(index_); }
+        iterator& operator++() {
+            ++index_;
+            return *this;
+        }
+        iterator operator++(int) {
+            iterator before = *this;
+            ++index_;
+            return before;
+        }
+        friend bool operator==(const iterator& a, const iterator& b) { return a.index_ == b.index_; }
+
+    private:
+        const EntryTable* table_ = nullptr;
+        std::uint32_t index_ = 0;
+    };
+
+    AttributeRange(const EntryTable* table, std::uint32_t first, std::uint32_t end)
+        : table_(table), first_(first), end_(end) {}
+    iterator begin() const { return {table_, first_}; }
+    iterator end() const { return {table_, end_}; }
+    bool empty() const { return first_ == end_; }
+    std::size_t size() const { return end_ - first_; }
+
+private:
+    const EntryTable* table_;
+    std::uint32_t first_;
+    std::uint32_t end_;
+};
+
+}  // namespace quillmark
