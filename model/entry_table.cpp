@@ -32,15 +32,12 @@ std::uint32_t EntryTable::open_named(std::uint8_t kind, std::string_view name, s
     return index;
 }
 
-void EntryTable::add_attribute(std::uint32_t node, std::string_view name, std::optional<std::string_view> prefix,
-                               std::string_view value) {
+void EntryTable::add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value) {
     Entry& entry = entries_.emplace_back();
     entry.kind = entry_kind::attribute;
     store_qualified(entry, name, prefix);
-    entry.extent = static_cast<std::uint32_t>(strings_.size());
-    entry.count = static_cast<std::uint32_t>(value.size());
+    entry.extent = static_cast<std::uint32_t>(value.size());
     strings_.append(value);
-    ++entries_[node].count;
 }
 
 void EntryTable::add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces) {
@@ -54,8 +51,8 @@ void EntryTable::add_text(std::uint8_t kind, std::initializer_list<std::string_v
 void EntryTable::set_target(std::uint32_t node, std::uint32_t attribute) {
     Entry& entry = entries_[node];
     entry.has_target = 1;
-    entry.offset = entries_[attribute].extent;
-    entry.length = entries_[attribute].count;
+    entry.offset = entries_[attribute].offset + entries_[attribute].length;
+    entry.length = entries_[attribute].extent;
 }
 
 void EntryTable::truncate(Mark mark) {

@@ -3,7 +3,8 @@
 //
 // Every entry records where its subtree ends, which is where its next
 // sibling starts. A node's attributes come right after its own entry, before
-// its children. Names are stored qualified ("prefix:local"). Kept XML
+// its children. Names are stored qualified ("prefix:local"); an attribute's
+// value follows its name in the string buffer. Kept XML
 // (`Node`) and inline content (`InlineContent`) are both such tables, and
 // inline content holds its kept elements as subtrees of its own table.
 #pragma once
@@ -37,14 +38,12 @@ public:
         std::uint8_t kind = entry_kind::kept_text;
         std::uint8_t has_target = 0;  // inline containers: `target` is set
         std::uint16_t prefix_length = 0;
-        // The index past the subtree; for an attribute, its value's offset.
+        // The index past the subtree; for an attribute, its value's length.
         std::uint32_t extent = 0;
         // Text: its bytes. Element, attribute: the qualified name. Inline
         // container: its target, when it has one.
         std::uint32_t offset = 0;
         std::uint32_t length = 0;
-        // The attributes of a node; for an attribute, its value's length.
-        std::uint32_t count = 0;
     };
 
     // A position to go back to with `truncate`.
@@ -70,9 +69,14 @@ public:
     }
     AttributeView attribute(std::uint32_t index) const {
         const Entry& e = entries_[index];
-        return {local_name(e), prefix(e), view(e.extent, e.count)};
+        return {local_name(e), prefix(e), view(e.offset + e.length, e.extent)};
     }
-    std::uint32_t first_child(std::uint32_t index) const { return index + 1 + entries_[index].count; }
+    // The entry past a node's attributes.
+    std::uint32_t first_child(std::uint32_t index) const {
+        std::uint32_t child = index + 1;
+        while (child < entries_.size() && entries_[child].kind == entry_kind::attribute) ++child;
+        return child;
+    }
 
     // ----- building, in document order
 
@@ -82,8 +86,7 @@ public:
     std::uint32_t open_named(std::uint8_t kind, std::string_view name, std::optional<std::string_view> prefix);
     void close(std::uint32_t index) { entries_[index].extent = static_cast<std::uint32_t>(entries_.size()); }
     // An attribute of the node opened last, before any of its children.
-    void add_attribute(std::uint32_t node, std::string_view name, std::optional<std::string_view> prefix,
-                       std::string_view value);
+    void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     // A text run made of the pieces joined.
     void add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces);
     // Makes the value of the node's attribute `attribute` its target.

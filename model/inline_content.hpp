@@ -57,9 +57,8 @@ public:
     // A container; its attributes follow right away, then its children,
     // then `close`.
     std::uint32_t open(InlineKind kind) { return table_.open(static_cast<std::uint8_t>(kind)); }
-    void add_attribute(std::uint32_t container, std::string_view name, std::optional<std::string_view> prefix,
-                       std::string_view value) {
-        table_.add_attribute(container, name, prefix, value);
+    void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value) {
+        table_.add_attribute(name, prefix, value);
     }
     // The value of the container's attribute number `ordinal` becomes its target.
     void set_target(std::uint32_t container, std::uint32_t ordinal) {

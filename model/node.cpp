@@ -31,14 +31,14 @@ std::string_view Node::Ref::text_value() const {
 }
 
 AttributeRange Node::Ref::attributes() const {
-    const EntryTable::Entry& e = entry();
-    return {table_, index_ + 1, index_ + 1 + e.count};
+    if (entry().kind != entry_kind::kept_element) return {table_, 0, 0};
+    return {table_, index_ + 1, table_->first_child(index_)};
 }
 
 SiblingRange<Node::Ref> Node::Ref::children() const {
     const EntryTable::Entry& e = entry();
     if (e.kind != entry_kind::kept_element) return {table_, 0, 0};
-    return {table_, index_ + 1 + e.count, e.extent};
+    return {table_, table_->first_child(index_), e.extent};
 }
 
 Node Node::text(std::string_view content) {
@@ -53,7 +53,7 @@ void NodeWriter::start_element(std::string_view name, std::optional<std::string_
 
 void NodeWriter::add_attribute(std::string_view name, std::optional<std::string_view> prefix,
                                std::string_view value) {
-    table_.add_attribute(open_.back(), name, prefix, value);
+    table_.add_attribute(name, prefix, value);
 }
 
 void NodeWriter::end_element() {

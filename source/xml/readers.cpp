@@ -124,7 +124,7 @@ void read_container(const XmlTree& tree, XmlId id, const InlineElementRule& rule
     const std::size_t count = tree.attribute_count(id);
     for (std::size_t i = 0; i < count; ++i) {
         const XmlTree::Attribute a = tree.attribute(id, i);
-        out.add_attribute(container, a.name, a.prefix, a.value);
+        out.add_attribute(a.name, a.prefix, a.value);
     }
     if (auto position = first_present_position(tree, id, rule.target_attributes)) out.set_target(container, *position);
     read_inline_into(tree, id, rules, out);
