@@ -33,7 +33,7 @@ XmlId XmlTreeBuilder::append_node(XmlNodeRecord record) {
     tree_.nodes_.push_back(record);
     OpenNode& parent = open_.back();
     if (parent.last_child == no_node)
-        tree_.nodes_[parent.id].first_child = id;
+        tree_.nodes_[parent.id].flags |= XmlNodeRecord::has_children;  // it is parent.id + 1
     else
         tree_.nodes_[parent.last_child].next_sibling = id;
     parent.last_child = id;
@@ -114,7 +114,7 @@ void XmlTreeBuilder::add_processing_instruction(std::string_view target, const s
     record.kind = XmlKind::ProcessingInstruction;
     record.name = store(target);
     if (data) {
-        record.has_text = true;
+        record.flags |= XmlNodeRecord::has_text;
         record.text = store(*data);
     }
     append_node(record);
@@ -125,7 +125,7 @@ void XmlTreeBuilder::add_entity_reference(std::string_view name, const std::opti
     record.kind = XmlKind::EntityReference;
     record.name = store(name);
     if (replacement) {
-        record.has_text = true;
+        record.flags |= XmlNodeRecord::has_text;
         record.text = store(*replacement);
     }
     append_node(record);

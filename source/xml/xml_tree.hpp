@@ -1,6 +1,7 @@
 // The parsed XML text as a flat node table: nodes are addressed by a small
-// integer id (0 is never a node), children are reached by first-child and
-// next-sibling links, and every string lives in one buffer owned by the tree.
+// integer id (0 is never a node) in document order, so a node's first child,
+// when it has one, is the next id; siblings are linked, and every string
+// lives in one buffer owned by the tree.
 #pragma once
 
 #include <cstdint>
@@ -41,9 +42,12 @@ struct XmlAttributeRecord {
 
 struct XmlNodeRecord {
     XmlKind kind = XmlKind::Document;
-    bool has_text = false;  // processing instruction: data present; entity: replacement known
+    // has_text: a processing instruction's data is present, an entity's
+    // replacement is known.
+    static constexpr std::uint8_t has_text = 1;
+    static constexpr std::uint8_t has_children = 2;
+    std::uint8_t flags = 0;
     std::uint16_t prefix_length = 0;
-    XmlId first_child = no_node;
     XmlId next_sibling = no_node;
     XmlSpan name;  // element name, processing-instruction target, entity name
     // Character data, comment text, instruction data or entity replacement;
@@ -62,12 +66,12 @@ public:
     XmlId document() const { return 1; }
     XmlKind kind(XmlId id) const { return nodes_[id].kind; }
     bool is_element(XmlId id) const { return nodes_[id].kind == XmlKind::Element; }
-    XmlId first_child(XmlId id) const { return nodes_[id].first_child; }
+    XmlId first_child(XmlId id) const { return nodes_[id].flags & XmlNodeRecord::has_children ? id + 1 : no_node; }
     XmlId next_sibling(XmlId id) const { return nodes_[id].next_sibling; }
     std::string_view name(XmlId id) const { return local_part(nodes_[id].name, nodes_[id].prefix_length); }
     std::optional<std::string_view> prefix(XmlId id) const { return prefix_part(nodes_[id].name, nodes_[id].prefix_length); }
     std::string_view text(XmlId id) const { return view(nodes_[id].text); }
-    bool has_text(XmlId id) const { return nodes_[id].has_text; }
+    bool has_text(XmlId id) const { return nodes_[id].flags & XmlNodeRecord::has_text; }
 
     std::size_t attribute_count(XmlId id) const { return is_element(id) ? nodes_[id].text.length : 0; }
     Attribute attribute(XmlId id, std::size_t index) const {
