@@ -102,11 +102,13 @@ private:
     std::string strings_;
 };
 
-// The children of one node (or the top level of a table): each step skips
-// a whole subtree. `Item` is made from the table and an entry index.
-template <typename Item>
-class SiblingRange {
+// A run of entries of one table, walked by `Steps`: `Steps::item` makes the
+// value at an index and `Steps::next` gives the index after it.
+template <typename Steps>
+class EntryRange {
 public:
+    using Item = decltype(Steps::item(nullptr, 0));
+
     class iterator {
     public:
         using iterator_category = std::forward_iterator_tag;
@@ -114,9 +116,9 @@ public:
         using difference_type = std::ptrdiff_t;
         iterator() = default;
         iterator(const EntryTable* table, std::uint32_t index) : table_(table), index_(index) {}
-        Item operator*() const { return Item(table_, index_); }
+        Item operator*() const { return Steps::item(table_, index_); }
         iterator& operator++() {
-            index_ = table_->entry(index_).extent;
+            index_ = Steps::next(table_, index_);
             return *this;
         }
         iterator operator++(int) {
@@ -131,7 +133,7 @@ public:
         std::uint32_t index_ = 0;
     };
 
-    SiblingRange(const EntryTable* table, std::uint32_t first, std::uint32_t end)
+    EntryRange(const EntryTable* table, std::uint32_t first, std::uint32_t end)
         : table_(table), first_(first), end_(end) {}
     iterator begin() const { return {table_, first_}; }
     iterator end() const { return {table_, end_}; }
@@ -144,44 +146,21 @@ private:
     std::uint32_t end_;
 };
 
-// The attributes of one node, in source order.
-class AttributeRange {
-public:
-    class iterator {
-    public:
-        using iterator_category = std::forward_iterator_tag;
-        using value_type = AttributeView;
-        using difference_type = std::ptrdiff_t;
-        iterator() = default;
-        iterator(const EntryTable* table, std::uint32_t index) : table_(table), index_(index) {}
-        AttributeView operator*() const { return table_->attribute(index_); }
-        iterator& operator++() {
-            ++index_;
-            return *this;
-        }
-        iterator operator++(int) {
-            iterator before = *this;
-            ++index_;
-            return before;
-        }
-        friend bool operator==(const iterator& a, const iterator& b) { return a.index_ == b.index_; }
-
-    private:
-        const EntryTable* table_ = nullptr;
-        std::uint32_t index_ = 0;
-    };
-
-    AttributeRange(const EntryTable* table, std::uint32_t first, std::uint32_t end)
-        : table_(table), first_(first), end_(end) {}
-    iterator begin() const { return {table_, first_}; }
-    iterator end() const { return {table_, end_}; }
-    bool empty() const { return first_ == end_; }
-    std::size_t size() const { return end_ - first_; }
-
-private:
-    const EntryTable* table_;
-    std::uint32_t first_;
-    std::uint32_t end_;
+// Children of one node (or the top level of a table): each step skips a
+// whole subtree. `Item` is made from the table and an entry index.
+template <typename Item>
+struct SiblingSteps {
+    static Item item(const EntryTable* table, std::uint32_t index) { return Item(table, index); }
+    static std::uint32_t next(const EntryTable* table, std::uint32_t index) { return table->entry(index).extent; }
 };
+template <typename Item>
+using SiblingRange = EntryRange<SiblingSteps<Item>>;
+
+// The attributes of one node, in source order.
+struct AttributeSteps {
+    static AttributeView item(const EntryTable* table, std::uint32_t index) { return table->attribute(index); }
+    static std::uint32_t next(const EntryTable*, std::uint32_t index) { return index + 1; }
+};
+using AttributeRange = EntryRange<AttributeSteps>;
 
 }  // namespace quillmark
