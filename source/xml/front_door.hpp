@@ -36,6 +36,16 @@ Node to_node(const XmlTree& tree, XmlId id);
 // run) where the writer stands.
 void write_kept(const XmlTree& tree, XmlId id, NodeWriter& out);
 
+// An entity reference stands for its replacement text when the parser knew
+// the entity, and for itself ("&name;") when it did not, so no text is lost.
+template <typename Writer>
+void add_entity_reference_text(const XmlTree& tree, XmlId id, Writer& out) {
+    if (tree.has_text(id))
+        out.add_text({tree.text(id)});
+    else
+        out.add_text({"&", tree.name(id), ";"});
+}
+
 // Entries and string bytes of an entry table, for sizing its buffers once.
 struct TableSize {
     std::size_t entries = 0;

@@ -88,12 +88,7 @@ void write_kept(const XmlTree& tree, XmlId id, NodeWriter& out) {
             else
                 out.add_text({"<?", tree.name(id), "?>"});
             return;
-        case XmlKind::EntityReference:
-            if (tree.has_text(id))
-                out.add_text({tree.text(id)});
-            else
-                out.add_text({"&", tree.name(id), ";"});
-            return;
+        case XmlKind::EntityReference: add_entity_reference_text(tree, id, out); return;
         case XmlKind::Document: out.add_text({}); return;
     }
 }

@@ -136,12 +136,7 @@ void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, Inli
     switch (tree.kind(child)) {
         case XmlKind::Text:
         case XmlKind::CData: out.add_text({tree.text(child)}); return;
-        case XmlKind::EntityReference:
-            if (tree.has_text(child))
-                out.add_text({tree.text(child)});
-            else
-                out.add_text({"&", tree.name(child), ";"});
-            return;
+        case XmlKind::EntityReference: add_entity_reference_text(tree, child, out); return;
         case XmlKind::ProcessingInstruction:
             if (rules.keep_processing_instructions) write_kept_into(tree, child, out);
             return;
