@@ -68,21 +68,32 @@ std::string strip_leading_zeros(std::string_view digits) {
     return std::string(digits.substr(first));
 }
 
-std::string collapse_white_space(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
+void append_collapsed_white_space(std::string& out, std::string_view text) {
+    bool first_word = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
         if (std::size_t n = white_space_at(text, pos)) {
             pos += n;
             continue;
         }
-        std::size_t end = pos;
-        while (end < text.size() && white_space_at(text, end) == 0) ++end;
-        if (!out.empty()) out += ' ';
+        std::size_t end = pos + 1;
+        while (end < text.size()) {
+            // Printable ASCII is never white space; anything else is looked at.
+            const auto c = static_cast<unsigned char>(text[end]);
+            if ((c <= ' ' || c >= 0x80) && white_space_at(text, end)) break;
+            ++end;
+        }
+        if (!first_word) out += ' ';
+        first_word = false;
         out.append(text, pos, end - pos);
         pos = end;
     }
+}
+
+std::string collapse_white_space(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    append_collapsed_white_space(out, text);
     return out;
 }
 

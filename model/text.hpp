@@ -35,5 +35,7 @@ std::string strip_leading_zeros(std::string_view digits);
 
 // Splits at white space and joins the words with single spaces.
 std::string collapse_white_space(std::string_view text);
+// The same, appended to `out`.
+void append_collapsed_white_space(std::string& out, std::string_view text);
 
 }  // namespace quillmark

@@ -10,7 +10,13 @@ namespace quillmark {
 
 namespace {
 
-void push_node(LineList& lines, const Node& node) { lines.push(serialise_node(node.root())); }
+void push_node(LineList& lines, const Node& node) {
+    lines.write([&node](std::string& out) { append_serialised(out, node.root()); });
+}
+
+void push_paragraph(LineList& lines, const Paragraph& paragraph) {
+    lines.write_paragraph([&paragraph](std::string& out) { append_paragraph(out, paragraph); });
+}
 
 void render_subsection_child(LineList& lines, const SubsectionChild& child) {
     if (const auto* heading = std::get_if<Heading>(&child)) {
@@ -18,7 +24,7 @@ void render_subsection_child(LineList& lines, const SubsectionChild& child) {
         line += trim(render_inline(heading->content));
         lines.push(line);
     } else if (const auto* paragraph = std::get_if<Paragraph>(&child)) {
-        lines.push_paragraph(render_paragraph(*paragraph));
+        push_paragraph(lines, *paragraph);
     } else {
         push_node(lines, std::get<Node>(child));
     }
@@ -40,7 +46,7 @@ void render_cross_reference(LineList& lines, const CrossReferencePart& part) {
     lines.add("## Cross-Reference To Related Applications");
     for (const SubsectionChild& child : part.children) {
         if (const auto* paragraph = std::get_if<Paragraph>(&child))
-            lines.push_paragraph(render_paragraph(*paragraph));
+            push_paragraph(lines, *paragraph);
         else if (const auto* node = std::get_if<Node>(&child))
             push_node(lines, *node);
     }
@@ -69,7 +75,7 @@ std::string render_abstract_section(const AbstractSection& section) {
     lines.add("## Abstract");
     for (const AbstractBlock& block : section.blocks) {
         if (const auto* paragraph = std::get_if<Paragraph>(&block))
-            lines.push_paragraph(render_paragraph(*paragraph));
+            push_paragraph(lines, *paragraph);
         else
             push_node(lines, std::get<Node>(block));
     }

@@ -71,13 +71,12 @@ void append_verbatim(std::string& out, InlineContent::Nodes nodes, std::size_t i
     }
 }
 
-// Keeps a line's leading U+0020 spaces and joins its words with single spaces.
-std::string normalise_claim_line(std::string_view line) {
-    if (is_white_space_only(line)) return {};
-    const std::size_t leading = line.find_first_not_of(' ');
-    std::string out(leading, ' ');
-    out += collapse_white_space(line);
-    return out;
+// Appends a line with its leading U+0020 spaces kept and its words joined
+// with single spaces; nothing when the line is blank.
+void append_claim_line(std::string& out, std::string_view line) {
+    if (is_white_space_only(line)) return;
+    out.append(line.find_first_not_of(' '), ' ');
+    append_collapsed_white_space(out, line);
 }
 
 }  // namespace
@@ -88,8 +87,7 @@ std::string render_inline(const InlineContent& content) {
     return out;
 }
 
-std::string render_paragraph(const Paragraph& paragraph) {
-    std::string text = render_inline(paragraph.content);
+void append_paragraph(std::string& out, const Paragraph& paragraph) {
     const Attribute* num = nullptr;
     for (const Attribute& attribute : paragraph.attributes) {
         if (!attribute.prefix && attribute.name == "num") {
@@ -97,12 +95,21 @@ std::string render_paragraph(const Paragraph& paragraph) {
             break;
         }
     }
-    if (!num || !is_ascii_digits(num->value)) return text;
-    std::string label = "[" + num->value + "]";
-    if (trim_start(text).starts_with(label)) return text;
-    label += ' ';
-    label += text;
-    return label;
+    if (!num || !is_ascii_digits(num->value)) {
+        append_inline(out, paragraph.content.nodes(), true);
+        return;
+    }
+    // The label goes first, and comes out again when the text already
+    // starts with it.
+    const std::size_t label_start = out.size();
+    out += '[';
+    out += num->value;
+    out += "] ";
+    const std::size_t label_size = out.size() - label_start - 1;
+    append_inline(out, paragraph.content.nodes(), true);
+    const std::string_view written(out);
+    if (trim_start(written.substr(label_start + label_size + 1)).starts_with(written.substr(label_start, label_size)))
+        out.erase(label_start, label_size + 1);
 }
 
 std::string render_claim_body(const InlineContent& content) {
@@ -116,7 +123,7 @@ std::string render_claim_body(const InlineContent& content) {
         const std::string_view line =
             std::string_view(verbatim).substr(start, end == std::string::npos ? std::string::npos : end - start);
         if (start > 0) out += '\n';
-        out += normalise_claim_line(line);
+        append_claim_line(out, line);
         if (end == std::string::npos) break;
         start = end + 1;
     }

@@ -9,8 +9,8 @@
 namespace quillmark {
 
 std::string render_inline(const InlineContent& content);
-// A paragraph with its "[num]" label when it carries a numeric one.
-std::string render_paragraph(const Paragraph& paragraph);
+// Appends a paragraph with its "[num]" label when it carries a numeric one.
+void append_paragraph(std::string& out, const Paragraph& paragraph);
 // The normalised lines of a claim, without the fences.
 std::string render_claim_body(const InlineContent& content);
 

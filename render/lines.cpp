@@ -4,30 +4,54 @@
 
 namespace quillmark {
 
-void LineList::push(std::string_view block) {
-    const std::string_view trimmed = trim(block);
-    if (!trimmed.empty()) entries_.emplace_back(trimmed);
+LineList::Opened LineList::open_block(bool paragraph) {
+    Opened opened{out_.size(), 0, started_, owed_};
+    if (paragraph && started_ && owed_ == 0) owed_ = 1;
+    if (started_) out_.append(owed_ + 1, '\n');
+    opened.start = out_.size();
+    return opened;
 }
 
-void LineList::push_paragraph(std::string_view block) {
+void LineList::close_block(const Opened& opened) {
+    const std::string_view block = std::string_view(out_).substr(opened.start);
     const std::string_view trimmed = trim(block);
-    if (trimmed.empty()) return;
-    if (!entries_.empty() && !entries_.back().empty()) entries_.emplace_back();
-    entries_.emplace_back(trimmed);
-}
-
-std::string LineList::finish() const {
-    std::size_t first = 0, last = entries_.size();
-    while (first < last && entries_[first].empty()) ++first;
-    while (last > first && entries_[last - 1].empty()) --last;
-    std::size_t size = 0;
-    for (std::size_t i = first; i < last; ++i) size += entries_[i].size() + 1;
-    std::string out;
-    out.reserve(size);
-    for (std::size_t i = first; i < last; ++i) {
-        if (i > first) out += '\n';
-        out += entries_[i];
+    if (trimmed.empty()) {
+        out_.resize(opened.size_before);
+        started_ = opened.started;
+        owed_ = opened.owed;
+        return;
     }
+    const std::size_t leading = static_cast<std::size_t>(trimmed.data() - block.data());
+    out_.resize(opened.start + leading + trimmed.size());
+    out_.erase(opened.start, leading);
+    started_ = true;
+    owed_ = 0;
+}
+
+void LineList::push(std::string_view block) {
+    write([block](std::string& out) { out += block; });
+}
+
+void LineList::add(std::string_view entry) {
+    if (entry.empty()) {
+        add_blank();
+        return;
+    }
+    if (started_) out_.append(owed_ + 1, '\n');
+    out_ += entry;
+    started_ = true;
+    owed_ = 0;
+}
+
+void LineList::add_blank() {
+    if (started_) ++owed_;
+}
+
+std::string LineList::finish() {
+    std::string out = std::move(out_);
+    out_.clear();
+    started_ = false;
+    owed_ = 0;
     return out;
 }
 

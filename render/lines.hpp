@@ -1,4 +1,6 @@
-// The ordered list of lines every Markdown section is built from.
+// The ordered list of lines every Markdown section is built from, written
+// into the section's string as they come: entries are joined with "\n", and
+// blank entries at either end are dropped.
 #pragma once
 
 #include <string>
@@ -11,17 +13,42 @@ class LineList {
 public:
     // Trimmed; nothing when blank.
     void push(std::string_view block);
-    // Trimmed; nothing when blank; a blank line first when the list does not
-    // already end with one.
-    void push_paragraph(std::string_view block);
+    // The same for a block that `write_block(std::string&)` appends to the
+    // section's string itself, so that it is not built apart and copied.
+    template <typename Write>
+    void write(Write&& write_block) {
+        const Opened opened = open_block(false);
+        write_block(out_);
+        close_block(opened);
+    }
+    // As `write`, with a blank line first when the list does not already end
+    // with one.
+    template <typename Write>
+    void write_paragraph(Write&& write_block) {
+        const Opened opened = open_block(true);
+        write_block(out_);
+        close_block(opened);
+    }
     // Added exactly as given.
-    void add(std::string entry) { entries_.push_back(std::move(entry)); }
-    void add_blank() { entries_.emplace_back(); }
-    // Drops empty entries at both ends and joins the rest with "\n".
-    std::string finish() const;
+    void add(std::string_view entry);
+    void add_blank();
+    // The joined lines; the list is left empty.
+    std::string finish();
 
 private:
-    std::vector<std::string> entries_;
+    // Where a block started, and the state to return to when it is blank.
+    struct Opened {
+        std::size_t size_before;
+        std::size_t start;
+        bool started;
+        std::size_t owed;
+    };
+    Opened open_block(bool paragraph);
+    void close_block(const Opened& opened);
+
+    std::string out_;
+    bool started_ = false;  // a non-empty entry has been written
+    std::size_t owed_ = 0;  // blank entries since the last non-empty one
 };
 
 // Joins the non-empty texts with a blank line between them.

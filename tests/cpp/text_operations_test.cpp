@@ -152,9 +152,27 @@ TEST(WhiteSpace, UnicodeWhiteSpaceIsTrimmedButNotTheByteOrderMark) {
     EXPECT_FALSE(is_white_space_only("\u200b"));  // zero width space is not White_Space
 }
 
-TEST(WhiteSpace, CollapseSplitsAtAnyWhiteSpace) {
-    EXPECT_EQ(collapse_white_space("  H01L \u00a0 21/00\t "), "H01L 21/00");
+struct Collapsing {
+    const char* input;
+    const char* expected;
+};
+
+class CollapseWhiteSpace : public testing::TestWithParam<Collapsing> {};
+
+TEST_P(CollapseWhiteSpace, SplitsAtAnyWhiteSpaceInsideAndAroundWords) {
+    EXPECT_EQ(collapse_white_space(GetParam().input), GetParam().expected);
+    std::string appended = "[";
+    append_collapsed_white_space(appended, GetParam().input);
+    EXPECT_EQ(appended, std::string("[") + GetParam().expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Characters, CollapseWhiteSpace,
+    testing::Values(Collapsing{"  H01L \u00a0 21/00\t ", "H01L 21/00"}, Collapsing{"a\u3000b\u2028c\u0085d", "a b c d"},
+                    Collapsing{"a\vb\fc\rd\ne", "a b c d e"},
+                    Collapsing{"caf\u00e9\u2014x\u200by\x01z", "caf\u00e9\u2014x\u200by\x01z"},  // none is white space
+                    Collapsing{"\u202fend\u205f", "end"}, Collapsing{"  ", ""}, Collapsing{"", ""},
+                    Collapsing{"\xe2\x80", "\xe2\x80"}));  // a cut-short character is kept
 
 TEST(Digits, LeadingZerosAndEmptyNumbers) {
     EXPECT_EQ(strip_leading_zeros("0007"), "7");
