@@ -20,7 +20,7 @@ import quillmark  # noqa: E402
 
 import generate  # noqa: E402
 from report import write_report  # noqa: E402
-from timing import measure_rounds, pin_to_one_core  # noqa: E402
+from timing import measure_rounds, pin_to_one_core, settle_allocator  # noqa: E402
 from yardsticks import Libxml2, lxml_baseline  # noqa: E402
 
 NOT_SUPPORTED = "is not supported yet"
@@ -88,6 +88,7 @@ def bench_document(name, path, expected_format, libxml2, settings, log):
         result["problems"] = check_consistency(text, data, extract)
     if path.suffix == ".xml":
         cases["libxml2"] = (libxml2.parse, lambda: data)
+        cases["tokenizer"] = (libxml2.tokenize, lambda: data)
     if extract is not None:
         cases["lxml"] = (extract, lambda: data)
     if cases:
@@ -123,6 +124,7 @@ def main():
         settings = {"detection": {"budget": 2.0, "min_rounds": 20, "max_rounds": 300},
                     "parsing": {"budget": 10.0, "min_rounds": 7, "max_rounds": 100}}
     libxml2 = Libxml2()
+    settle_allocator()
     results = []
     for (name, *_, expected_format), path in zip(generate.DOCUMENTS, paths):
         if args.only and name not in args.only:

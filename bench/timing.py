@@ -20,6 +20,19 @@ def pin_to_one_core():
     return core
 
 
+def settle_allocator():
+    """Makes and frees one 16 MiB buffer, as a process that has already
+    converted a large file has done. glibc maps a large block of its own for
+    each large request until it has freed one that size, and then serves
+    such requests from its heap; until then every call pays a page fault
+    for each 4 KB of its large buffers (the input's UTF-8, the flat tree,
+    libxml2's copy of the input). Without this, whichever document is timed
+    first was measured in that state: up to 40% slower for
+    `parse_to_markdown` and the yardsticks, and 2.5 times for detection."""
+    buffer = bytearray(16 << 20)
+    del buffer
+
+
 class Timing:
     def __init__(self):
         self.cpu = []
