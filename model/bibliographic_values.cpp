@@ -1,5 +1,6 @@
 // Numbers, dates, title, priority chain and classification lists, all read
 // from the first Bibliographic section.
+#include "model/entities.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
 
@@ -22,17 +23,27 @@ void for_each_item(const Document& document, Visit&& visit) {
 }
 
 // Utility and reissue grants carry B and E kinds; design grants carry "S",
-// written "S1" in the XML grants.
+// written "S1" in the XML grants; plant grants "P2" and "P3" ("P1" and the
+// other P kinds are plant application publications).
 bool is_grant_kind(const OptionalText& kind) {
     if (!kind || kind->empty()) return false;
     if (kind->front() == 'B' || kind->front() == 'E') return true;
+    if (*kind == "P2" || *kind == "P3") return true;
     return kind->front() == 'S' && is_ascii_digits(std::string_view(*kind).substr(1));
 }
 
-void add_unique(std::vector<std::string>& list, const std::string& text) {
-    for (const std::string& existing : list)
-        if (existing == text) return;
-    list.push_back(text);
+// A number without the zeros that pad it to its field. After the letters
+// of a design, reissue, plant or statutory-invention number they always
+// go: "D0456588" gives "D456588". A grant's all-digit number loses them
+// too ("07654321" gives "7654321"); an application's is kept as written.
+std::string formatted_doc_number(std::string_view doc_number, bool grant) {
+    const std::string_view trimmed = trim(doc_number);
+    std::size_t letters = 0;
+    while (letters < trimmed.size() && is_ascii_letter(trimmed[letters])) ++letters;
+    const std::string_view digits = trimmed.substr(letters);
+    const bool padded = letters > 0 ? !digits.empty() : grant;
+    if (!padded || !is_ascii_digits(digits)) return std::string(doc_number);
+    return std::string(trimmed.substr(0, letters)) + strip_leading_zeros(digits);
 }
 
 template <class Entry>
@@ -42,8 +53,8 @@ std::vector<std::string> classification_list(const Document& document) {
         for (const TechnicalEntry& entry : item.entries) {
             const auto* classification = std::get_if<Entry>(&entry);
             if (!classification) continue;
-            if (classification->main) add_unique(list, *classification->main);
-            for (const std::string& further : classification->further) add_unique(list, further);
+            if (classification->main) add_unique(list, decode_entities(*classification->main));
+            for (const std::string& further : classification->further) add_unique(list, decode_entities(further));
         }
     });
     return list;
@@ -60,10 +71,7 @@ PublicationIdentifier publication_identifier(const Document& document) {
     if (!id) return result;
     const bool grant = is_grant_kind(id->kind);
     std::string number = id->country.value_or("US");
-    if (grant && is_ascii_digits(id->doc_number))
-        number += strip_leading_zeros(trim(id->doc_number));
-    else
-        number += id->doc_number;
+    number += formatted_doc_number(id->doc_number, grant);
     if (id->kind) number += *id->kind;
     if (grant)
         result.patent_number = std::move(number);
@@ -82,47 +90,89 @@ OptionalText filing_date(const Document& document) {
     return result;
 }
 
-OptionalText application_number(const Document& document) {
-    OptionalText result;
-    for_each_item<ApplicationReference>(document, [&](const ApplicationReference& item) {
-        if (result) return;
-        const SeriesCode* series = nullptr;
+namespace {
+
+// The number of the first application reference that has one, with the
+// series code of the same reference.
+struct ApplicationNumberParts {
+    std::string_view number;
+    const SeriesCode* series = nullptr;
+};
+
+std::optional<ApplicationNumberParts> first_application_number(const Document& document) {
+    const BibliographicSection* bibliographic = first_bibliographic(document);
+    if (!bibliographic) return std::nullopt;
+    for (const BibliographicItem& item : bibliographic->items) {
+        const auto* reference = std::get_if<ApplicationReference>(&item);
+        if (!reference) continue;
+        ApplicationNumberParts parts;
         const std::string* number = nullptr;
-        for (const ApplicationEntry& entry : item.entries) {
-            if (const auto* code = std::get_if<SeriesCode>(&entry); code && !series) series = code;
+        for (const ApplicationEntry& entry : reference->entries) {
+            if (const auto* code = std::get_if<SeriesCode>(&entry); code && !parts.series) parts.series = code;
             if (const auto* app = std::get_if<ApplicationNumber>(&entry); app && app->doc_number && !number)
                 number = &*app->doc_number;
         }
-        if (!number) return;
-        const std::string trimmed(trim(*number));
-        if (is_ascii_digits(trimmed) && series && trimmed.size() < 8 && is_ascii_digits(series->text))
-            result = series->text + trimmed;
-        else
-            result = trimmed;
-    });
-    return result;
+        if (!number) continue;
+        parts.number = trim(*number);
+        return parts;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+// The series code joins a short all-digit number: "09" and "123456" give
+// "09123456".
+OptionalText application_number(const Document& document) {
+    const auto parts = first_application_number(document);
+    if (!parts) return std::nullopt;
+    const std::string number(parts->number);
+    if (is_ascii_digits(number) && parts->series && number.size() < 8 && is_ascii_digits(parts->series->text))
+        return parts->series->text + number;
+    return number;
 }
 
 OptionalText title(const Document& document) {
     OptionalText result;
     for_each_item<TechnicalInformation>(document, [&](const TechnicalInformation& item) {
         for (const TechnicalEntry& entry : item.entries)
-            if (const auto* title = std::get_if<InventionTitle>(&entry); title && !result) result = title->text;
+            if (const auto* title = std::get_if<InventionTitle>(&entry); title && !result)
+                result = decode_entities(title->text);
     });
     return result;
 }
 
+namespace {
+
+void add_related_links(const RelatedDocuments& item, std::vector<PriorityLink>& chain) {
+    for (const RelatedDocumentEntry& entry : item.entries) {
+        const RelatedLink* link = std::get_if<Relation>(&entry);
+        if (!link) link = std::get_if<OtherRelatedDocument>(&entry);
+        if (!link) continue;
+        chain.push_back({link->relationship.value_or("unknown"), link->parent_doc_number, link->parent_date,
+                         link->child_doc_number});
+    }
+}
+
+// A claimed foreign application is named by its country and number.
+void add_priority_claim_links(const PriorityClaims& item, std::vector<PriorityLink>& chain) {
+    for (const PriorityClaim& claim : item.claims) {
+        OptionalText parent;
+        if (claim.doc_number) parent = claim.country.value_or(std::string()) + *claim.doc_number;
+        chain.push_back({"foreign-priority", std::move(parent), claim.date, std::nullopt});
+    }
+}
+
+}  // namespace
+
 std::vector<PriorityLink> priority_chain(const Document& document) {
     std::vector<PriorityLink> chain;
-    for_each_item<RelatedDocuments>(document, [&](const RelatedDocuments& item) {
-        for (const RelatedDocumentEntry& entry : item.entries) {
-            const RelatedLink* link = std::get_if<Relation>(&entry);
-            if (!link) link = std::get_if<OtherRelatedDocument>(&entry);
-            if (!link) continue;
-            chain.push_back({link->relationship.value_or("unknown"), link->parent_doc_number, link->parent_date,
-                             link->child_doc_number});
-        }
-    });
+    const BibliographicSection* bibliographic = first_bibliographic(document);
+    if (!bibliographic) return chain;
+    for (const BibliographicItem& item : bibliographic->items) {
+        if (const auto* related = std::get_if<RelatedDocuments>(&item)) add_related_links(*related, chain);
+        if (const auto* claims = std::get_if<PriorityClaims>(&item)) add_priority_claim_links(*claims, chain);
+    }
     return chain;
 }
 
@@ -139,6 +189,30 @@ std::vector<std::string> ipc_classifications(const Document& document) {
 
 std::vector<std::string> us_classifications(const Document& document) {
     return classification_list<NationalClassification>(document);
+}
+
+// "09/123456" becomes "9123456"; anything else keeps its trimmed form.
+OptionalText written_doc_number(const OptionalText& number) {
+    if (!number) return std::nullopt;
+    const std::string_view trimmed = trim(*number);
+    const std::size_t slash = trimmed.find('/');
+    if (slash != std::string_view::npos) {
+        const std::string_view before = trimmed.substr(0, slash), after = trimmed.substr(slash + 1);
+        if (!before.empty() && !after.empty() && is_ascii_digits(before) && is_ascii_digits(after))
+            return strip_leading_zeros(std::string(before) + std::string(after));
+    }
+    return std::string(trimmed);
+}
+
+// The front matter writes the series code and the number apart: "09/123456".
+OptionalText written_application_number(const Document& document) {
+    const auto parts = first_application_number(document);
+    if (!parts) return std::nullopt;
+    std::string_view number = parts->number;
+    const std::string_view code = parts->series ? trim(parts->series->text) : std::string_view();
+    if (code.empty()) return std::string(number);
+    if (number.size() > 7 && number.starts_with(code)) number.remove_prefix(code.size());
+    return std::string(code) + "/" + std::string(number);
 }
 
 }  // namespace quillmark

@@ -88,6 +88,7 @@ using RelatedDocumentEntry = std::variant<Relation, OtherRelatedDocument, Node>;
 struct Party {
     Attributes attributes;
     OptionalText name;
+    bool inventor = false;  // an applicant who is also an inventor
 };
 struct PartyGroup {
     Attributes attributes;
@@ -97,7 +98,9 @@ struct PartyGroup {
 struct Person {
     Attributes attributes;
     OptionalText given_name;
+    OptionalText middle_name;
     OptionalText family_name;
+    OptionalText suffix;
     OptionalText city;
     OptionalText state;
     OptionalText country;
@@ -155,9 +158,22 @@ struct OtherItem {
     Node node;
 };
 
+// A foreign or international application whose filing date this
+// publication claims; each value as written.
+struct PriorityClaim {
+    Attributes attributes;
+    OptionalText country;
+    OptionalText doc_number;
+    OptionalText date;
+};
+struct PriorityClaims {
+    Attributes attributes;
+    std::vector<PriorityClaim> claims;
+};
+
 using BibliographicItem =
     std::variant<PublicationReference, PublicationFilingType, ApplicationReference, TechnicalInformation,
-                 RelatedDocuments, Parties, Assignees, Inventors, CorrespondenceAddress, OtherItem>;
+                 RelatedDocuments, Parties, Assignees, Inventors, CorrespondenceAddress, OtherItem, PriorityClaims>;
 
 // ----- body ---------------------------------------------------------------
 

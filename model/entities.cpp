@@ -1,5 +1,6 @@
 #include "model/entities.hpp"
 
+#include <algorithm>
 #include <array>
 #include <span>
 
@@ -13,6 +14,8 @@ struct Entity {
     std::string_view text;
 };
 
+#include "model/character_entities.inc"
+
 // The table is applied as seventeen replacements one after the other, with
 // "&amp;" eleventh: the names before it are replaced where they stand, and
 // the names after it both where they stand and where an "&amp;" in front of
@@ -20,6 +23,9 @@ struct Entity {
 // an "&" or makes a name with its neighbours, so one pass over the text
 // gives the same result: first-round names are replaced, "&amp;" becomes
 // "&" unless a second-round name follows it, which is then replaced.
+// Every other name that the ISO 8879 or MathML entity sets define becomes
+// its character; a name that an "&amp;" spelled out stays text, as the
+// seventeen leave it.
 constexpr std::array<Entity, 10> first_round = {{
     {"lsqb", "["},
     {"rsqb", "]"},
@@ -49,6 +55,26 @@ const Entity* entity_at(std::span<const Entity> round, std::string_view rest) {
     return nullptr;
 }
 
+// The longest name in the character table, so a scan for the ";" that ends a
+// name stops early on text that holds a lone "&".
+constexpr std::size_t longest_name = [] {
+    std::size_t longest = 0;
+    for (const Entity& entity : character_entities) longest = std::max(longest, entity.name.size());
+    return longest;
+}();
+
+// The character that the ISO and MathML entity sets give the name at the
+// start of `rest` (followed by ";"), for names the seventeen do not cover.
+const Entity* character_entity_at(std::string_view rest) {
+    const std::size_t semicolon = rest.substr(0, longest_name + 1).find(';');
+    if (semicolon == std::string_view::npos || semicolon == 0) return nullptr;
+    const std::string_view name = rest.substr(0, semicolon);
+    const auto found = std::lower_bound(character_entities.begin(), character_entities.end(), name,
+                                        [](const Entity& entity, std::string_view key) { return entity.name < key; });
+    if (found == character_entities.end() || found->name != name) return nullptr;
+    return &*found;
+}
+
 }  // namespace
 
 void append_decoded(std::string& out, std::string_view text) {
@@ -68,6 +94,7 @@ void append_decoded(std::string& out, std::string_view text) {
             }
             amp += 4;
         }
+        if (!entity) entity = character_entity_at(rest);
         if (!entity) {
             out += '&';
             pos = amp + 1;

@@ -8,39 +8,56 @@ namespace quillmark {
 
 namespace {
 
-void add_unique(std::vector<std::string>& list, std::string name) {
-    for (const std::string& existing : list)
-        if (existing == name) return;
-    list.push_back(std::move(name));
+// The present parts joined with one space; absent when that is blank.
+OptionalText joined_name(std::initializer_list<const OptionalText*> parts) {
+    std::string joined;
+    for (const OptionalText* part : parts) {
+        if (!*part) continue;
+        if (!joined.empty()) joined += ' ';
+        joined += **part;
+    }
+    const std::string_view trimmed = trim(joined);
+    if (trimmed.empty()) return std::nullopt;
+    return std::string(trimmed);
 }
 
-std::string person_name(const OptionalText& given, const OptionalText& family) {
-    std::string name;
-    if (given) name = *given;
-    if (given && family) name += ' ';
-    if (family) name += *family;
-    return std::string(trim(name));
+// Names are listed with their entity names decoded, each once.
+void add_name(std::vector<std::string>& names, const OptionalText& name) {
+    if (!name) return;
+    const std::string decoded = decode_entities(*name);
+    const std::string_view trimmed = trim(decoded);
+    if (!trimmed.empty()) add_unique(names, std::string(trimmed));
 }
 
+const Person* person_of(const PersonEntry& entry) {
+    if (const auto* first = std::get_if<FirstNamedInventor>(&entry)) return first;
+    return std::get_if<Inventor>(&entry);
+}
+
+void add_party_names(const PartyGroup& group, bool inventors_only, std::vector<std::string>& names) {
+    for (const Party& party : group.parties)
+        if (!inventors_only || party.inventor) add_name(names, joined_name({&party.name}));
+}
+
+// Applicants and assignees are the typed party groups; inventors are the
+// typed persons and the applicants marked as inventors, in source order.
 void typed_names(const BibliographicSection& bibliographic, Role role, std::vector<std::string>& names) {
     for (const BibliographicItem& item : bibliographic.items) {
-        const PartyGroup* group = nullptr;
-        if (role == Role::Applicants)
-            if (const auto* parties = std::get_if<Parties>(&item)) group = &parties->group;
-        if (role == Role::Assignees)
-            if (const auto* assignees = std::get_if<Assignees>(&item)) group = &assignees->group;
-        if (group)
-            for (const Party& party : group->parties)
-                if (party.name) add_unique(names, *party.name);
-        if (role != Role::Inventors) continue;
-        const auto* inventors = std::get_if<Inventors>(&item);
-        if (!inventors) continue;
-        for (const PersonEntry& entry : inventors->entries) {
-            const Person* person = std::get_if<FirstNamedInventor>(&entry);
-            if (!person) person = std::get_if<Inventor>(&entry);
-            if (!person) continue;
-            std::string name = person_name(person->given_name, person->family_name);
-            if (!name.empty()) add_unique(names, std::move(name));
+        switch (role) {
+            case Role::Applicants:
+                if (const auto* parties = std::get_if<Parties>(&item)) add_party_names(parties->group, false, names);
+                break;
+            case Role::Assignees:
+                if (const auto* assignees = std::get_if<Assignees>(&item)) add_party_names(assignees->group, false, names);
+                break;
+            case Role::Inventors:
+                if (const auto* parties = std::get_if<Parties>(&item)) add_party_names(parties->group, true, names);
+                if (const auto* inventors = std::get_if<Inventors>(&item))
+                    for (const PersonEntry& entry : inventors->entries)
+                        if (const Person* person = person_of(entry))
+                            add_name(names, joined_name({&person->given_name, &person->middle_name, &person->family_name,
+                                                         &person->suffix}));
+                break;
         }
     }
 }
@@ -73,13 +90,12 @@ void append_character_data(Node::Ref node, std::string& out) {
     }
 }
 
-// The decoded, trimmed character data of an element; absent when blank.
+// The trimmed character data of an element; absent when blank.
 OptionalText node_text(const OptionalRef& node) {
     if (!node) return std::nullopt;
     std::string data;
     append_character_data(*node, data);
-    std::string decoded = decode_entities(trim(data));
-    const std::string_view trimmed = trim(decoded);
+    const std::string_view trimmed = trim(data);
     if (trimmed.empty()) return std::nullopt;
     return std::string(trimmed);
 }
@@ -100,9 +116,11 @@ OptionalText first_of(Node::Ref node, std::string_view first, std::string_view s
 
 OptionalText person_name_in(const OptionalRef& holder) {
     if (!holder) return std::nullopt;
-    std::string name = person_name(first_of(*holder, "first-name", "given-name"), first_of(*holder, "last-name", "family-name"));
-    if (name.empty()) return std::nullopt;
-    return name;
+    const OptionalText given = first_of(*holder, "first-name", "given-name");
+    const OptionalText middle = child_path_text(*holder, {"middle-name"});
+    const OptionalText family = first_of(*holder, "last-name", "family-name");
+    const OptionalText suffix = first_of(*holder, "suffix", "name-suffix");
+    return joined_name({&given, &middle, &family, &suffix});
 }
 
 OptionalText searched_name(Node::Ref element) {
@@ -114,8 +132,10 @@ OptionalText searched_name(Node::Ref element) {
     if (OptionalText name = person_name_in(element_descendant(element, "name"))) return name;
     if (const OptionalRef nam = element_descendant(element, "NAM")) {
         if (OptionalText organisation = child_path_text(*nam, {"ONM"})) return organisation;
-        std::string name = person_name(child_path_text(*nam, {"FNM"}), child_path_text(*nam, {"SNM"}));
-        if (!name.empty()) return name;
+        const OptionalText first = child_path_text(*nam, {"FNM"});
+        const OptionalText last = child_path_text(*nam, {"SNM"});
+        const OptionalText suffix = child_path_text(*nam, {"SFX"});
+        if (OptionalText name = joined_name({&first, &last, &suffix})) return name;
     }
     return std::nullopt;
 }
@@ -134,7 +154,7 @@ bool is_role_element(Node::Ref node, Role role) {
 
 void search_names(Node::Ref node, Role role, std::vector<std::string>& names) {
     if (is_role_element(node, role)) {
-        if (OptionalText name = searched_name(node)) add_unique(names, std::move(*name));
+        add_name(names, searched_name(node));
         return;
     }
     for (Node::Ref child : node.children())

@@ -64,6 +64,12 @@ std::vector<std::string> ipc_classifications(const Document& document);
 std::vector<std::string> us_classifications(const Document& document);
 std::vector<std::string> party_names(const Document& document, Role role);
 
+// The forms the front matter writes: the application number with its
+// series code apart ("09/123456"), and a related document's number with
+// the slash of a series code taken out ("09/123456" gives "9123456").
+OptionalText written_application_number(const Document& document);
+OptionalText written_doc_number(const OptionalText& number);
+
 DocumentSummary summarize(const Document& document);
 
 }  // namespace quillmark

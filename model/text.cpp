@@ -97,4 +97,10 @@ std::string collapse_white_space(std::string_view text) {
     return out;
 }
 
+void add_unique(std::vector<std::string>& list, std::string text) {
+    for (const std::string& existing : list)
+        if (existing == text) return;
+    list.push_back(std::move(text));
+}
+
 }  // namespace quillmark

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillmark {
 
@@ -32,6 +33,9 @@ bool is_ascii_digits(std::string_view text);  // true for the empty text
 
 // Removes leading '0' characters; an empty or all-zero number becomes "0".
 std::string strip_leading_zeros(std::string_view digits);
+
+// Appends `text` unless the list holds it already (byte for byte).
+void add_unique(std::vector<std::string>& list, std::string text);
 
 // Splits at white space and joins the words with single spaces.
 std::string collapse_white_space(std::string_view text);

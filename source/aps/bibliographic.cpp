@@ -1,5 +1,6 @@
 // The Bibliographic section of an APS grant: publication reference, the
-// application reference, title and classifications, inventors, assignees.
+// application reference, title and classifications, inventors, assignees
+// and foreign priority claims.
 #include <vector>
 
 #include "model/text.hpp"
@@ -114,6 +115,24 @@ Assignees assignees(const ApsRecords& records) {
     return item;
 }
 
+// Segment "PRIR": the country ("CNT"), number ("APN") and filing date
+// ("APD") of each foreign application claimed; a field that the claim
+// being read already has starts the next claim.
+PriorityClaims priority_claims(const ApsRecords& records) {
+    PriorityClaims item;
+    for (const ApsRecord& record : records) {
+        if (record.segment != "PRIR") continue;
+        OptionalText PriorityClaim::*field = nullptr;
+        if (record.code == "CNT") field = &PriorityClaim::country;
+        if (record.code == "APN") field = &PriorityClaim::doc_number;
+        if (record.code == "APD") field = &PriorityClaim::date;
+        if (!field) continue;
+        if (item.claims.empty() || item.claims.back().*field) item.claims.emplace_back();
+        item.claims.back().*field = non_empty(trim(record.value));
+    }
+    return item;
+}
+
 }  // namespace
 
 PatentNumber normalise_wku(std::string_view wku) {
@@ -170,6 +189,7 @@ std::optional<BibliographicSection> build_bibliographic(const ApsRecords& record
         section.items.emplace_back(std::move(item));
     if (Inventors item = inventors(records); !item.entries.empty()) section.items.emplace_back(std::move(item));
     if (Assignees item = assignees(records); !item.group.parties.empty()) section.items.emplace_back(std::move(item));
+    if (PriorityClaims item = priority_claims(records); !item.claims.empty()) section.items.emplace_back(std::move(item));
     return section;
 }
 

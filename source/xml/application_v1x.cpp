@@ -6,6 +6,7 @@
 
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
+#include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
 
@@ -86,6 +87,8 @@ private:
             items.emplace_back(read_continuity_data(id));
         else if (name == "inventors")
             items.emplace_back(read_inventors(id));
+        else if (name == "foreign-priority-data")
+            add_priority_claim(items, read_priority_claim(id));
         else if (name == "correspondence-address")
             items.emplace_back(read_correspondence_address(id));
         else
@@ -129,11 +132,13 @@ private:
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
             if (name == "classification-ipc")
-                information.entries.emplace_back(
-                    IpcClassification{{attributes_of(tree_, child), descendant_text(child, "ipc"), {}}});
+                information.entries.emplace_back(IpcClassification{
+                    read_classification(child, "classification-ipc-primary", "classification-ipc-secondary",
+                                        &V1xReader::ipc_text)});
             else if (name == "classification-us")
-                information.entries.emplace_back(
-                    NationalClassification{{attributes_of(tree_, child), us_class_text(child), {}}});
+                information.entries.emplace_back(NationalClassification{
+                    read_classification(child, "classification-us-primary", "classification-us-secondary",
+                                        &V1xReader::us_class_text)});
             else if (name == "title-of-invention")
                 information.entries.emplace_back(InventionTitle{trimmed_text_or_empty(tree_, child)});
             else
@@ -143,49 +148,108 @@ private:
         std::move(unread.begin(), unread.end(), std::back_inserter(items));
     }
 
-    // The first `class` or `subclass` below a US classification, whichever
-    // comes first in document order.
-    XmlId first_class_element(XmlId id) const {
-        for (XmlId child : element_children(tree_, id)) {
-            if (name_is_one_of(tree_.name(child), {"class", "subclass"})) return child;
-            if (XmlId found = first_class_element(child)) return found;
-        }
-        return no_node;
+    using ClassText = OptionalText (V1xReader::*)(XmlId) const;
+
+    // The primary classification is the main one, each secondary one a
+    // further one. Without a primary wrapper, the first class below the
+    // element is the main one.
+    Classification read_classification(XmlId id, std::string_view primary, std::string_view secondary,
+                                       ClassText text_of) const {
+        Classification classification{attributes_of(tree_, id), std::nullopt, {}};
+        const XmlId primary_id = find_child(tree_, id, {primary});
+        classification.main = (this->*text_of)(primary_id ? primary_id : id);
+        for (XmlId child : element_children(tree_, id))
+            if (tree_.name(child) == secondary)
+                if (OptionalText text = (this->*text_of)(child)) classification.further.push_back(std::move(*text));
+        return classification;
     }
 
+    OptionalText ipc_text(XmlId id) const { return descendant_text(id, "ipc"); }
+
+    // A US classification is its class followed by its subclass, as the
+    // later generations write it ("210" and "670000" give "210670000").
     OptionalText us_class_text(XmlId id) const {
-        const XmlId found = first_class_element(id);
-        return found ? trimmed_text(tree_, found) : std::nullopt;
+        const OptionalText class_ = descendant_text(id, "class");
+        const OptionalText subclass = descendant_text(id, "subclass");
+        if (!class_) return subclass;
+        return subclass ? *class_ + *subclass : class_;
     }
 
-    // A relation names its parent application. When the block separates a
-    // `parent` from the `child` (this application), the parent's number and
-    // date are read from there, whichever of the two is written first.
+    // Relations are named as the later generations name them; the
+    // `continuations` wrapper holds relations of its own.
+    static std::optional<std::string_view> relationship_of(std::string_view name) {
+        if (name == "continuation-of") return "continuation";
+        if (name == "continuation-in-part-of") return "continuation-in-part";
+        if (name == "division-of") return "division";
+        if (name == "a-371-of-international") return name;
+        return std::nullopt;
+    }
+
     RelatedDocuments read_continuity_data(XmlId id) const {
         RelatedDocuments related{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
-            if (name == "continuations" || name == "continuation-of" || name == "continuation-in-part-of" ||
-                name == "a-371-of-international") {
-                Relation relation;
-                relation.attributes = attributes_of(tree_, child);
-                relation.relationship = std::string(name);
-                const XmlId parent = find_descendant(tree_, child, "parent");
-                const XmlId holder = parent ? parent : child;
-                relation.parent_doc_number = descendant_text(holder, "doc-number");
-                relation.parent_date = descendant_text(holder, "document-date");
-                related.entries.emplace_back(std::move(relation));
+            if (name == "continuations") {
+                for (XmlId relation : element_children(tree_, child)) add_related_document(relation, related);
             } else {
-                related.entries.emplace_back(to_node(tree_, child));
+                add_related_document(child, related);
             }
         }
         return related;
     }
 
+    void add_related_document(XmlId id, RelatedDocuments& related) const {
+        const std::string_view name = tree_.name(id);
+        if (const auto relationship = relationship_of(name)) {
+            related.entries.emplace_back(read_relation(id, *relationship));
+        } else if (name == "non-provisional-of-provisional") {
+            OtherRelatedDocument provisional;
+            provisional.attributes = attributes_of(tree_, id);
+            provisional.relationship = "us-provisional-application";
+            provisional.parent_doc_number = descendant_text(id, "doc-number");
+            provisional.parent_date = descendant_text(id, "document-date");
+            related.entries.emplace_back(std::move(provisional));
+        } else {
+            related.entries.emplace_back(to_node(tree_, id));
+        }
+    }
+
+    // A relation names its parent application. When the block separates a
+    // `parent` from the `child` (this application), the parent's number and
+    // date are read from there, whichever of the two is written first.
+    Relation read_relation(XmlId id, std::string_view relationship) const {
+        Relation relation;
+        relation.attributes = attributes_of(tree_, id);
+        relation.relationship = std::string(relationship);
+        const XmlId parent = find_descendant(tree_, id, "parent");
+        const XmlId holder = parent ? parent : id;
+        relation.parent_doc_number = descendant_text(holder, "doc-number");
+        relation.parent_date = descendant_text(holder, "document-date");
+        if (const XmlId child = find_descendant(tree_, id, "child"))
+            relation.child_doc_number = descendant_text(child, "doc-number");
+        return relation;
+    }
+
+    PriorityClaim read_priority_claim(XmlId id) const {
+        PriorityClaim claim;
+        claim.attributes = attributes_of(tree_, id);
+        claim.country = child_text(tree_, id, {"country-code"});
+        claim.doc_number = descendant_text(id, "doc-number");
+        claim.date = child_text(tree_, id, {"filing-date"});
+        return claim;
+    }
+
     Person read_person(XmlId id) const {
-        return Person{attributes_of(tree_, id),         descendant_text(id, "given-name"),
-                      descendant_text(id, "family-name"), descendant_text(id, "city"),
-                      descendant_text(id, "state"),       descendant_text(id, "country-code")};
+        Person person;
+        person.attributes = attributes_of(tree_, id);
+        person.given_name = descendant_text(id, "given-name");
+        person.middle_name = descendant_text(id, "middle-name");
+        person.family_name = descendant_text(id, "family-name");
+        person.suffix = descendant_text(id, "name-suffix");
+        person.city = descendant_text(id, "city");
+        person.state = descendant_text(id, "state");
+        person.country = descendant_text(id, "country-code");
+        return person;
     }
 
     Inventors read_inventors(XmlId id) const {

@@ -10,6 +10,7 @@
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
+#include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
 
@@ -116,6 +117,8 @@ private:
                 section.items.emplace_back(read_related_documents(child));
             else if (name == "B700")
                 read_parties(child, section.items);
+            else if (name == "B300")
+                add_priority_claim(section.items, read_priority_claim(child));
             else
                 section.items.emplace_back(OtherItem{to_node(tree_, child)});
         }
@@ -153,11 +156,9 @@ private:
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
             if (name == "B510") {
-                information.entries.emplace_back(
-                    IpcClassification{{attributes_of(tree_, child), path_text(child, {"B511", "PDAT"}), {}}});
+                information.entries.emplace_back(IpcClassification{read_classification(child, "B511", "B512")});
             } else if (name == "B520") {
-                information.entries.emplace_back(
-                    NationalClassification{{attributes_of(tree_, child), path_text(child, {"B521", "PDAT"}), {}}});
+                information.entries.emplace_back(NationalClassification{read_classification(child, "B521", "B522")});
             } else if (OptionalText title = name == "B540" ? path_text(child, {"STEXT"}) : std::nullopt) {
                 information.entries.emplace_back(InventionTitle{std::move(*title)});
             } else {
@@ -166,6 +167,22 @@ private:
         }
         if (!information.entries.empty()) items.emplace_back(std::move(information));
         std::move(unread.begin(), unread.end(), std::back_inserter(items));
+    }
+
+    // The main classification and every further one, each from its PDAT.
+    Classification read_classification(XmlId id, std::string_view main, std::string_view further) const {
+        Classification classification{attributes_of(tree_, id), path_text(id, {main, "PDAT"}), {}};
+        for (XmlId child : element_children(tree_, id))
+            if (tree_.name(child) == further)
+                if (OptionalText text = path_text(child, {"PDAT"})) classification.further.push_back(std::move(*text));
+        return classification;
+    }
+
+    // B300: the number (B310), filing date (B320) and country (B330) of a
+    // foreign application whose priority this grant claims.
+    PriorityClaim read_priority_claim(XmlId id) const {
+        return PriorityClaim{attributes_of(tree_, id), path_text(id, {"B330", "CTRY", "PDAT"}),
+                             path_text(id, {"B310", "DNUM", "PDAT"}), path_text(id, {"B320", "DATE", "PDAT"})};
     }
 
     // B620 names the parent US application (PDOC) of this one (CDOC); B680US
@@ -201,11 +218,14 @@ private:
         return related;
     }
 
-    // Inventors (B720) and assignees (B730); agents, examiners and the other
-    // parties of B700 are not kept.
+    // Inventors (B720), who are the applicants of a US grant, and assignees
+    // (B730); agents, examiners and the other parties of B700 are not kept.
     void read_parties(XmlId id, Items& items) const {
-        if (XmlId inventors = find_child(tree_, id, {"B720"}))
-            items.emplace_back(Parties{read_party_group(inventors, "B721")});
+        if (XmlId inventors = find_child(tree_, id, {"B720"})) {
+            PartyGroup group = read_party_group(inventors, "B721");
+            for (Party& party : group.parties) party.inventor = true;
+            items.emplace_back(Parties{std::move(group)});
+        }
         if (XmlId assignees = find_child(tree_, id, {"B730"}))
             items.emplace_back(Assignees{read_party_group(assignees, "B731")});
     }
@@ -220,15 +240,20 @@ private:
         return group;
     }
 
-    // An organisation name, else the first name and surname joined.
+    // An organisation name, else the first name, surname and suffix joined.
     OptionalText party_name(XmlId id) const {
         const XmlId name = path_node(id, {"PARTY-US", "NAM"});
         if (name == no_node) return std::nullopt;
         if (OptionalText organisation = path_text(name, {"ONM", "STEXT", "PDAT"})) return organisation;
-        OptionalText first = path_text(name, {"FNM", "PDAT"});
-        OptionalText last = path_text(name, {"SNM", "STEXT", "PDAT"});
-        if (first && last) return *first + ' ' + *last;
-        return first ? std::move(first) : std::move(last);
+        std::string joined;
+        for (OptionalText part : {path_text(name, {"FNM", "PDAT"}), path_text(name, {"SNM", "STEXT", "PDAT"}),
+                                  path_text(name, {"SFX", "PDAT"})}) {
+            if (!part) continue;
+            if (!joined.empty()) joined += ' ';
+            joined += *part;
+        }
+        if (joined.empty()) return std::nullopt;
+        return joined;
     }
 
     // ----- body ------------------------------------------------------------

@@ -27,14 +27,24 @@ XmlId find_descendant(const XmlTree& tree, XmlId id, std::string_view name) {
 
 namespace {
 
+// Lets the entity-reference rule of the kept copies append to a string.
+struct StringWriter {
+    std::string& out;
+    void add_text(std::initializer_list<std::string_view> pieces) {
+        for (std::string_view piece : pieces) out += piece;
+    }
+};
+
 void append_text_content(const XmlTree& tree, XmlId id, std::string& out) {
     for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child)) {
         switch (tree.kind(child)) {
             case XmlKind::Text:
             case XmlKind::CData: out += tree.text(child); break;
-            case XmlKind::EntityReference:
-                if (tree.has_text(child)) out += tree.text(child);
+            case XmlKind::EntityReference: {
+                StringWriter writer{out};
+                add_entity_reference_text(tree, child, writer);
                 break;
+            }
             case XmlKind::Element: append_text_content(tree, child, out); break;
             default: break;
         }

@@ -54,7 +54,8 @@ bool name_is_one_of(std::string_view name, Names names);
 XmlId find_child(const XmlTree& tree, XmlId id, Names names);
 // The first element among all descendants (depth first) with that name.
 XmlId find_descendant(const XmlTree& tree, XmlId id, std::string_view name);
-// All text and CDATA below the node (known entity replacements included).
+// All text and CDATA below the node; an entity reference adds its
+// replacement text, or "&name;" when the entity is undeclared.
 std::string text_content(const XmlTree& tree, XmlId id);
 // The trimmed text content of a node; absent when blank.
 OptionalText trimmed_text(const XmlTree& tree, XmlId id);

@@ -7,6 +7,7 @@
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
 #include "source/xml/front_door.hpp"
+#include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
 
@@ -72,9 +73,7 @@ private:
     // ----- bibliographic data ---------------------------------------------
 
     static void add_technical_entry(std::vector<BibliographicItem>& items, TechnicalEntry entry) {
-        if (items.empty() || !std::holds_alternative<TechnicalInformation>(items.back()))
-            items.emplace_back(TechnicalInformation{});
-        std::get<TechnicalInformation>(items.back()).entries.push_back(std::move(entry));
+        add_to_last_item(items, &TechnicalInformation::entries, std::move(entry));
     }
 
     BibliographicSection read_bibliographic(XmlId id) const {
@@ -90,10 +89,7 @@ private:
             } else if (name == "application-reference") {
                 items.emplace_back(read_application_reference(child));
             } else if (name == "us-application-series-code") {
-                if (items.empty() || !std::holds_alternative<ApplicationReference>(items.back()))
-                    items.emplace_back(ApplicationReference{});
-                std::get<ApplicationReference>(items.back()).entries.emplace_back(
-                    SeriesCode{trimmed_text_or_empty(tree_, child)});
+                add_to_last_item(items, &ApplicationReference::entries, SeriesCode{trimmed_text_or_empty(tree_, child)});
             } else if (name == "classification-ipc") {
                 add_technical_entry(items, IpcClassification{read_classification(child)});
             } else if (name == "classification-national") {
@@ -109,6 +105,8 @@ private:
                 items.emplace_back(Assignees{read_party_group(child, {"assignee"})});
             } else if (name == "us-related-documents") {
                 items.emplace_back(read_related_documents(child));
+            } else if (name == "priority-claims") {
+                items.emplace_back(read_priority_claims(child));
             } else {
                 items.emplace_back(OtherItem{to_node(tree_, child)});
             }
@@ -170,33 +168,87 @@ private:
                 items.emplace_back(Parties{read_party_group(child, {"applicant", "us-applicant"})});
             else if (name == "assignees")
                 items.emplace_back(Assignees{read_party_group(child, {"assignee"})});
+            else if (name == "inventors")
+                items.emplace_back(read_inventors(child));
             else
                 items.emplace_back(OtherItem{to_node(tree_, child)});
         }
     }
 
+    // Applicants of the type "applicant-inventor" are inventors too; before
+    // 2012 they were the only place inventors were named.
     PartyGroup read_party_group(XmlId id, Names party_names) const {
         PartyGroup group{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (!name_is_one_of(tree_.name(child), party_names)) continue;
-            if (OptionalText name = party_name(child)) group.parties.push_back({attributes_of(tree_, child), std::move(name)});
+            OptionalText name = party_name(child);
+            if (!name) continue;
+            const bool inventor = tree_.attribute_value(child, "app-type") == "applicant-inventor";
+            group.parties.push_back({attributes_of(tree_, child), std::move(name), inventor});
         }
         return group;
     }
 
+    // The name parts stand in the party's `addressbook`, or directly in the
+    // party element when it has none.
+    XmlId name_holder(XmlId party) const {
+        const XmlId addressbook = find_child(tree_, party, {"addressbook"});
+        return addressbook ? addressbook : party;
+    }
+
+    // An organisation (or a name written whole) wins over the parts of a
+    // person's name: given, middle and family name and suffix.
     OptionalText party_name(XmlId id) const {
-        const XmlId addressbook = find_child(tree_, id, {"addressbook"});
-        if (addressbook == no_node) return std::nullopt;
-        if (OptionalText organisation = child_text(tree_, addressbook, {"orgname", "name"})) return organisation;
+        const XmlId holder = name_holder(id);
+        if (OptionalText organisation = child_text(tree_, holder, {"orgname", "name"})) return organisation;
         std::string joined;
-        for (std::string_view part : {"first-name", "middle-name", "last-name"}) {
-            if (OptionalText text = child_text(tree_, addressbook, {part})) {
+        for (std::string_view part : {"first-name", "middle-name", "last-name", "suffix"}) {
+            if (OptionalText text = child_text(tree_, holder, {part})) {
                 if (!joined.empty()) joined += ' ';
                 joined += *text;
             }
         }
         if (joined.empty()) return std::nullopt;
         return joined;
+    }
+
+    Inventors read_inventors(XmlId id) const {
+        Inventors inventors{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) == "inventor")
+                inventors.entries.emplace_back(Inventor{read_person(child)});
+            else
+                inventors.entries.emplace_back(to_node(tree_, child));
+        }
+        return inventors;
+    }
+
+    // A name written whole (an organisation, say) stands as the family name.
+    Person read_person(XmlId id) const {
+        const XmlId holder = name_holder(id);
+        Person person;
+        person.attributes = attributes_of(tree_, id);
+        person.given_name = child_text(tree_, holder, {"first-name"});
+        person.middle_name = child_text(tree_, holder, {"middle-name"});
+        person.family_name = child_text(tree_, holder, {"last-name"});
+        person.suffix = child_text(tree_, holder, {"suffix"});
+        if (!person.given_name && !person.family_name) person.family_name = child_text(tree_, holder, {"orgname", "name"});
+        if (const XmlId address = find_child(tree_, holder, {"address"})) {
+            person.city = child_text(tree_, address, {"city"});
+            person.state = child_text(tree_, address, {"state"});
+            person.country = child_text(tree_, address, {"country"});
+        }
+        return person;
+    }
+
+    PriorityClaims read_priority_claims(XmlId id) const {
+        PriorityClaims claims{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (tree_.name(child) != "priority-claim") continue;
+            claims.claims.push_back({attributes_of(tree_, child), child_text(tree_, child, {"country"}),
+                                     child_text(tree_, child, {"doc-number"}), child_text(tree_, child, {"date"})});
+        }
+        return claims;
     }
 
     RelatedDocuments read_related_documents(XmlId id) const {

@@ -55,13 +55,25 @@ def test_blank_title_is_present_and_empty():
     assert quillmark.parse(text).title == ""
 
 
-def test_us_classification_is_its_first_class_only():
+def uspc(class_, subclass):
+    return f"<uspc><class>{class_}</class><subclass>{subclass}</subclass></uspc>"
+
+
+def test_classifications_keep_the_subclass_and_the_secondary_ones():
     text = application(
-        "<technical-information><classification-us><classification-us-primary><uspc>"
-        "<class>435</class><subclass>6</subclass></uspc></classification-us-primary></classification-us>"
+        "<technical-information>"
+        "<classification-ipc><classification-ipc-primary><ipc>B01D015/00</ipc></classification-ipc-primary>"
+        "<classification-ipc-secondary><ipc>C02F001/42</ipc></classification-ipc-secondary>"
+        "<classification-ipc-edition>07</classification-ipc-edition></classification-ipc>"
+        f"<classification-us><classification-us-primary>{uspc('210', '670000')}</classification-us-primary>"
+        f"<classification-us-secondary>{uspc('428', '405000')}</classification-us-secondary>"
+        f"<classification-us-secondary>{uspc('D02', '')}</classification-us-secondary>"
+        "</classification-us>"
         "</technical-information>"
     )
-    assert quillmark.parse(text).us_classifications == ["435"]
+    document = quillmark.parse(text)
+    assert document.ipc_classifications == ["B01D015/00", "C02F001/42"]
+    assert document.us_classifications == ["210670000", "428405000", "D02"]
 
 
 @pytest.mark.parametrize(
@@ -79,7 +91,7 @@ def test_assignee_is_found_in_the_kept_bibliographic_nodes(assignee, names):
     assert document.applicants == []
 
 
-def test_inventor_names_join_given_and_family_names_and_skip_nameless_entries():
+def test_inventor_names_join_their_parts_and_skip_nameless_entries():
     text = application(
         "<inventors>"
         "<first-named-inventor><name><given-name>Laura</given-name><middle-name>J.</middle-name>"
@@ -89,7 +101,15 @@ def test_inventor_names_join_given_and_family_names_and_skip_nameless_entries():
         "<inventor><name><given-name>Rajesh</given-name></name></inventor>"
         "</inventors>"
     )
-    assert quillmark.parse(text).inventors == ["Laura Whitcombe", "Iyer", "Rajesh"]
+    assert quillmark.parse(text).inventors == ["Laura J. Whitcombe", "Iyer", "Rajesh"]
+
+
+def test_inventor_name_keeps_its_suffix():
+    text = application(
+        "<inventors><first-named-inventor><name><given-name>James</given-name><middle-name>A.</middle-name>"
+        "<family-name>Savage</family-name><name-suffix>III</name-suffix></name></first-named-inventor></inventors>"
+    )
+    assert quillmark.parse(text).inventors == ["James A. Savage III"]
 
 
 CHILD = "<child><document-id><doc-number>09812345</doc-number><document-date>20010320</document-date></document-id></child>"
@@ -97,36 +117,76 @@ PARENT = "<parent><document-id><doc-number>09456789</doc-number><document-date>1
 
 
 @pytest.mark.parametrize(
-    "relation",
+    "relation, child",
     [
-        f"<continuation-in-part-of><parent-child>{CHILD}{PARENT}</parent-child></continuation-in-part-of>",
-        f"<continuation-in-part-of><parent-child>{PARENT}{CHILD}</parent-child></continuation-in-part-of>",
-        "<continuation-in-part-of><document-id><doc-number>09456789</doc-number>"
-        "<document-date>19991208</document-date></document-id></continuation-in-part-of>",
+        (f"<continuation-in-part-of><parent-child>{CHILD}{PARENT}</parent-child></continuation-in-part-of>", "09812345"),
+        (f"<continuation-in-part-of><parent-child>{PARENT}{CHILD}</parent-child></continuation-in-part-of>", "09812345"),
+        ("<continuation-in-part-of><document-id><doc-number>09456789</doc-number>"
+         "<document-date>19991208</document-date></document-id></continuation-in-part-of>", "null"),
     ],
     ids=["child first", "parent first", "no parent-child block"],
 )
-def test_relation_names_the_parent_application(relation):
+def test_relation_names_the_parent_application(relation, child):
     text = application(f"<continuity-data>{relation}</continuity-data>")
     markdown = quillmark.parse_to_markdown(text, "{{frontmatter}}")
     assert (
         "priority_chain:\n"
-        "  - relationship: continuation-in-part-of\n"
+        "  - relationship: continuation-in-part\n"
         "    parent_doc_number: 09456789\n"
         "    parent_date: 19991208\n"
-        "    child_doc_number: null\n"
+        f"    child_doc_number: {child}\n"
     ) in markdown
     assert quillmark.parse(text).priority_date == "19991208"
 
 
-@pytest.mark.parametrize("name", ["division-of", "non-provisional-of-provisional", "continuation"])
-def test_unlisted_continuity_children_are_no_relation(name):
+def test_continuity_relations_are_named_as_in_later_generations():
+    def block(name, number, date):
+        return (
+            f"<{name}><parent-child>{CHILD}<parent><document-id><doc-number>{number}</doc-number>"
+            f"<document-date>{date}</document-date></document-id></parent></parent-child></{name}>"
+        )
+
     text = application(
-        f"<continuity-data><{name}><document-id><doc-number>60170123</doc-number>"
-        f"<document-date>19991210</document-date></document-id></{name}></continuity-data>"
+        "<continuity-data>"
+        f"<continuations>{block('continuation-of', '09000001', '19990101')}"
+        f"{block('continuation-in-part-of', '09000002', '19980101')}</continuations>"
+        f"{block('division-of', '09000003', '19970101')}"
+        "<non-provisional-of-provisional><document-id><doc-number>60170123</doc-number>"
+        "<document-date>19961210</document-date></document-id></non-provisional-of-provisional>"
+        "<continuation><document-id><doc-number>1</doc-number></document-id></continuation>"
+        "</continuity-data>"
     )
-    assert "priority_chain: []" in quillmark.parse_to_markdown(text, "{{frontmatter}}")
-    assert quillmark.parse(text).priority_date is None
+    chain = quillmark.parse_to_markdown(text, "{{frontmatter}}").split("priority_chain:\n")[1].split("inventors:")[0]
+    assert chain == (
+        "  - relationship: continuation\n    parent_doc_number: 09000001\n"
+        "    parent_date: 19990101\n    child_doc_number: 09812345\n"
+        "  - relationship: continuation-in-part\n    parent_doc_number: 09000002\n"
+        "    parent_date: 19980101\n    child_doc_number: 09812345\n"
+        "  - relationship: division\n    parent_doc_number: 09000003\n"
+        "    parent_date: 19970101\n    child_doc_number: 09812345\n"
+        "  - relationship: us-provisional-application\n    parent_doc_number: 60170123\n"
+        "    parent_date: 19961210\n    child_doc_number: null\n"
+    )
+    assert quillmark.parse(text).priority_date == "19961210"
+
+
+def test_foreign_priority_claims_join_the_priority_chain():
+    def claim(number, date, country):
+        return (
+            f"<foreign-priority-data><priority-application-number><doc-number>{number}</doc-number>"
+            f"</priority-application-number><filing-date>{date}</filing-date>"
+            f"<country-code>{country}</country-code></foreign-priority-data>"
+        )
+
+    text = application(claim("197 33 454", "19970802", "DE") + claim("9716262.1", "19970801", "GB"))
+    assert quillmark.parse(text).priority_date == "19970801"
+    assert (
+        "priority_chain:\n"
+        "  - relationship: foreign-priority\n    parent_doc_number: DE197 33 454\n"
+        "    parent_date: 19970802\n    child_doc_number: null\n"
+        "  - relationship: foreign-priority\n    parent_doc_number: GB9716262.1\n"
+        "    parent_date: 19970801\n    child_doc_number: null\n"
+    ) in quillmark.parse_to_markdown(text, "{{frontmatter}}")
 
 
 def test_paragraph_outside_a_section_is_kept_as_markup():

@@ -229,7 +229,7 @@ def test_inventor_names():
 def test_assignees_and_unused_segments():
     document = quillmark.parse(
         aps("WKU  039305847", "ASSG", "NAM  Acme Corp.", "CTY  Springfield", "ASSG", "NAM  Beta GmbH",
-            "UREF", "NAM  Jones", "PNO  4345456", "RLAP", "APN  123456", "PRIR", "APD  19700101",
+            "UREF", "NAM  Jones", "PNO  4345456", "RLAP", "APN  123456", "APD  19690101",
             "FREF", "NAM  Smith", "LREP", "FR2  Attorney & Co.")
     )
     assert document.assignees == ["Acme Corp.", "Beta GmbH"]
@@ -237,6 +237,22 @@ def test_assignees_and_unused_segments():
     assert document.priority_date is None
     assert document.application_number is None
     assert "priority_chain: []" in document.to_markdown("{{frontmatter}}")
+
+
+def test_foreign_priority_claims_make_the_priority_chain():
+    document = quillmark.parse(
+        aps("WKU  039305847", "APD  19790301", "PRIR", "CNT  JPX", "APD  19780710", "APN  53/84696",
+            "PRIR", "CNT  DEX", "APN  P 28 01 234.5", "APD  19780115", "CLAS", "OCL  177 25")
+    )
+    assert document.priority_date == "19780115"
+    assert document.filing_date == "19790301"
+    assert (
+        "priority_chain:\n"
+        "  - relationship: foreign-priority\n    parent_doc_number: JPX53/84696\n"
+        "    parent_date: 19780710\n    child_doc_number: null\n"
+        "  - relationship: foreign-priority\n    parent_doc_number: DEXP 28 01 234.5\n"
+        "    parent_date: 19780115\n    child_doc_number: null\n"
+    ) in document.to_markdown("{{frontmatter}}")
 
 
 def test_classifications_collapse_white_space_and_keep_order():

@@ -120,8 +120,8 @@ def test_a_party_without_a_name_does_not_end_the_list(nameless):
     )
     document = quillmark.parse(grant(f"<B700><B720>{inventors}</B720><B730>{assignees}</B730></B700>"))
     assert document.applicants == ["Ada Alder", "Cyd Cole"]
+    assert document.inventors == ["Ada Alder", "Cyd Cole"]
     assert document.assignees == ["First Co.", "Third Co."]
-    assert document.inventors == []
 
 
 

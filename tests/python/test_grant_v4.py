@@ -44,9 +44,14 @@ def test_empty_root_gives_a_document_without_sections():
     [
         (pubref("07654321", "B2"), None, "US7654321B2"),
         (pubref("0RE41234", "E"), None, "US0RE41234E"),
-        (pubref("D0512345", "S"), None, "USD0512345S"),
-        (pubref("D0512345", "S1"), None, "USD0512345S1"),
-        (pubref("D0512345", "SX"), "USD0512345SX", None),
+        (pubref("D0512345", "S"), None, "USD512345S"),
+        (pubref("D0512345", "S1"), None, "USD512345S1"),
+        (pubref("RE041234", "E"), None, "USRE41234E"),
+        (pubref("PP012345", "P3"), None, "USPP12345P3"),
+        (pubref("20050012345", "P1"), "US20050012345P1", None),
+        (pubref("H0001234", "H1"), "USH1234H1", None),
+        (pubref("D0000000", "S1"), None, "USD0S1"),
+        (pubref("D0512345", "SX"), "USD512345SX", None),
         (pubref("00000000", "B1"), None, "US0B1"),
         (pubref("20010012345", "A1"), "US20010012345A1", None),
         (pubref("20010012345", None), "US20010012345", None),
@@ -156,7 +161,8 @@ def test_application_parties_use_the_same_rules():
     assert document.inventors == ["Jane Doe", "Lab Org"]
 
 
-@pytest.mark.parametrize("wrapper", ["parties", "us-parties"])
+# Inventors outside the parties block are kept untyped and found by search.
+@pytest.mark.parametrize("wrapper", ["applicant-data", "us-inventors-of-record"])
 def test_inventor_search_pass_variants(wrapper):
     inventors = (
         "<inventors>"
@@ -166,10 +172,12 @@ def test_inventor_search_pass_variants(wrapper):
         "<inventor><NAM><ONM>Org Name</ONM><FNM>X</FNM></NAM></inventor>"
         "<inventor><organization-name>Institute &amp;rsquo; x</organization-name></inventor>"
         "<inventor><addressbook><first-name>Kim</first-name><last-name>Park</last-name></addressbook></inventor>"
+        "<inventor><addressbook><first-name>Al</first-name><middle-name>B.</middle-name>"
+        "<last-name>Cox</last-name><suffix>Jr.</suffix></addressbook></inventor>"
         "</inventors>"
     )
     document = quillmark.parse(grant("", f"<{wrapper}>{inventors}</{wrapper}>"))
-    assert document.inventors == ["Kim Park", "Lee", "Ada Byron", "Org Name", "Institute ' x"]
+    assert document.inventors == ["Kim Park", "Lee", "Ada Byron", "Org Name", "Institute ' x", "Al B. Cox Jr."]
 
 
 RELATED = """<us-related-documents>
