@@ -28,6 +28,19 @@ INSTANTIATE_TEST_SUITE_P(
                     Decoding{"&lt;&gt;&Prime;&prime;&equals;", "<>\"'="}, Decoding{"&rsquo", "&rsquo"},
                     Decoding{"no entities", "no entities"}, Decoding{"", ""}));
 
+// Names of the ISO 8879 and MathML sets that the seventeen leave become
+// their characters; unknown names, and names an "&amp;" spells out, stay.
+INSTANTIATE_TEST_SUITE_P(
+    CharacterNames, DecodeEntities,
+    testing::Values(Decoding{"5 &mgr;m", "5 \u03bcm"}, Decoding{"&lgr;=&Dgr;&OHgr;", "\u03bb=\u0394\u03a9"},
+                    Decoding{"1&times;10&plusmn;2", "1\u00d710\u00b12"}, Decoding{"M&uuml;ller", "M\u00fcller"},
+                    Decoding{"a&emsp;b", "a\u2003b"}, Decoding{"&frac12;", "\u00bd"},
+                    Decoding{"&NotEqualTilde;", "\u2242\u0338"}, Decoding{"&alpha;&agr;", "\u03b1\u03b1"},
+                    Decoding{"&Circlesolid; &LeftBracketingBar;", "&Circlesolid; &LeftBracketingBar;"},
+                    Decoding{"&amp;alpha;", "&alpha;"}, Decoding{"&mgr", "&mgr"}, Decoding{"&;&mgr ;", "&;&mgr ;"},
+                    Decoding{"&deg;&mdash;&rsquo;", " deg-'"}, Decoding{"&QUOT;&COPY;", "&QUOT;&COPY;"},
+                    Decoding{"&averyveryveryveryverylongentitynamethatisnotknown;", "&averyveryveryveryverylongentitynamethatisnotknown;"}));
+
 // The table as seventeen replacements applied one after the other, the way
 // it is defined; the decoder does it in one pass and must agree.
 std::string decode_in_sequence(std::string text) {

@@ -253,3 +253,29 @@ def test_claim_steps_stay_apart_and_nested_steps_indent():
     assert [c.text for c in quillmark.parse(text).claims] == [
         "1. A tuner comprising: a mixer; a filter having: a pole; and a zero."
     ]
+
+
+def test_text_keeps_undeclared_entities_as_their_characters():
+    title = f"<B500><B540><STEXT>{pdat('Seal for &minus;40&deg; to 2&ndash;5 MPa')}</STEXT></B540></B500>"
+    names = f"<B700><B720>{party(person('J&uuml;rgen', 'M&uuml;ller'))}</B720></B700>"
+    body = f"<SDOAB><BTEXT>{paragraph(pdat('A gap of 5 &mgr;m&mdash;or less.'))}</BTEXT></SDOAB>"
+    document = quillmark.parse(grant(title + names, body))
+    assert document.title == "Seal for −40 deg to 2-5 MPa"
+    assert document.inventors == ["Jürgen Müller"]
+    assert document.abstract_text == "A gap of 5 μm-or less."
+
+
+def test_priority_claims_and_further_classifications():
+    def priority(number, date, country):
+        return (f"<B300><B310><DNUM>{pdat(number)}</DNUM></B310><B320><DATE>{pdat(date)}</DATE></B320>"
+                f"<B330><CTRY>{pdat(country)}</CTRY></B330></B300>")
+
+    classes = (f"<B500><B510><B511>{pdat('B32B  302')}</B511><B512>{pdat('G11B  724')}</B512>"
+               f"<B516>{pdat('7')}</B516></B510><B520><B521>{pdat('428 641')}</B521>"
+               f"<B522>{pdat('428 644')}</B522><B522>{pdat('428147')}</B522></B520></B500>")
+    document = quillmark.parse(grant(priority("10-186098", "19980701", "JP") + priority("10-252239", "19980907", "JP")
+                                     + classes))
+    assert document.priority_date == "19980701"
+    assert document.ipc_classifications == ["B32B  302", "G11B  724"]
+    assert document.us_classifications == ["428 641", "428 644", "428147"]
+    assert "    parent_doc_number: JP10-186098\n" in document.to_markdown("{{frontmatter}}")

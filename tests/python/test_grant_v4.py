@@ -344,3 +344,90 @@ def test_inline_markup_inside_nested_claim_text_adds_no_spaces():
         "## Claims\n```claim\n1. A system comprising:\n"
         "  a vessel holding H<sub>2</sub>O, the vessel of claim 2, and\n  a valve.\n```"
     )
+
+
+def applicant(name_parts: str, app_type: str, tag: str = "applicant") -> str:
+    return f'<{tag} sequence="001" app-type="{app_type}"><addressbook>{name_parts}</addressbook></{tag}>'
+
+
+def person(first: str, last: str, middle: str = "") -> str:
+    middle_name = f"<middle-name>{middle}</middle-name>" if middle else ""
+    return f"<last-name>{last}</last-name><first-name>{first}</first-name>{middle_name}<address><city>X</city></address>"
+
+
+def test_applicant_inventors_are_inventors_and_stay_applicants():
+    parties = (
+        "<parties><applicants>"
+        + applicant(person("Ralph", "Kr&#xe4;mer"), "applicant-inventor")
+        + applicant("<orgname>Estate Trust</orgname>", "applicant")
+        + applicant(person("Ann", "Lee", "B."), "applicant-inventor")
+        + "</applicants></parties>"
+    )
+    document = quillmark.parse(grant("", parties))
+    assert document.inventors == ["Ralph Krämer", "Ann B. Lee"]
+    assert document.applicants == ["Ralph Krämer", "Estate Trust", "Ann B. Lee"]
+
+
+def test_inventors_are_typed_and_a_person_named_twice_is_listed_once():
+    inventor = '<inventor sequence="001"><addressbook>{}</addressbook></inventor>'
+    inventors = "<inventors>" + inventor.format(person("Jane", "Doe", "Q.")) + inventor.format(
+        "<first-name>Al</first-name><last-name>Cox</last-name><suffix>Jr.</suffix>"
+    ) + "</inventors>"
+    parties = (
+        "<us-parties><us-applicants>"
+        + applicant(person("Jane", "Doe", "Q."), "applicant-inventor", "us-applicant")
+        + f"</us-applicants>{inventors}{inventors}</us-parties>"
+    )
+    document = quillmark.parse(application("", parties))
+    assert document.inventors == ["Jane Q. Doe", "Al Cox Jr."]
+    assert document.applicants == ["Jane Q. Doe"]
+
+
+@pytest.mark.parametrize(
+    "assignee, name",
+    [
+        ("<orgname>Direct Corp.</orgname><role>02</role>", "Direct Corp."),
+        ("<last-name>Roe</last-name><first-name>Rick</first-name><role>04</role>", "Rick Roe"),
+        ("<addressbook><orgname>Booked &amp; Co.</orgname></addressbook>", "Booked & Co."),
+    ],
+    ids=["organisation without addressbook", "person without addressbook", "addressbook"],
+)
+def test_assignee_name_with_or_without_addressbook(assignee, name):
+    for bibliographic in (f"<assignees><assignee>{assignee}</assignee></assignees>",
+                          f"<parties><assignees><assignee>{assignee}</assignee></assignees></parties>"):
+        assert quillmark.parse(grant("", bibliographic)).assignees == [name]
+
+
+def test_foreign_priority_claims_give_the_earliest_priority_date():
+    bibliographic = (
+        '<priority-claims><priority-claim sequence="01" kind="national"><country>JP</country>'
+        "<doc-number>2008-148514</doc-number><date>20080605</date></priority-claim>"
+        '<priority-claim sequence="02" kind="international"><country>WO</country>'
+        "<doc-number>PCT/JP2008/061234</doc-number><date>20080620</date></priority-claim></priority-claims>"
+        "<us-related-documents><us-provisional-application><document-id><country>US</country>"
+        "<doc-number>61123456</doc-number><date>20080901</date></document-id></us-provisional-application>"
+        "</us-related-documents>"
+    )
+    text = grant("", bibliographic)
+    assert quillmark.parse(text).priority_date == "20080605"
+    assert markdown(text, "{{frontmatter}}").split("priority_chain:\n")[1].split("inventors:")[0] == (
+        "  - relationship: foreign-priority\n    parent_doc_number: JP2008-148514\n"
+        "    parent_date: 20080605\n    child_doc_number: null\n"
+        "  - relationship: foreign-priority\n    parent_doc_number: WOPCT/JP2008/061234\n"
+        "    parent_date: 20080620\n    child_doc_number: null\n"
+        "  - relationship: us-provisional-application\n    parent_doc_number: 61123456\n"
+        "    parent_date: 20080901\n    child_doc_number: null\n"
+    )
+
+
+def test_undeclared_entities_in_short_values_become_their_characters():
+    text = grant(
+        "",
+        "<invention-title>Filter of 5 &mgr;m pores at 2&ndash;5 MPa</invention-title>"
+        "<parties><applicants>" + applicant(person("Hans", "M&uuml;ller"), "applicant-inventor")
+        + "</applicants></parties>",
+    )
+    document = quillmark.parse(text)
+    assert document.title == "Filter of 5 μm pores at 2-5 MPa"
+    assert document.inventors == ["Hans Müller"]
+    assert markdown(text, "{{title}}") == "# Filter of 5 μm pores at 2-5 MPa"
