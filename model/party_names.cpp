@@ -8,19 +8,6 @@ namespace quillmark {
 
 namespace {
 
-// The present parts joined with one space; absent when that is blank.
-OptionalText joined_name(std::initializer_list<const OptionalText*> parts) {
-    std::string joined;
-    for (const OptionalText* part : parts) {
-        if (!*part) continue;
-        if (!joined.empty()) joined += ' ';
-        joined += **part;
-    }
-    const std::string_view trimmed = trim(joined);
-    if (trimmed.empty()) return std::nullopt;
-    return std::string(trimmed);
-}
-
 // Names are listed with their entity names decoded, each once.
 void add_name(std::vector<std::string>& names, const OptionalText& name) {
     if (!name) return;
@@ -36,7 +23,7 @@ const Person* person_of(const PersonEntry& entry) {
 
 void add_party_names(const PartyGroup& group, bool inventors_only, std::vector<std::string>& names) {
     for (const Party& party : group.parties)
-        if (!inventors_only || party.inventor) add_name(names, joined_name({&party.name}));
+        if (!inventors_only || party.inventor) add_name(names, party.name);
 }
 
 // Applicants and assignees are the typed party groups; inventors are the
@@ -55,8 +42,7 @@ void typed_names(const BibliographicSection& bibliographic, Role role, std::vect
                 if (const auto* inventors = std::get_if<Inventors>(&item))
                     for (const PersonEntry& entry : inventors->entries)
                         if (const Person* person = person_of(entry))
-                            add_name(names, joined_name({&person->given_name, &person->middle_name, &person->family_name,
-                                                         &person->suffix}));
+                            add_name(names, person_name(*person));
                 break;
         }
     }
@@ -116,11 +102,12 @@ OptionalText first_of(Node::Ref node, std::string_view first, std::string_view s
 
 OptionalText person_name_in(const OptionalRef& holder) {
     if (!holder) return std::nullopt;
-    const OptionalText given = first_of(*holder, "first-name", "given-name");
-    const OptionalText middle = child_path_text(*holder, {"middle-name"});
-    const OptionalText family = first_of(*holder, "last-name", "family-name");
-    const OptionalText suffix = first_of(*holder, "suffix", "name-suffix");
-    return joined_name({&given, &middle, &family, &suffix});
+    Person person;
+    person.given_name = first_of(*holder, "first-name", "given-name");
+    person.middle_name = child_path_text(*holder, {"middle-name"});
+    person.family_name = first_of(*holder, "last-name", "family-name");
+    person.suffix = first_of(*holder, "suffix", "name-suffix");
+    return person_name(person);
 }
 
 OptionalText searched_name(Node::Ref element) {
@@ -132,10 +119,11 @@ OptionalText searched_name(Node::Ref element) {
     if (OptionalText name = person_name_in(element_descendant(element, "name"))) return name;
     if (const OptionalRef nam = element_descendant(element, "NAM")) {
         if (OptionalText organisation = child_path_text(*nam, {"ONM"})) return organisation;
-        const OptionalText first = child_path_text(*nam, {"FNM"});
-        const OptionalText last = child_path_text(*nam, {"SNM"});
-        const OptionalText suffix = child_path_text(*nam, {"SFX"});
-        if (OptionalText name = joined_name({&first, &last, &suffix})) return name;
+        Person person;
+        person.given_name = child_path_text(*nam, {"FNM"});
+        person.family_name = child_path_text(*nam, {"SNM"});
+        person.suffix = child_path_text(*nam, {"SFX"});
+        if (OptionalText name = person_name(person)) return name;
     }
     return std::nullopt;
 }
@@ -162,6 +150,14 @@ void search_names(Node::Ref node, Role role, std::vector<std::string>& names) {
 }
 
 }  // namespace
+
+OptionalText person_name(const Person& person) {
+    std::string joined;
+    for (const OptionalText* part : {&person.given_name, &person.middle_name, &person.family_name, &person.suffix})
+        if (*part) append_word(joined, trim(**part));
+    if (joined.empty()) return std::nullopt;
+    return joined;
+}
 
 std::vector<std::string> party_names(const Document& document, Role role) {
     std::vector<std::string> names;

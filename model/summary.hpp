@@ -63,6 +63,9 @@ OptionalText priority_date(const Document& document);
 std::vector<std::string> ipc_classifications(const Document& document);
 std::vector<std::string> us_classifications(const Document& document);
 std::vector<std::string> party_names(const Document& document, Role role);
+// Given name, middle name, family name and suffix, the present ones joined
+// with one space; absent when none is present.
+OptionalText person_name(const Person& person);
 
 // The forms the front matter writes: the application number with its
 // series code apart ("09/123456"), and a related document's number with

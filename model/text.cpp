@@ -97,6 +97,11 @@ std::string collapse_white_space(std::string_view text) {
     return out;
 }
 
+void append_word(std::string& out, std::string_view word) {
+    if (!out.empty()) out += ' ';
+    out += word;
+}
+
 void add_unique(std::vector<std::string>& list, std::string text) {
     for (const std::string& existing : list)
         if (existing == text) return;

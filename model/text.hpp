@@ -34,6 +34,9 @@ bool is_ascii_digits(std::string_view text);  // true for the empty text
 // Removes leading '0' characters; an empty or all-zero number becomes "0".
 std::string strip_leading_zeros(std::string_view digits);
 
+// Appends `word` to `out`, after one space unless `out` is empty.
+void append_word(std::string& out, std::string_view word);
+
 // Appends `text` unless the list holds it already (byte for byte).
 void add_unique(std::vector<std::string>& list, std::string text);
 

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "model/summary.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
 #include "source/xml/item_lists.hpp"
@@ -89,6 +90,8 @@ private:
             items.emplace_back(read_inventors(id));
         else if (name == "foreign-priority-data")
             add_priority_claim(items, read_priority_claim(id));
+        else if (name == "assignee")
+            add_assignee(items, {attributes_of(tree_, id), assignee_name(id)});
         else if (name == "correspondence-address")
             items.emplace_back(read_correspondence_address(id));
         else
@@ -250,6 +253,18 @@ private:
         person.state = descendant_text(id, "state");
         person.country = descendant_text(id, "country-code");
         return person;
+    }
+
+    // An organisation, or a person by the parts of their name.
+    OptionalText assignee_name(XmlId id) const {
+        if (OptionalText organisation = child_text(tree_, id, {"organization-name"})) return organisation;
+        return person_name(read_person(id));
+    }
+
+    // Assignees that follow each other form one item.
+    static void add_assignee(Items& items, Party party) {
+        if (items.empty() || !std::holds_alternative<Assignees>(items.back())) items.emplace_back(Assignees{});
+        std::get<Assignees>(items.back()).group.parties.push_back(std::move(party));
     }
 
     Inventors read_inventors(XmlId id) const {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/summary.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/front_door.hpp"
@@ -245,15 +246,11 @@ private:
         const XmlId name = path_node(id, {"PARTY-US", "NAM"});
         if (name == no_node) return std::nullopt;
         if (OptionalText organisation = path_text(name, {"ONM", "STEXT", "PDAT"})) return organisation;
-        std::string joined;
-        for (OptionalText part : {path_text(name, {"FNM", "PDAT"}), path_text(name, {"SNM", "STEXT", "PDAT"}),
-                                  path_text(name, {"SFX", "PDAT"})}) {
-            if (!part) continue;
-            if (!joined.empty()) joined += ' ';
-            joined += *part;
-        }
-        if (joined.empty()) return std::nullopt;
-        return joined;
+        Person person;
+        person.given_name = path_text(name, {"FNM", "PDAT"});
+        person.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
+        person.suffix = path_text(name, {"SFX", "PDAT"});
+        return person_name(person);
     }
 
     // ----- body ------------------------------------------------------------

@@ -3,6 +3,7 @@
 // and the wrong-root message.
 #include <optional>
 
+#include "model/summary.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
@@ -197,19 +198,10 @@ private:
     }
 
     // An organisation (or a name written whole) wins over the parts of a
-    // person's name: given, middle and family name and suffix.
+    // person's name.
     OptionalText party_name(XmlId id) const {
-        const XmlId holder = name_holder(id);
-        if (OptionalText organisation = child_text(tree_, holder, {"orgname", "name"})) return organisation;
-        std::string joined;
-        for (std::string_view part : {"first-name", "middle-name", "last-name", "suffix"}) {
-            if (OptionalText text = child_text(tree_, holder, {part})) {
-                if (!joined.empty()) joined += ' ';
-                joined += *text;
-            }
-        }
-        if (joined.empty()) return std::nullopt;
-        return joined;
+        if (OptionalText organisation = child_text(tree_, name_holder(id), {"orgname", "name"})) return organisation;
+        return person_name(read_person(id));
     }
 
     Inventors read_inventors(XmlId id) const {
