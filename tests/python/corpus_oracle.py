@@ -1,0 +1,710 @@
+"""Facts of real USPTO publications, read straight from their sources.
+
+This is the corpus tests' own reading of each publication: XML through lxml
+(no DTD, no network, no entity expansion by the library) and APS text through a
+small record splitter of its own. It knows nothing of the module under test, so
+the tests compare two independent readings of the same document.
+
+Character entities are replaced before the XML is parsed: each `&name;` that is
+not one of XML's five predefined ones becomes the character(s) it stands for
+(a few become ASCII, see `ASCII_ENTITIES`), and a name that no table knows is
+kept as written ("&name;" as text).
+"""
+from __future__ import annotations
+
+import bisect
+import html.entities
+import pathlib
+import re
+import unicodedata
+from dataclasses import dataclass, field
+
+from lxml import etree
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
+SHARED = ROOT.parent / "shared"
+CORPUS = SHARED / "corpus"
+GREEK_TABLE = SHARED / "entities" / "isogrk1.tsv"
+
+# Source format reported for every document of a corpus folder.
+FOLDER_FORMATS = {
+    "app_v15": "UsptoApplicationV15",
+    "app_v16": "UsptoApplicationV16",
+    **{f"app_v4{n}": f"UsptoApplicationV4{n}" for n in range(7)},
+    "grant_v25": "UsptoGrantV25",
+    **{f"grant_v4{n}": f"UsptoGrantV4{n}" for n in range(8)},
+    "aps": "UsptoGrantApsGreenBook",
+    "sequence": "UsptoSequenceCwu",
+}
+
+# Published malformed (a start tag is missing): must be refused.
+MALFORMED = {"grant_v41/US07057742-20060606.xml"}
+
+# Entities written as plain ASCII rather than as their own characters.
+ASCII_ENTITIES = {
+    "lsqb": "[", "rsqb": "]", "ldquo": '"', "rdquo": '"', "lsquo": "'",
+    "rsquo": "'", "mdash": "-", "ndash": "-", "apos": "'", "quot": '"',
+    "amp": "&", "lt": "<", "gt": ">", "Prime": '"', "prime": "'",
+    "equals": "=", "deg": " deg",
+}
+XML_PREDEFINED = {"amp", "lt", "gt", "quot", "apos"}
+
+
+def corpus_files() -> list[str]:
+    """Every document of the corpus as "folder/file", sorted."""
+    if not CORPUS.is_dir():
+        return []
+    return sorted(
+        f"{path.parent.name}/{path.name}"
+        for path in CORPUS.glob("*/*")
+        if path.is_file() and path.parent.name in FOLDER_FORMATS
+    )
+
+
+def read_source(name: str) -> str:
+    """The publication's text exactly as stored (line endings included)."""
+    return (CORPUS / name).read_bytes().decode("utf-8")
+
+
+# ---------------------------------------------------------------- entities
+
+def _greek() -> dict[str, str]:
+    table = {}
+    for line in GREEK_TABLE.read_text(encoding="utf-8").splitlines():
+        if not line.strip() or line.startswith("#"):
+            continue
+        name, code_point, _ = line.split("\t")
+        table[name] = chr(int(code_point.removeprefix("U+"), 16))
+    return table
+
+
+_GREEK: dict[str, str] | None = None
+
+
+def entity_text(name: str) -> str | None:
+    """What `&name;` stands for, or None when no table knows the name."""
+    global _GREEK
+    if name in ASCII_ENTITIES:
+        return ASCII_ENTITIES[name]
+    if name + ";" in html.entities.html5:
+        return html.entities.html5[name + ";"]
+    if _GREEK is None:
+        _GREEK = _greek()
+    return _GREEK.get(name)
+
+
+_REFERENCE = re.compile(r"&([A-Za-z][A-Za-z0-9._-]*);")
+_CDATA = re.compile(r"(<!\[CDATA\[.*?\]\]>)", re.S)
+
+
+def _reference(match: re.Match) -> str:
+    name = match.group(1)
+    if name in XML_PREDEFINED:
+        return match.group(0)
+    text = entity_text(name)
+    if text is None:
+        return "&amp;" + name + ";"
+    return "".join(f"&#x{ord(char):X};" for char in text)
+
+
+def replace_entities(source: str) -> str:
+    """The XML text with every named reference written as character references."""
+    pieces = _CDATA.split(source)
+    return "".join(
+        piece if piece.startswith("<![CDATA[") else _REFERENCE.sub(_reference, piece)
+        for piece in pieces
+    )
+
+
+def decode_text(text: str) -> str:
+    """Named references in plain text (APS) replaced like those of the XML."""
+    def one(match: re.Match) -> str:
+        replacement = entity_text(match.group(1))
+        return match.group(0) if replacement is None else replacement
+    return _REFERENCE.sub(one, text)
+
+
+_PARSER = etree.XMLParser(
+    resolve_entities=False, load_dtd=False, no_network=True, huge_tree=True,
+    remove_comments=False,
+)
+
+
+def parse_xml(source: str) -> etree._Element:
+    """The root element; raises `etree.XMLSyntaxError` on malformed XML."""
+    return etree.fromstring(replace_entities(source).encode("utf-8"), _PARSER)
+
+
+# ---------------------------------------------------------------- words
+
+_RUN = re.compile(r"[^\W_]+")
+_TAG = re.compile(r"<!--.*?-->|<\?.*?\?>|</?[A-Za-z_][\w.:-]*(?:\s[^<>]*)?/?>", re.S)
+MIN_WORD = 3
+
+
+def nfc(text: str) -> str:
+    return unicodedata.normalize("NFC", text)
+
+
+def runs(text: str) -> set[str]:
+    return {nfc(run) for run in _RUN.findall(text)}
+
+
+def markdown_words(markdown: str) -> set[str]:
+    """Alphanumeric runs of the Markdown, also read with kept tags and emphasis
+    markers taken out (so "H<sub>2</sub>O" and "**a**b" read as one word too)."""
+    untagged = _TAG.sub("", markdown)
+    return runs(markdown) | runs(untagged) | runs(untagged.replace("*", ""))
+
+
+@dataclass
+class SourceText:
+    """Text gathered from source elements, with the offsets where an element
+    starts or ends: a word that spans such an offset was joined by markup."""
+    parts: list[str] = field(default_factory=list)
+    bounds: set[int] = field(default_factory=set)
+    size: int = 0
+
+    def add(self, text: str | None) -> None:
+        if text:
+            self.parts.append(text)
+            self.size += len(text)
+
+    def bound(self) -> None:
+        self.bounds.add(self.size)
+
+    def element(self, element) -> None:
+        self.bound()
+        if isinstance(element.tag, str):
+            self.add(element.text)
+            for child in element:
+                self.element(child)
+                self.add(child.tail)
+        self.bound()
+
+    def separate(self) -> None:
+        self.add("\n")
+
+    def words(self) -> dict[str, list[str]]:
+        """Each word (run of >= 3 letters or digits) with the pieces that markup
+        boundaries cut it into (the word itself when no boundary falls inside)."""
+        text = "".join(self.parts)
+        bounds = sorted(self.bounds)
+        found: dict[str, list[str]] = {}
+        for match in _RUN.finditer(text):
+            start, end = match.span()
+            if end - start < MIN_WORD:
+                continue
+            word = nfc(match.group())
+            if word in found:
+                continue
+            inside = bounds[bisect.bisect_right(bounds, start):bisect.bisect_left(bounds, end)]
+            cuts = [start] + inside + [end]
+            found[word] = [nfc(text[a:b]) for a, b in zip(cuts, cuts[1:])]
+        return found
+
+
+def missing_words(source_words: dict[str, list[str]], markdown: str) -> list[str]:
+    """Source words that the Markdown lacks, whole or piecewise."""
+    present = markdown_words(nfc(markdown))
+    return sorted(
+        word for word, pieces in source_words.items()
+        if word not in present
+        and not all(piece in present for piece in pieces if len(piece) >= MIN_WORD)
+    )
+
+
+# ---------------------------------------------------------------- facts
+
+@dataclass
+class Facts:
+    """What the source says, as the module should report it."""
+    source_format: str
+    words: dict[str, list[str]]
+    claim_count: int
+    title: str | None
+    inventors: list[str]
+    applicants: list[str]
+    assignees: list[str]
+    publication_number: str | None
+    patent_number: str | None
+    publication_date: str | None
+    application_number: str | None
+    filing_date: str | None
+    priority_date: str | None
+    ipc_classifications: list[str]
+    us_classifications: list[str]
+    first_claim: str | None
+    abstract: str | None
+
+
+def text_of(element) -> str:
+    """All character data below an element, trimmed (comments left out)."""
+    if element is None:
+        return ""
+    return _plain(element).strip()
+
+
+def _plain(element) -> str:
+    if not isinstance(element.tag, str):
+        return ""
+    out = [element.text or ""]
+    for child in element:
+        out.append(_plain(child))
+        out.append(child.tail or "")
+    return "".join(out)
+
+
+def squeeze(text: str | None) -> str | None:
+    """White-space runs collapsed to one space, trimmed."""
+    if text is None:
+        return None
+    return " ".join(text.split())
+
+
+def distinct(names) -> list[str]:
+    seen: list[str] = []
+    for name in names:
+        if name and name not in seen:
+            seen.append(name)
+    return seen
+
+
+def join_names(*parts: str | None) -> str:
+    return " ".join(part for part in parts if part)
+
+
+def earliest(dates) -> str | None:
+    dates = [date for date in dates if date]
+    return min(dates) if dates else None
+
+
+def strip_zeros(number: str) -> str:
+    """Leading zeros of the digits dropped, also after a letter prefix."""
+    match = re.fullmatch(r"([A-Za-z]*)0*(\d+)", number)
+    if not match:
+        return number
+    return match.group(1) + (match.group(2).lstrip("0") or "0")
+
+
+def numbers(country: str | None, number: str, kind: str | None) -> tuple[str | None, str | None]:
+    """(publication_number, patent_number) of a publication reference."""
+    kind = kind or ""
+    country = country or "US"
+    if kind[:1] in ("B", "E", "S"):
+        return None, country + strip_zeros(number) + kind
+    return country + number + kind, None
+
+
+def first_text(element, path: str) -> str | None:
+    found = element.find(path) if element is not None else None
+    text = text_of(found) if found is not None else ""
+    return text or None
+
+
+def all_texts(element, path: str) -> list[str]:
+    if element is None:
+        return []
+    return [text for text in (text_of(found) for found in element.findall(path)) if text]
+
+
+def application_number(number: str | None, series: str | None) -> str | None:
+    if number is None:
+        return None
+    if number.isascii() and number.isdigit() and len(number) < 8 and series \
+            and series.isascii() and series.isdigit():
+        return series + number
+    return number
+
+
+def claim_texts(claims) -> list[str]:
+    texts = [text_of(claim) for claim in claims]
+    return [text for text in texts if text]
+
+
+def paragraphs_text(elements) -> str | None:
+    texts = [text_of(element) for element in elements]
+    texts = [text for text in texts if text]
+    return "\n\n".join(texts) if texts else None
+
+
+def gather(elements) -> SourceText:
+    text = SourceText()
+    for element in elements:
+        if element is not None:
+            text.element(element)
+            text.separate()
+    return text
+
+
+# v4.x -----------------------------------------------------------------------
+
+def v4_name(party) -> str:
+    book = party.find("addressbook")
+    if book is None:
+        book = party
+    organisation = first_text(book, "orgname") or first_text(book, "name")
+    if organisation:
+        return organisation
+    return join_names(*(first_text(book, part)
+                        for part in ("first-name", "middle-name", "last-name", "suffix")))
+
+
+def v4_facts(root, source_format: str) -> Facts:
+    bib = next((child for child in root
+                if child.tag in ("us-bibliographic-data-grant", "us-bibliographic-data-application")),
+               None)
+    parties = [] if bib is None else [
+        child for child in bib if child.tag in ("parties", "us-parties")]
+    inventors, applicants = [], []
+    for group in parties:
+        for element in group.iter():
+            parent = element.getparent()
+            if element.tag == "inventor" and parent.tag == "inventors" and parent.getparent() is group:
+                inventors.append(v4_name(element))
+            elif element.tag in ("applicant", "us-applicant") and parent.getparent() is group \
+                    and parent.tag in ("applicants", "us-applicants"):
+                applicants.append(v4_name(element))
+                if element.get("app-type") == "applicant-inventor":
+                    inventors.append(v4_name(element))
+    assignees = []
+    if bib is not None:
+        for child in bib:
+            if child.tag == "assignees":
+                assignees += [v4_name(a) for a in child.findall("assignee")]
+            elif child.tag in ("parties", "us-parties"):
+                assignees += [v4_name(a) for a in child.findall("assignees/assignee")]
+
+    reference = bib.find("publication-reference/document-id") if bib is not None else None
+    publication_number = patent_number = publication_date = None
+    if reference is not None:
+        publication_number, patent_number = numbers(
+            first_text(reference, "country"), first_text(reference, "doc-number") or "",
+            first_text(reference, "kind"))
+        publication_date = first_text(reference, "date")
+
+    application = bib.find("application-reference/document-id") if bib is not None else None
+    ipc, national, priority = [], [], []
+    if bib is not None:
+        for child in bib:
+            if child.tag == "classification-ipc":
+                ipc += all_texts(child, "main-classification") + all_texts(child, "further-classification")
+            elif child.tag == "classifications-ipcr":
+                for item in child.findall("classification-ipcr"):
+                    parts = [first_text(item, p) for p in ("section", "class", "subclass", "main-group", "subgroup")]
+                    if all(parts):
+                        ipc.append("".join(parts[:4]) + "/" + parts[4])
+            elif child.tag == "classification-national":
+                national += all_texts(child, "main-classification") + all_texts(child, "further-classification")
+        for relation in ("continuation", "continuation-in-part", "division"):
+            priority += all_texts(bib, f"us-related-documents/{relation}/relation/parent-doc/document-id/date")
+        priority += all_texts(bib, "us-related-documents/us-provisional-application/document-id/date")
+        priority += all_texts(bib, "priority-claims/priority-claim/date")
+
+    words = gather([bib.find("invention-title") if bib is not None else None]
+                   + [child for child in root if child.tag in ("abstract", "description", "claims")])
+    claims = claim_texts(root.findall("claims/claim"))
+    return Facts(
+        source_format=source_format,
+        words=words.words(),
+        claim_count=len(claims),
+        title=first_text(bib, "invention-title"),
+        inventors=distinct(inventors),
+        applicants=distinct(applicants),
+        assignees=distinct(assignees),
+        publication_number=publication_number,
+        patent_number=patent_number,
+        publication_date=publication_date,
+        application_number=application_number(
+            first_text(application, "doc-number"), first_text(bib, "us-application-series-code")),
+        filing_date=first_text(application, "date"),
+        priority_date=earliest(priority),
+        ipc_classifications=distinct(ipc),
+        us_classifications=distinct(national),
+        first_claim=claims[0] if claims else None,
+        abstract=paragraphs_text(root.findall("abstract/p")),
+    )
+
+
+# v1.5 / v1.6 ------------------------------------------------------------------
+
+def v1_name(name) -> str:
+    if name is None:
+        return ""
+    return join_names(*(first_text(name, part)
+                        for part in ("given-name", "middle-name", "family-name", "name-suffix")))
+
+
+def v1_facts(root, source_format: str) -> Facts:
+    bib = root.find("subdoc-bibliographic-information")
+    inventors = [v1_name(person.find("name")) for person in bib.findall("inventors/*")
+                 if person.tag in ("first-named-inventor", "inventor")]
+    assignees = [first_text(a, "organization-name") or v1_name(a.find("name")) or v1_name(a)
+                 for a in bib.findall("assignee")]
+    reference = bib.find("document-id")
+    publication_number = patent_number = publication_date = None
+    if reference is not None:
+        publication_number, patent_number = numbers(
+            first_text(reference, "country-code"), first_text(reference, "doc-number") or "",
+            first_text(reference, "kind-code"))
+        publication_date = first_text(reference, "document-date")
+    filing = bib.find("domestic-filing-data")
+    technical = bib.find("technical-information")
+    ipc = all_texts(technical, "classification-ipc/classification-ipc-primary/ipc") + \
+        all_texts(technical, "classification-ipc/classification-ipc-secondary/ipc")
+    national = [
+        first_text(uspc, "class") + first_text(uspc, "subclass")
+        for path in ("classification-us/classification-us-primary/uspc",
+                     "classification-us/classification-us-secondary/uspc")
+        for uspc in (technical.findall(path) if technical is not None else [])
+    ]
+    priority = all_texts(bib, "continuity-data//parent/document-id/document-date") + \
+        all_texts(bib, "continuity-data//non-provisional-of-provisional/document-id/document-date") + \
+        all_texts(bib, "foreign-priority-data/filing-date")
+    words = gather([technical.find("title-of-invention") if technical is not None else None]
+                   + [child for child in root
+                      if child.tag in ("subdoc-abstract", "subdoc-description", "subdoc-claims")])
+    claims = claim_texts(root.findall("subdoc-claims/claim"))
+    return Facts(
+        source_format=source_format,
+        words=words.words(),
+        claim_count=len(claims),
+        title=first_text(technical, "title-of-invention"),
+        inventors=distinct(inventors),
+        applicants=[],
+        assignees=distinct(assignees),
+        publication_number=publication_number,
+        patent_number=patent_number,
+        publication_date=publication_date,
+        application_number=application_number(
+            first_text(filing, "application-number/doc-number"),
+            first_text(filing, "application-number-series-code")),
+        filing_date=first_text(filing, "filing-date"),
+        priority_date=earliest(priority),
+        ipc_classifications=distinct(ipc),
+        us_classifications=distinct(national),
+        first_claim=claims[0] if claims else None,
+        abstract=paragraphs_text(root.findall("subdoc-abstract/paragraph")),
+    )
+
+
+# v2.5 -----------------------------------------------------------------------
+
+def v25_name(party) -> str:
+    name = party.find("PARTY-US/NAM")
+    if name is None:
+        return ""
+    return first_text(name, "ONM") or join_names(
+        first_text(name, "FNM"), first_text(name, "SNM"), first_text(name, "SFX"))
+
+
+def v25_facts(root, source_format: str) -> Facts:
+    bib = root.find("SDOBI")
+    inventors = []
+    for party in bib.findall("B700/B720/B721"):
+        name = v25_name(party)
+        if not name:
+            break
+        inventors.append(name)
+    assignees = [v25_name(party) for party in bib.findall("B700/B730/B731")]
+    publication_number, patent_number = numbers(
+        first_text(bib, "B100/B190"), first_text(bib, "B100/B110/DNUM") or "",
+        first_text(bib, "B100/B130"))
+    number = first_text(bib, "B200/B210/DNUM")
+    if number and number.isascii() and number.isdigit():
+        number = number.lstrip("0") or "0"
+    priority = all_texts(bib, "B600/B620//PDOC/DOC/DATE") + \
+        all_texts(bib, "B600/B680US/DOC/DATE") + all_texts(bib, "B300/B320/DATE")
+    words = gather([bib.find("B500/B540")]
+                   + [child for child in root if child.tag in ("SDOAB", "SDODE", "SDOCL")])
+    claims = claim_texts(root.findall("SDOCL/CLM") + root.findall("SDOCL/CL/CLM"))
+    abstract = root.find("SDOAB")
+    return Facts(
+        source_format=source_format,
+        words=words.words(),
+        claim_count=len(claims),
+        title=first_text(bib, "B500/B540"),
+        inventors=distinct(inventors),
+        applicants=distinct(inventors),
+        assignees=distinct(assignees),
+        publication_number=publication_number,
+        patent_number=patent_number,
+        publication_date=first_text(bib, "B100/B140"),
+        application_number=number,
+        filing_date=first_text(bib, "B200/B220"),
+        priority_date=earliest(priority),
+        ipc_classifications=distinct(all_texts(bib, "B500/B510/B511") + all_texts(bib, "B500/B510/B512")),
+        us_classifications=distinct(all_texts(bib, "B500/B520/B521") + all_texts(bib, "B500/B520/B522")),
+        first_claim=claims[0] if claims else None,
+        abstract=paragraphs_text(abstract.iter("PARA")) if abstract is not None else None,
+    )
+
+
+# sequence listings --------------------------------------------------------------
+
+def sequence_facts(root, source_format: str) -> Facts:
+    reference = root.find("publication-reference/document-id")
+    publication_number = patent_number = publication_date = None
+    if reference is not None:
+        publication_number, patent_number = numbers(
+            first_text(reference, "country"), first_text(reference, "doc-number") or "",
+            first_text(reference, "kind"))
+        publication_date = first_text(reference, "date")
+    words = gather([child for child in root if child.tag != "publication-reference"])
+    return Facts(
+        source_format=source_format, words=words.words(), claim_count=0, title=None,
+        inventors=[], applicants=[], assignees=[],
+        publication_number=publication_number, patent_number=patent_number,
+        publication_date=publication_date, application_number=None, filing_date=None,
+        priority_date=None, ipc_classifications=[], us_classifications=[],
+        first_claim=None, abstract=None,
+    )
+
+
+# APS text -------------------------------------------------------------------------
+
+APS_SEGMENTS = {
+    "PATN", "INVT", "ASSG", "PRIR", "REIS", "RLAP", "PARN", "CLAS", "UREF", "FREF",
+    "OREF", "LREP", "PCTA", "ABST", "GOVT", "BSUM", "DRWD", "DETD", "CLMS", "DCLM",
+}
+
+
+@dataclass
+class ApsRecord:
+    segment: str
+    group: int      # counts segment lines, so repeated segments stay apart
+    code: str
+    value: str
+
+
+def aps_records(text: str) -> list[ApsRecord]:
+    """Tagged records: a four-character code, the value from the sixth column,
+    continuation lines (leading space) appended with one space."""
+    records: list[ApsRecord] = []
+    segment, group, started = "PATN", 0, False
+    for line in text.split("\n"):
+        line = line.removesuffix("\r")
+        stripped = line.strip()
+        if not started:
+            if not stripped or stripped.startswith("HHHHH") or stripped == "PATN":
+                continue
+            started = True
+        if not stripped:
+            continue
+        if line.startswith(" "):
+            if records:
+                extra = line[5:].strip()
+                record = records[-1]
+                record.value = f"{record.value} {extra}" if record.value else extra
+            continue
+        code = line[:4].rstrip()
+        if code in APS_SEGMENTS:
+            segment, group = code, group + 1
+            continue
+        records.append(ApsRecord(segment, group, code, line[5:].strip()))
+    return records
+
+
+def aps_field(records, segment: str, code: str) -> str | None:
+    for record in records:
+        if record.segment == segment and record.code == code:
+            return record.value or None
+    return None
+
+
+def aps_person(value: str) -> str:
+    family, _, given = value.partition(";")
+    return join_names(given.strip(), family.strip())
+
+
+def aps_facts(text: str, source_format: str) -> Facts:
+    records = aps_records(decode_text(text))
+
+    wku = (aps_field(records, "PATN", "WKU") or "").strip()
+    prefix = re.match(r"[A-Za-z]*", wku).group()
+    rest = wku[len(prefix):]
+    if len(rest) >= 2:
+        rest = rest[:-1]
+    digits = "".join(c for c in rest if c.isascii() and c.isdigit()).lstrip("0") or "0"
+    kind = {"": "B1", "D": "S", "RE": "E", "P": "", "PP": ""}.get(prefix, "B1")
+    number = prefix + digits
+    patent_number = "US" + number + kind
+
+    apn = aps_field(records, "PATN", "APN")
+    if apn:
+        apn = apn.strip()
+        if len(apn) > 1 and not apn[-1].isalnum() and apn[:-1].isdigit():
+            apn = apn[:-1]
+
+    inventors = [aps_person(r.value) for r in records if r.segment == "INVT" and r.code == "NAM"]
+    assignees = [r.value for r in records if r.segment == "ASSG" and r.code == "NAM"]
+    collapse = lambda code: [squeeze(r.value) for r in records
+                             if r.segment == "CLAS" and r.code == code and r.value.strip()]
+
+    claims, current = [], None
+    for record in records:
+        if record.segment != "CLMS" or record.code == "STM":
+            continue
+        if record.code == "NUM":
+            if current:
+                claims.append(" ".join(current))
+            current = []
+        elif record.value:
+            current = (current or []) + [record.value]
+    if current:
+        claims.append(" ".join(current))
+    design = [r.value for r in records if r.segment == "DCLM" and r.value]
+    if design:
+        claims.append(" ".join(design))
+
+    # The claims statement ("What is claimed is:") is a heading, not a claim.
+    body = [r.value for r in records
+            if r.segment in ("ABST", "BSUM", "DRWD", "DETD", "DCLM")
+            or (r.segment == "CLMS" and r.code != "STM")]
+    title = aps_field(records, "PATN", "TTL")
+    words = SourceText()
+    for value in [title or ""] + body:
+        words.bound()
+        words.add(value)
+        words.separate()
+    abstract = [r.value for r in records if r.segment == "ABST" and r.value]
+    return Facts(
+        source_format=source_format,
+        words=words.words(),
+        claim_count=len(claims),
+        title=title.strip() if title and title.strip() else None,
+        inventors=distinct(inventors),
+        applicants=[],
+        assignees=distinct(assignees),
+        publication_number=None,
+        patent_number=patent_number,
+        publication_date=aps_field(records, "PATN", "ISD"),
+        application_number=apn or None,
+        filing_date=aps_field(records, "PATN", "APD"),
+        priority_date=earliest(r.value for r in records if r.segment == "PRIR" and r.code == "APD"),
+        ipc_classifications=distinct(collapse("ICL")),
+        us_classifications=distinct(collapse("OCL") + collapse("XCL")),
+        first_claim=claims[0] if claims else None,
+        abstract="\n\n".join(abstract) if abstract else None,
+    )
+
+
+# ---------------------------------------------------------------- entry
+
+_READERS = {
+    "patent-application-publication": v1_facts,
+    "PATDOC": v25_facts,
+    "us-patent-grant": v4_facts,
+    "us-patent-application": v4_facts,
+    "sequence-cwu": sequence_facts,
+}
+
+
+def source_facts(name: str, source: str | None = None) -> Facts:
+    """The facts of corpus document `name` ("folder/file")."""
+    source = read_source(name) if source is None else source
+    source_format = FOLDER_FORMATS[name.split("/")[0]]
+    if source_format == "UsptoGrantApsGreenBook":
+        return aps_facts(source, source_format)
+    root = parse_xml(source)
+    return _READERS[root.tag](root, source_format)

@@ -1,0 +1,245 @@
+"""The module against real USPTO publications.
+
+Runs over the corpus folder that sits beside the repository (`../shared/corpus`,
+one folder per source format) and checks every document against an independent
+reading of its source (`corpus_oracle`): it parses, its format is detected as its
+folder says, every word of its title, abstract, description and claims reaches
+the Markdown, and its claim and inventor counts and title agree with the source.
+A few documents also have their whole getters written down by hand in
+`tests/data/corpus_expected/<folder>__<stem>.json`.
+"""
+from __future__ import annotations
+
+import json
+import pathlib
+import re
+from dataclasses import dataclass
+from functools import lru_cache
+
+import pytest
+
+import corpus_oracle as oracle
+
+if not oracle.CORPUS.is_dir():
+    pytest.skip(f"no corpus of real publications at {oracle.CORPUS}", allow_module_level=True)
+if not oracle.GREEK_TABLE.is_file():
+    pytest.skip(f"no ISOgrk1 entity table at {oracle.GREEK_TABLE}", allow_module_level=True)
+
+import quillmark  # noqa: E402  (only needed when the corpus is there)
+
+EXPECTED = pathlib.Path(__file__).resolve().parent.parent / "data" / "corpus_expected"
+
+DOCUMENTS = oracle.corpus_files()
+WELL_FORMED = [name for name in DOCUMENTS if name not in oracle.MALFORMED]
+
+SCALARS = (
+    "publication_number", "patent_number", "application_number", "title",
+    "filing_date", "publication_date", "priority_date", "source_format",
+)
+LISTS = ("inventors", "applicants", "assignees", "ipc_classifications", "us_classifications")
+PREFIX = 80
+
+
+@dataclass
+class Reading:
+    """One document as the module and as the oracle read it."""
+    source: str
+    facts: oracle.Facts
+    document: object | None
+    error: str | None
+    markdown: str | None
+
+
+@lru_cache(maxsize=None)
+def reading(name: str) -> Reading:
+    source = oracle.read_source(name)
+    facts = oracle.source_facts(name, source)
+    try:
+        document = quillmark.parse(source)
+        markdown = quillmark.parse_to_markdown(source)
+    except ValueError as error:
+        return Reading(source, facts, None, str(error), None)
+    return Reading(source, facts, document, None, markdown)
+
+
+def parsed(name: str) -> Reading:
+    record = reading(name)
+    if record.error is not None:
+        pytest.fail(f"{name} does not parse: {record.error}")
+    return record
+
+
+# ---------------------------------------------------------------- every document
+
+@pytest.mark.parametrize("name", DOCUMENTS)
+def test_document_parses(name):
+    source = oracle.read_source(name)
+    if name in oracle.MALFORMED:
+        with pytest.raises(ValueError, match=r"^parse error at \d+:\d+: "):
+            quillmark.parse(source)
+        with pytest.raises(ValueError, match=r"^parse error at \d+:\d+: "):
+            quillmark.parse_to_markdown(source)
+    else:
+        parsed(name)
+
+
+@pytest.mark.parametrize("name", DOCUMENTS)
+def test_format_is_detected_as_the_folder_says(name):
+    assert quillmark.detect_format(oracle.read_source(name)) == \
+        oracle.FOLDER_FORMATS[name.split("/")[0]]
+
+
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_markdown_holds_every_word_of_the_text(name):
+    record = parsed(name)
+    missing = oracle.missing_words(record.facts.words, record.markdown)
+    assert not missing, (
+        f"{len(missing)} of {len(record.facts.words)} distinct words of the source's title, "
+        f"abstract, description and claims are not in the Markdown: {missing[:40]}")
+
+
+def _claim_count(record: Reading):
+    return len(record.document.claims), record.facts.claim_count, ""
+
+
+def _inventor_count(record: Reading):
+    return (len(record.document.inventors), len(record.facts.inventors),
+            f" (module {record.document.inventors}, source {record.facts.inventors})")
+
+
+def _title_present(record: Reading):
+    return (record.document.title is not None, record.facts.title is not None,
+            f" (module {record.document.title!r}, source {record.facts.title!r})")
+
+
+@pytest.mark.parametrize("count", [_claim_count, _inventor_count, _title_present],
+                         ids=["claims", "inventors", "title"])
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_counts_agree_with_the_source(name, count):
+    module, source, detail = count(parsed(name))
+    assert module == source, f"module {module!r}, source {source!r}{detail}"
+
+
+# ---------------------------------------------------------------- expected getters
+
+def _expected_files() -> list[pathlib.Path]:
+    return sorted(EXPECTED.glob("*.json"))
+
+
+def _document_of(path: pathlib.Path) -> str:
+    folder, stem = path.stem.split("__", 1)
+    matches = sorted((oracle.CORPUS / folder).glob(stem + ".*"))
+    assert len(matches) == 1, f"{path.name} names no single corpus document"
+    return f"{folder}/{matches[0].name}"
+
+
+EXPECTED_SCHEMA = {
+    "type": "object",
+    "additionalProperties": False,
+    "required": [*SCALARS, *LISTS, "claim_count", "first_claim_start", "abstract_start"],
+    "properties": {
+        **{key: {"type": ["string", "null"], "minLength": 1} for key in SCALARS},
+        "source_format": {"enum": sorted(set(oracle.FOLDER_FORMATS.values()))},
+        **{key: {"type": "array", "items": {"type": "string", "minLength": 1},
+                 "uniqueItems": True} for key in LISTS},
+        "claim_count": {"type": "integer", "minimum": 0},
+        "first_claim_start": {"type": ["string", "null"], "minLength": 1, "maxLength": PREFIX},
+        "abstract_start": {"type": ["string", "null"], "minLength": 1, "maxLength": PREFIX},
+    },
+}
+
+
+def test_expected_documents_cover_every_folder():
+    folders = {path.stem.split("__")[0] for path in _expected_files()}
+    present = {name.split("/")[0] for name in DOCUMENTS}
+    assert present <= folders, f"no expected getters for {sorted(present - folders)}"
+
+
+@pytest.mark.parametrize("path", _expected_files(), ids=lambda path: path.stem)
+def test_expected_file_is_well_formed(path):
+    jsonschema = pytest.importorskip("jsonschema")
+    expected = json.loads(path.read_text(encoding="utf-8"))
+    jsonschema.validate(expected, EXPECTED_SCHEMA)
+    assert expected["source_format"] == oracle.FOLDER_FORMATS[_document_of(path).split("/")[0]]
+
+
+def _squeezed(text: str | None) -> str | None:
+    """Compared without white space: the module may keep line breaks or drop
+    white space between elements where the source has them."""
+    return None if text is None else oracle.nfc(re.sub(r"\s+", "", text))
+
+
+def _starts_alike(actual: str | None, expected: str | None) -> bool:
+    if actual is None or expected is None:
+        return actual is expected
+    return _squeezed(actual).startswith(_squeezed(expected))
+
+
+@pytest.mark.parametrize("path", _expected_files(), ids=lambda path: path.stem)
+def test_getters_match_expected(path):
+    name = _document_of(path)
+    expected = json.loads(path.read_text(encoding="utf-8"))
+    document = parsed(name).document
+    claims = document.claims
+    differences = [
+        f"{key}: expected {expected[key]!r}, got {getattr(document, key)!r}"
+        for key in (*SCALARS, *LISTS)
+        if getattr(document, key) != expected[key]
+    ]
+    if len(claims) != expected["claim_count"]:
+        differences.append(f"claim_count: expected {expected['claim_count']}, got {len(claims)}")
+    first_claim = claims[0].text if claims else None
+    if not _starts_alike(first_claim, expected["first_claim_start"]):
+        differences.append(f"first claim: expected to start {expected['first_claim_start']!r}, "
+                           f"got {first_claim and first_claim[:PREFIX]!r}")
+    abstract = document.abstract_text
+    if not _starts_alike(abstract, expected["abstract_start"]):
+        differences.append(f"abstract: expected to start {expected['abstract_start']!r}, "
+                           f"got {abstract and abstract[:PREFIX]!r}")
+    assert not differences, f"{name}:\n  " + "\n  ".join(differences)
+
+
+# ---------------------------------------------------------------- the oracle itself
+
+@pytest.mark.parametrize("xml, text", [
+    ("<p>M&uuml;ller</p>", "Müller"),
+    ("<p>5 &mgr;m, &lgr;, &plusmn;1</p>", "5 μm, λ, ±1"),
+    ("<p>&lsqb;0001&rsqb; &ldquo;a&rdquo; &mdash; b&ndash;c</p>", '[0001] "a" - b-c'),
+    ("<p>50&deg;C &amp; &lt;x&gt;</p>", "50 degC & <x>"),
+    ("<p>&Circlesolid; stays</p>", "&Circlesolid; stays"),
+    ('<p a="&mgr;">x</p>', "x"),
+])
+def test_oracle_replaces_entities(xml, text):
+    assert oracle.text_of(oracle.parse_xml(xml)) == text
+
+
+@pytest.mark.parametrize("xml, markdown, missing", [
+    ("<p>H<sub>2</sub>O and water</p>", "H<sub>2</sub>O and water", []),
+    ("<p><b>foo</b>bar baz</p>", "**foo**bar baz", []),
+    ("<c>comprising<c>alpha</c><c>beta</c></c>", "comprising\n  alpha\n  beta", []),
+    ("<p>Gr&uuml;n and gr&uuml;ner</p>", "Grün and gr&uuml;ner", ["grüner"]),
+    ("<p>first paragraph</p><p>second words</p>", "first paragraph", ["second", "words"]),
+    ("<p>CROSS REFERENCE</p>", "## Cross Reference", ["CROSS", "REFERENCE"]),
+])
+def test_oracle_finds_missing_words(xml, markdown, missing):
+    root = oracle.parse_xml(f"<r>{xml}</r>")
+    assert oracle.missing_words(oracle.gather(list(root)).words(), markdown) == missing
+
+
+@pytest.mark.parametrize("number, kind, expected", [
+    ("D0456588", "S1", (None, "USD456588S1")),
+    ("RE030284", "E", (None, "USRE30284E")),
+    ("06337117", "B1", (None, "US6337117B1")),
+    ("20010000002", "A1", ("US20010000002A1", None)),
+])
+def test_oracle_numbers_publications(number, kind, expected):
+    assert oracle.numbers("US", number, kind) == expected
+
+
+def test_oracle_reads_aps_records():
+    text = ("HHHHHT APS1\r\nPATN\r\nWKU  RE0286710\r\nTTL  A very long\r\n     title text\r\n"
+            "INVT\r\nNAM  Doe; Jane Q.\r\nINVT\r\nNAM  Roe\r\nCLMS\r\nSTM  I claim:\r\n"
+            "NUM  1.\r\nPAR  1. A thing.\r\nNUM  2.\r\nNUM  3.\r\nPAR  3. The thing.\r\n")
+    facts = oracle.aps_facts(text, "UsptoGrantApsGreenBook")
+    assert (facts.patent_number, facts.title, facts.inventors, facts.claim_count) == \
+        ("USRE28671E", "A very long title text", ["Jane Q. Doe", "Roe"], 2)
