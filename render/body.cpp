@@ -42,14 +42,12 @@ void render_part(LineList& lines, const char* heading, const DescriptionPart& pa
     lines.add_blank();
 }
 
+// The part's own headings are shown as well: they are often worded apart
+// from the fixed heading ("RELATED APPLICATION DATA"), and no text of the
+// description is left out.
 void render_cross_reference(LineList& lines, const CrossReferencePart& part) {
     lines.add("## Cross-Reference To Related Applications");
-    for (const SubsectionChild& child : part.children) {
-        if (const auto* paragraph = std::get_if<Paragraph>(&child))
-            push_paragraph(lines, *paragraph);
-        else if (const auto* node = std::get_if<Node>(&child))
-            push_node(lines, *node);
-    }
+    for (const SubsectionChild& child : part.children) render_subsection_child(lines, child);
     lines.add_blank();
 }
 
