@@ -186,25 +186,25 @@ private:
                              path_text(id, {"B310", "DNUM", "PDAT"}), path_text(id, {"B320", "DATE", "PDAT"})};
     }
 
-    // B620 names the parent US application (PDOC) of this one (CDOC); B680US
-    // a provisional application.
+    // B620 names the parent US application (PDOC) of this one (CDOC);
+    // B630 holds continuations (B631) and continuations-in-part (B632) in
+    // the same form; B680US names a provisional application.
     RelatedDocuments read_related_documents(XmlId id) const {
         RelatedDocuments related{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
             if (name == "B620") {
-                OtherRelatedDocument link;
-                link.attributes = attributes_of(tree_, child);
-                link.relationship = "parent-us";
-                if (XmlId parent_us = find_child(tree_, child, {"PARENT-US"})) {
-                    if (XmlId cdoc = find_child(tree_, parent_us, {"CDOC"}))
-                        link.child_doc_number = path_text(cdoc, {"DOC", "DNUM", "PDAT"});
-                    if (XmlId pdoc = find_child(tree_, parent_us, {"PDOC"})) {
-                        link.parent_doc_number = path_text(pdoc, {"DOC", "DNUM", "PDAT"});
-                        link.parent_date = path_text(pdoc, {"DOC", "DATE", "PDAT"});
-                    }
+                related.entries.emplace_back(read_parent_us(child, "parent-us"));
+            } else if (name == "B630") {
+                for (XmlId continuation : element_children(tree_, child)) {
+                    const std::string_view kind = tree_.name(continuation);
+                    if (kind == "B631")
+                        related.entries.emplace_back(read_parent_us(continuation, "continuation"));
+                    else if (kind == "B632")
+                        related.entries.emplace_back(read_parent_us(continuation, "continuation-in-part"));
+                    else
+                        related.entries.emplace_back(to_node(tree_, continuation));
                 }
-                related.entries.emplace_back(std::move(link));
             } else if (name == "B680US") {
                 OtherRelatedDocument link;
                 link.attributes = attributes_of(tree_, child);
@@ -217,6 +217,21 @@ private:
             }
         }
         return related;
+    }
+
+    OtherRelatedDocument read_parent_us(XmlId id, std::string_view relationship) const {
+        OtherRelatedDocument link;
+        link.attributes = attributes_of(tree_, id);
+        link.relationship = std::string(relationship);
+        if (XmlId parent_us = find_child(tree_, id, {"PARENT-US"})) {
+            if (XmlId cdoc = find_child(tree_, parent_us, {"CDOC"}))
+                link.child_doc_number = path_text(cdoc, {"DOC", "DNUM", "PDAT"});
+            if (XmlId pdoc = find_child(tree_, parent_us, {"PDOC"})) {
+                link.parent_doc_number = path_text(pdoc, {"DOC", "DNUM", "PDAT"});
+                link.parent_date = path_text(pdoc, {"DOC", "DATE", "PDAT"});
+            }
+        }
+        return link;
     }
 
     // Inventors (B720), who are the applicants of a US grant, and assignees

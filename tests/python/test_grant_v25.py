@@ -131,7 +131,7 @@ def test_related_documents_make_the_priority_chain():
         f"<B620><PARENT-US><CDOC><DOC><DNUM>{pdat('09512345')}</DNUM></DOC></CDOC>"
         f"<PDOC><DOC><DNUM>{pdat('09/187654')}</DNUM><DATE>{pdat('19981105')}</DATE></DOC></PDOC></PARENT-US></B620>"
         f"<B680US><DOC><DNUM>{pdat('60/064,321')}</DNUM><DATE>{pdat('19971106')}</DATE></DOC></B680US>"
-        f"<B630><B631><PDAT>x</PDAT></B631></B630>"
+        f"<B690><B691><PDAT>x</PDAT></B691></B690>"
         f"<B620><PARENT-US/></B620>"
         "</B600>"
     )
@@ -279,3 +279,19 @@ def test_priority_claims_and_further_classifications():
     assert document.ipc_classifications == ["B32B  302", "G11B  724"]
     assert document.us_classifications == ["428 641", "428 644", "428147"]
     assert "    parent_doc_number: JP10-186098\n" in document.to_markdown("{{frontmatter}}")
+
+
+def test_continuations_join_the_priority_chain():
+    def parent_us(child, parent, date):
+        return (f"<PARENT-US><CDOC><DOC><DNUM>{pdat(child)}</DNUM></DOC></CDOC><PDOC><DOC><DNUM>{pdat(parent)}</DNUM>"
+                f"<DATE>{pdat(date)}</DATE></DOC></PDOC></PARENT-US>")
+
+    text = grant(f"<B600><B630><B631>{parent_us('29/1', '29/100', '20010101')}</B631>"
+                 f"<B632>{parent_us('29/2', '29/158379', '20000404')}</B632></B630></B600>")
+    assert quillmark.parse(text).priority_date == "20000404"
+    assert quillmark.parse_to_markdown(text, "{{frontmatter}}").split("priority_chain:\n")[1].split("inventors:")[0] == (
+        "  - relationship: continuation\n    parent_doc_number: 29100\n"
+        "    parent_date: 20010101\n    child_doc_number: 291\n"
+        "  - relationship: continuation-in-part\n    parent_doc_number: 29158379\n"
+        "    parent_date: 20000404\n    child_doc_number: 292\n"
+    )
