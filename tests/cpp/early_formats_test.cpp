@@ -46,7 +46,7 @@ TEST(EarlyFormats, ApplicationChildrenWithoutAnEntryKindFollowTheirItem) {
     EXPECT_EQ(kept_name(items[1]), "cpa-flag");
     EXPECT_EQ(std::get<TechnicalInformation>(items[2]).entries.size(), 1u);
     EXPECT_EQ(kept_name(items[3]), "ipc-note");
-    EXPECT_EQ(kept_name(items[4]), "assignee");
+    EXPECT_EQ(std::get<Assignees>(items[4]).group.parties.at(0).name, "A");
 }
 
 TEST(EarlyFormats, GrantTechnicalInformationComesFirstThenUnreadChildren) {
