@@ -513,7 +513,7 @@ def v25_facts(root, source_format: str) -> Facts:
     number = first_text(bib, "B200/B210/DNUM")
     if number and number.isascii() and number.isdigit():
         number = number.lstrip("0") or "0"
-    priority = all_texts(bib, "B600/B620//PDOC/DOC/DATE") + \
+    priority = all_texts(bib, "B600/B620//PDOC/DOC/DATE") + all_texts(bib, "B600/B630/*//PDOC/DOC/DATE") + \
         all_texts(bib, "B600/B680US/DOC/DATE") + all_texts(bib, "B300/B320/DATE")
     words = gather([bib.find("B500/B540")]
                    + [child for child in root if child.tag in ("SDOAB", "SDODE", "SDOCL")])
