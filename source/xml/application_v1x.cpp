@@ -6,10 +6,10 @@
 
 #include "model/summary.hpp"
 #include "source/parsers.hpp"
-#include "source/xml/front_door.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
+#include "source/xml/xml_document.hpp"
 
 namespace quillmark {
 
@@ -49,15 +49,7 @@ class V1xReader {
 public:
     explicit V1xReader(const XmlTree& tree) : tree_(tree) {}
 
-    Section read_section(XmlId id) const {
-        const std::string_view name = tree_.name(id);
-        if (name == "subdoc-bibliographic-information") return read_bibliographic(id);
-        if (name == "subdoc-abstract") return read_abstract(tree_, id, {"paragraph"}, markup);
-        if (name == "subdoc-description") return read_description(id);
-        if (name == "subdoc-claims") return read_claims(tree_, id, markup);
-        if (name == "subdoc-drawings") return read_drawings(id);
-        return OtherSection{to_node(tree_, id)};
-    }
+    Section read_section(XmlId id) const { return read_section_by_name<V1xReader>(*this, tree_, id, section_rules); }
 
 private:
     // The trimmed text of the first descendant named `name`, at any depth.
@@ -68,34 +60,30 @@ private:
 
     // ----- bibliographic data ---------------------------------------------
 
-    BibliographicSection read_bibliographic(XmlId id) const {
-        BibliographicSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) read_item(child, section.items);
-        return section;
+    Section read_bibliographic(XmlId id) const { return read_items_by_name<V1xReader>(*this, tree_, id, item_rules); }
+
+    void add_publication_reference(XmlId id, Items& items) const {
+        items.emplace_back(PublicationReference{read_document_id(id)});
     }
 
-    void read_item(XmlId id, Items& items) const {
-        const std::string_view name = tree_.name(id);
-        if (name == "document-id")
-            items.emplace_back(PublicationReference{read_document_id(id)});
-        else if (name == "publication-filing-type")
-            items.emplace_back(PublicationFilingType{trimmed_text_or_empty(tree_, id)});
-        else if (name == "domestic-filing-data")
-            read_domestic_filing_data(id, items);
-        else if (name == "technical-information")
-            read_technical_information(id, items);
-        else if (name == "continuity-data")
-            items.emplace_back(read_continuity_data(id));
-        else if (name == "inventors")
-            items.emplace_back(read_inventors(id));
-        else if (name == "foreign-priority-data")
-            add_priority_claim(items, read_priority_claim(id));
-        else if (name == "assignee")
-            add_assignee(items, {attributes_of(tree_, id), assignee_name(id)});
-        else if (name == "correspondence-address")
-            items.emplace_back(read_correspondence_address(id));
-        else
-            items.emplace_back(OtherItem{to_node(tree_, id)});
+    void add_filing_type(XmlId id, Items& items) const {
+        items.emplace_back(PublicationFilingType{trimmed_text_or_empty(tree_, id)});
+    }
+
+    void add_continuity_data(XmlId id, Items& items) const { items.emplace_back(read_continuity_data(id)); }
+
+    void add_inventors(XmlId id, Items& items) const { items.emplace_back(read_inventors(id)); }
+
+    void add_foreign_priority(XmlId id, Items& items) const { add_priority_claim(items, read_priority_claim(id)); }
+
+    // Assignees that follow each other form one item.
+    void add_assignee(XmlId id, Items& items) const {
+        if (items.empty() || !std::holds_alternative<Assignees>(items.back())) items.emplace_back(Assignees{});
+        std::get<Assignees>(items.back()).group.parties.push_back({attributes_of(tree_, id), assignee_name(id)});
+    }
+
+    void add_correspondence_address(XmlId id, Items& items) const {
+        items.emplace_back(read_correspondence_address(id));
     }
 
     DocumentId read_document_id(XmlId id) const {
@@ -109,7 +97,7 @@ private:
 
     // Application and technical entries have no kept-node kind, so a child
     // without an entry rule follows the item as an Other item of its own.
-    void read_domestic_filing_data(XmlId id, Items& items) const {
+    void add_domestic_filing_data(XmlId id, Items& items) const {
         ApplicationReference reference{attributes_of(tree_, id), {}};
         Items unread;
         for (XmlId child : element_children(tree_, id)) {
@@ -129,7 +117,7 @@ private:
         std::move(unread.begin(), unread.end(), std::back_inserter(items));
     }
 
-    void read_technical_information(XmlId id, Items& items) const {
+    void add_technical_information(XmlId id, Items& items) const {
         TechnicalInformation information{attributes_of(tree_, id), {}};
         Items unread;
         for (XmlId child : element_children(tree_, id)) {
@@ -261,12 +249,6 @@ private:
         return person_name(read_person(id));
     }
 
-    // Assignees that follow each other form one item.
-    static void add_assignee(Items& items, Party party) {
-        if (items.empty() || !std::holds_alternative<Assignees>(items.back())) items.emplace_back(Assignees{});
-        std::get<Assignees>(items.back()).group.parties.push_back(std::move(party));
-    }
-
     Inventors read_inventors(XmlId id) const {
         Inventors inventors{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
@@ -339,7 +321,7 @@ private:
         return part;
     }
 
-    DescriptionSection read_description(XmlId id) const {
+    Section read_description(XmlId id) const {
         DescriptionSection section{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
@@ -357,51 +339,43 @@ private:
         return section;
     }
 
-    Figure read_figure(XmlId id) const {
-        Figure figure{attributes_of(tree_, id), attribute_text(tree_, id, "id"), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            if (tree_.name(child) == "image")
-                figure.children.emplace_back(Image{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
-                                                   attribute_text(tree_, child, "file"), std::nullopt, std::nullopt});
-            else
-                figure.children.emplace_back(to_node(tree_, child));
-        }
-        return figure;
-    }
+    Section read_drawings_section(XmlId id) const { return read_drawings(tree_, id, "image", markup); }
+    Section read_abstract_section(XmlId id) const { return read_abstract(tree_, id, {"paragraph"}, markup); }
+    Section read_claims_section(XmlId id) const { return read_claims(tree_, id, markup); }
 
-    DrawingsSection read_drawings(XmlId id) const {
-        DrawingsSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "heading")
-                section.children.emplace_back(read_heading(tree_, child, markup));
-            else if (name == "representative-figure")
-                section.children.emplace_back(RepresentativeFigure{trimmed_text_or_empty(tree_, child)});
-            else if (name == "figure")
-                section.children.emplace_back(read_figure(child));
-            else
-                section.children.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
+    static constexpr SectionRule<V1xReader> section_rules[] = {
+        {"subdoc-bibliographic-information", &V1xReader::read_bibliographic},
+        {"subdoc-abstract", &V1xReader::read_abstract_section},
+        {"subdoc-description", &V1xReader::read_description},
+        {"subdoc-claims", &V1xReader::read_claims_section},
+        {"subdoc-drawings", &V1xReader::read_drawings_section},
+    };
+
+    static constexpr ItemRule<V1xReader> item_rules[] = {
+        {"document-id", &V1xReader::add_publication_reference},
+        {"publication-filing-type", &V1xReader::add_filing_type},
+        {"domestic-filing-data", &V1xReader::add_domestic_filing_data},
+        {"technical-information", &V1xReader::add_technical_information},
+        {"continuity-data", &V1xReader::add_continuity_data},
+        {"inventors", &V1xReader::add_inventors},
+        {"foreign-priority-data", &V1xReader::add_foreign_priority},
+        {"assignee", &V1xReader::add_assignee},
+        {"correspondence-address", &V1xReader::add_correspondence_address},
+    };
 
     const XmlTree& tree_;
 };
 
+// Both generations refuse another root with the same message, which names
+// the first of them.
+constexpr XmlFamily family{"patent-application-publication",
+                           "UsptoApplicationV15 requires patent-application-publication root"};
+
 }  // namespace
 
 ParseResult parse_application_v1x(std::string_view text, SourceFormat format) {
-    auto parsed = parse_rooted(text, "patent-application-publication", "UsptoApplicationV15 requires patent-application-publication root");
-    if (!parsed) return parsed.error();
-    const XmlTree& xml = parsed.value().tree;
-    const XmlId root = parsed.value().root;
-
-    Document document;
-    document.source_format = format;
-    const V1xReader reader(xml);
-    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child));
-    document.attributes = attributes_of(xml, root);
-    return document;
+    return read_xml_document(text, format, family,
+                             [](const XmlTree& tree, XmlId child) { return V1xReader(tree).read_section(child); });
 }
 
 }  // namespace quillmark

@@ -10,10 +10,10 @@
 #include "model/summary.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
-#include "source/xml/front_door.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
+#include "source/xml/xml_document.hpp"
 
 namespace quillmark {
 
@@ -63,15 +63,7 @@ class V25Reader {
 public:
     explicit V25Reader(const XmlTree& tree) : tree_(tree) {}
 
-    Section read_section(XmlId id) const {
-        const std::string_view name = tree_.name(id);
-        if (name == "SDOBI") return read_bibliographic(id);
-        if (name == "SDOAB") return read_abstract(id);
-        if (name == "SDODE") return read_description(id);
-        if (name == "SDOCL") return read_claims(id);
-        if (name == "SDODR") return read_drawings(id);
-        return OtherSection{to_node(tree_, id)};
-    }
+    Section read_section(XmlId id) const { return read_section_by_name<V25Reader>(*this, tree_, id, section_rules); }
 
 private:
     // Follows the path through first children of those names; path_text is
@@ -104,27 +96,12 @@ private:
 
     // ----- bibliographic data ---------------------------------------------
 
-    BibliographicSection read_bibliographic(XmlId id) const {
-        BibliographicSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "B100")
-                section.items.emplace_back(PublicationReference{read_publication(child)});
-            else if (name == "B200")
-                section.items.emplace_back(read_application(child));
-            else if (name == "B500")
-                read_technical_information(child, section.items);
-            else if (name == "B600")
-                section.items.emplace_back(read_related_documents(child));
-            else if (name == "B700")
-                read_parties(child, section.items);
-            else if (name == "B300")
-                add_priority_claim(section.items, read_priority_claim(child));
-            else
-                section.items.emplace_back(OtherItem{to_node(tree_, child)});
-        }
-        return section;
-    }
+    Section read_bibliographic(XmlId id) const { return read_items_by_name<V25Reader>(*this, tree_, id, item_rules); }
+
+    void add_publication(XmlId id, Items& items) const { items.emplace_back(PublicationReference{read_publication(id)}); }
+    void add_application(XmlId id, Items& items) const { items.emplace_back(read_application(id)); }
+    void add_related_documents(XmlId id, Items& items) const { items.emplace_back(read_related_documents(id)); }
+    void add_priority(XmlId id, Items& items) const { add_priority_claim(items, read_priority_claim(id)); }
 
     DocumentId read_publication(XmlId id) const {
         DocumentId document_id;
@@ -270,7 +247,7 @@ private:
 
     // ----- body ------------------------------------------------------------
 
-    AbstractSection read_abstract(XmlId id) const {
+    Section read_abstract(XmlId id) const {
         AbstractSection section{attributes_of(tree_, id), {}};
         for_each_body_element(
             id, [&](XmlId child) { section.blocks.push_back(read_abstract_block(tree_, child, {"PARA"}, markup)); });
@@ -302,7 +279,7 @@ private:
         return part;
     }
 
-    DescriptionSection read_description(XmlId id) const {
+    Section read_description(XmlId id) const {
         DescriptionSection section{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
@@ -324,7 +301,7 @@ private:
 
     // Claims stand directly in SDOCL or inside a CL wrapper, which leaves no
     // record of its own.
-    ClaimsSection read_claims(XmlId id) const {
+    Section read_claims(XmlId id) const {
         ClaimsSection section{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
@@ -347,7 +324,7 @@ private:
     }
 
     // Each embedded image (EMI) is a figure holding that one image.
-    DrawingsSection read_drawings(XmlId id) const {
+    Section read_drawings(XmlId id) const {
         DrawingsSection section{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (tree_.name(child) != "EMI") {
@@ -364,23 +341,28 @@ private:
         return section;
     }
 
+    static constexpr SectionRule<V25Reader> section_rules[] = {
+        {"SDOBI", &V25Reader::read_bibliographic}, {"SDOAB", &V25Reader::read_abstract},
+        {"SDODE", &V25Reader::read_description},   {"SDOCL", &V25Reader::read_claims},
+        {"SDODR", &V25Reader::read_drawings},
+    };
+
+    static constexpr ItemRule<V25Reader> item_rules[] = {
+        {"B100", &V25Reader::add_publication},   {"B200", &V25Reader::add_application},
+        {"B300", &V25Reader::add_priority},      {"B500", &V25Reader::read_technical_information},
+        {"B600", &V25Reader::add_related_documents}, {"B700", &V25Reader::read_parties},
+    };
+
     const XmlTree& tree_;
 };
+
+constexpr XmlFamily family{"PATDOC", "UsptoGrantV25 requires PATDOC root"};
 
 }  // namespace
 
 ParseResult parse_grant_v25(std::string_view text) {
-    auto parsed = parse_rooted(text, "PATDOC", "UsptoGrantV25 requires PATDOC root");
-    if (!parsed) return parsed.error();
-    const XmlTree& xml = parsed.value().tree;
-    const XmlId root = parsed.value().root;
-
-    Document document;
-    document.source_format = SourceFormat::UsptoGrantV25;
-    const V25Reader reader(xml);
-    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child));
-    document.attributes = attributes_of(xml, root);
-    return document;
+    return read_xml_document(text, SourceFormat::UsptoGrantV25, family,
+                             [](const XmlTree& tree, XmlId child) { return V25Reader(tree).read_section(child); });
 }
 
 }  // namespace quillmark

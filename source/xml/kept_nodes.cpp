@@ -1,23 +1,6 @@
-// Root lookup and the copier that turns library nodes into generic Nodes.
-#include "source/xml/front_door.hpp"
+#include "source/xml/kept_nodes.hpp"
 
 namespace quillmark {
-
-XmlId root_element(const XmlTree& tree) {
-    for (XmlId child = tree.first_child(tree.document()); child != no_node; child = tree.next_sibling(child))
-        if (tree.is_element(child)) return child;
-    return no_node;
-}
-
-Result<RootedTree, ParseError> parse_rooted(std::string_view text, std::string_view root_name,
-                                            std::string_view wrong_root_message) {
-    auto tree = parse_xml(text);
-    if (!tree) return tree.error();
-    const XmlId root = root_element(tree.value());
-    if (root == no_node) return ParseError::xml("missing root element");
-    if (tree.value().name(root) != root_name) return ParseError::structure(std::string(wrong_root_message));
-    return RootedTree{std::move(tree).value(), root};
-}
 
 Attributes attributes_of(const XmlTree& tree, XmlId id) {
     Attributes attributes;

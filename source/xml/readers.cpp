@@ -1,7 +1,7 @@
 #include "source/xml/readers.hpp"
 
 #include "model/text.hpp"
-#include "source/xml/front_door.hpp"
+#include "source/xml/kept_nodes.hpp"
 
 namespace quillmark {
 

@@ -1,6 +1,6 @@
 #include "source/xml/sections.hpp"
 
-#include "source/xml/front_door.hpp"
+#include "source/xml/kept_nodes.hpp"
 
 namespace quillmark {
 
@@ -25,6 +25,39 @@ ClaimsSection read_claims(const XmlTree& tree, XmlId id, const MarkupRules& rule
                 ClaimEntry{attributes_of(tree, child), attribute_text(tree, child, "id"), read_inline(tree, child, rules)});
         else if (name == "heading")
             section.children.emplace_back(read_heading(tree, child, rules));
+        else
+            section.children.emplace_back(to_node(tree, child));
+    }
+    return section;
+}
+
+namespace {
+
+Figure read_figure(const XmlTree& tree, XmlId id, std::string_view image_element) {
+    Figure figure{attributes_of(tree, id), attribute_text(tree, id, "id"), {}};
+    for (XmlId child : element_children(tree, id)) {
+        if (tree.name(child) == image_element)
+            figure.children.emplace_back(Image{attributes_of(tree, child), attribute_text(tree, child, "id"),
+                                               attribute_text(tree, child, "file"), attribute_text(tree, child, "imf"),
+                                               attribute_text(tree, child, "ti")});
+        else
+            figure.children.emplace_back(to_node(tree, child));
+    }
+    return figure;
+}
+
+}  // namespace
+
+DrawingsSection read_drawings(const XmlTree& tree, XmlId id, std::string_view image_element, const MarkupRules& rules) {
+    DrawingsSection section{attributes_of(tree, id), {}};
+    for (XmlId child : element_children(tree, id)) {
+        const std::string_view name = tree.name(child);
+        if (name == "figure")
+            section.children.emplace_back(read_figure(tree, child, image_element));
+        else if (name == "heading")
+            section.children.emplace_back(read_heading(tree, child, rules));
+        else if (name == "representative-figure")
+            section.children.emplace_back(RepresentativeFigure{trimmed_text_or_empty(tree, child)});
         else
             section.children.emplace_back(to_node(tree, child));
     }

@@ -3,8 +3,8 @@
 // included, is kept verbatim as a section of its own.
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
-#include "source/xml/front_door.hpp"
 #include "source/xml/readers.hpp"
+#include "source/xml/xml_document.hpp"
 
 namespace quillmark {
 
@@ -21,20 +21,12 @@ Section read_root_child(const XmlTree& tree, XmlId id) {
     return OtherSection{to_node(tree, id)};
 }
 
+constexpr XmlFamily family{"sequence-cwu", "sequence listings require sequence-cwu root", RootChildren::AllNodes};
+
 }  // namespace
 
 ParseResult parse_sequence_cwu(std::string_view text) {
-    auto parsed = parse_rooted(text, "sequence-cwu", "sequence listings require sequence-cwu root");
-    if (!parsed) return parsed.error();
-    const XmlTree& xml = parsed.value().tree;
-    const XmlId root = parsed.value().root;
-
-    Document document;
-    document.source_format = SourceFormat::UsptoSequenceCwu;
-    for (XmlId child = xml.first_child(root); child != no_node; child = xml.next_sibling(child))
-        document.sections.push_back(read_root_child(xml, child));
-    document.attributes = attributes_of(xml, root);
-    return document;
+    return read_xml_document(text, SourceFormat::UsptoSequenceCwu, family, read_root_child);
 }
 
 }  // namespace quillmark

@@ -7,10 +7,10 @@
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
-#include "source/xml/front_door.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
 #include "source/xml/sections.hpp"
+#include "source/xml/xml_document.hpp"
 
 namespace quillmark {
 
@@ -45,75 +45,68 @@ const MarkupRules markup{
     .align_attribute = "align",
 };
 
+// What tells grants and applications apart: the root and the element that
+// holds the bibliographic data.
 struct Vocabulary {
-    std::string_view root;
+    XmlFamily family;
     std::string_view bibliographic;
-    std::string_view wrong_root_message;
 };
 
-constexpr Vocabulary grant_vocabulary{"us-patent-grant", "us-bibliographic-data-grant",
-                                      "v4.x grants require us-patent-grant root"};
-constexpr Vocabulary application_vocabulary{"us-patent-application", "us-bibliographic-data-application",
-                                            "v4.x applications require us-patent-application root"};
+constexpr Vocabulary grant_vocabulary{{"us-patent-grant", "v4.x grants require us-patent-grant root"},
+                                      "us-bibliographic-data-grant"};
+constexpr Vocabulary application_vocabulary{
+    {"us-patent-application", "v4.x applications require us-patent-application root"},
+    "us-bibliographic-data-application"};
 
 class V4Reader {
 public:
-    explicit V4Reader(const XmlTree& tree) : tree_(tree) {}
+    V4Reader(const XmlTree& tree, const Vocabulary& vocabulary) : tree_(tree), vocabulary_(vocabulary) {}
 
-    Section read_section(XmlId id, const Vocabulary& vocabulary) const {
-        const std::string_view name = tree_.name(id);
-        if (name == vocabulary.bibliographic) return read_bibliographic(id);
-        if (name == "abstract") return read_abstract(tree_, id, {"p", "paragraph"}, markup);
-        if (name == "description") return read_description(id);
-        if (name == "claims") return read_claims(tree_, id, markup);
-        if (name == "drawings") return read_drawings(id);
-        return OtherSection{to_node(tree_, id)};
+    Section read_section(XmlId id) const {
+        if (tree_.name(id) == vocabulary_.bibliographic) return read_items_by_name<V4Reader>(*this, tree_, id, item_rules);
+        return read_section_by_name<V4Reader>(*this, tree_, id, section_rules);
     }
 
 private:
+    using Items = std::vector<BibliographicItem>;
+
     // ----- bibliographic data ---------------------------------------------
 
-    static void add_technical_entry(std::vector<BibliographicItem>& items, TechnicalEntry entry) {
+    // Classifications and titles that follow each other share one item.
+    static void add_technical_entry(Items& items, TechnicalEntry entry) {
         add_to_last_item(items, &TechnicalInformation::entries, std::move(entry));
     }
 
-    BibliographicSection read_bibliographic(XmlId id) const {
-        BibliographicSection section{attributes_of(tree_, id), {}};
-        auto& items = section.items;
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "publication-reference") {
-                if (XmlId document_id = find_child(tree_, child, {"document-id"}))
-                    items.emplace_back(PublicationReference{read_document_id(tree_, document_id)});
-                else
-                    items.emplace_back(OtherItem{to_node(tree_, child)});
-            } else if (name == "application-reference") {
-                items.emplace_back(read_application_reference(child));
-            } else if (name == "us-application-series-code") {
-                add_to_last_item(items, &ApplicationReference::entries, SeriesCode{trimmed_text_or_empty(tree_, child)});
-            } else if (name == "classification-ipc") {
-                add_technical_entry(items, IpcClassification{read_classification(child)});
-            } else if (name == "classification-national") {
-                add_technical_entry(items, NationalClassification{read_classification(child)});
-            } else if (name == "classifications-ipcr") {
-                add_technical_entry(items, IpcClassification{read_ipcr(child)});
-            } else if (name == "invention-title") {
-                if (OptionalText title = trimmed_text(tree_, child))
-                    add_technical_entry(items, InventionTitle{std::move(*title)});
-            } else if (name == "parties" || name == "us-parties") {
-                read_parties(child, items);
-            } else if (name == "assignees") {
-                items.emplace_back(Assignees{read_party_group(child, {"assignee"})});
-            } else if (name == "us-related-documents") {
-                items.emplace_back(read_related_documents(child));
-            } else if (name == "priority-claims") {
-                items.emplace_back(read_priority_claims(child));
-            } else {
-                items.emplace_back(OtherItem{to_node(tree_, child)});
-            }
-        }
-        return section;
+    void add_publication_reference(XmlId id, Items& items) const {
+        if (XmlId document_id = find_child(tree_, id, {"document-id"}))
+            items.emplace_back(PublicationReference{read_document_id(tree_, document_id)});
+        else
+            items.emplace_back(OtherItem{to_node(tree_, id)});
     }
+
+    void add_application_reference(XmlId id, Items& items) const { items.emplace_back(read_application_reference(id)); }
+
+    // A series code joins the application reference before it.
+    void add_series_code(XmlId id, Items& items) const {
+        add_to_last_item(items, &ApplicationReference::entries, SeriesCode{trimmed_text_or_empty(tree_, id)});
+    }
+
+    void add_ipc(XmlId id, Items& items) const { add_technical_entry(items, IpcClassification{read_classification(id)}); }
+    void add_ipcr(XmlId id, Items& items) const { add_technical_entry(items, IpcClassification{read_ipcr(id)}); }
+    void add_national(XmlId id, Items& items) const {
+        add_technical_entry(items, NationalClassification{read_classification(id)});
+    }
+
+    void add_title(XmlId id, Items& items) const {
+        if (OptionalText title = trimmed_text(tree_, id)) add_technical_entry(items, InventionTitle{std::move(*title)});
+    }
+
+    void add_assignees(XmlId id, Items& items) const {
+        items.emplace_back(Assignees{read_party_group(id, {"assignee"})});
+    }
+
+    void add_related_documents(XmlId id, Items& items) const { items.emplace_back(read_related_documents(id)); }
+    void add_priority_claims(XmlId id, Items& items) const { items.emplace_back(read_priority_claims(id)); }
 
     ApplicationReference read_application_reference(XmlId id) const {
         ApplicationReference reference{attributes_of(tree_, id), {}};
@@ -162,7 +155,8 @@ private:
         return classification;
     }
 
-    void read_parties(XmlId id, std::vector<BibliographicItem>& items) const {
+    // The parties wrapper leaves no item of its own.
+    void add_parties(XmlId id, Items& items) const {
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
             if (name == "applicants" || name == "us-applicants")
@@ -288,38 +282,36 @@ private:
 
     // ----- body ------------------------------------------------------------
 
-    DrawingsSection read_drawings(XmlId id) const {
-        DrawingsSection section{attributes_of(tree_, id), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            const std::string_view name = tree_.name(child);
-            if (name == "figure")
-                section.children.emplace_back(read_figure(child));
-            else if (name == "heading")
-                section.children.emplace_back(read_heading(tree_, child, markup));
-            else if (name == "representative-figure")
-                section.children.emplace_back(RepresentativeFigure{trimmed_text_or_empty(tree_, child)});
-            else
-                section.children.emplace_back(to_node(tree_, child));
-        }
-        return section;
-    }
+    Section read_abstract_section(XmlId id) const { return read_abstract(tree_, id, {"p", "paragraph"}, markup); }
+    Section read_claims_section(XmlId id) const { return read_claims(tree_, id, markup); }
+    Section read_drawings_section(XmlId id) const { return read_drawings(tree_, id, "img", markup); }
 
-    Figure read_figure(XmlId id) const {
-        Figure figure{attributes_of(tree_, id), attribute_text(tree_, id, "id"), {}};
-        for (XmlId child : element_children(tree_, id)) {
-            if (tree_.name(child) == "img")
-                figure.children.emplace_back(Image{attributes_of(tree_, child), attribute_text(tree_, child, "id"),
-                                                   attribute_text(tree_, child, "file"), attribute_text(tree_, child, "imf"),
-                                                   attribute_text(tree_, child, "ti")});
-            else
-                figure.children.emplace_back(to_node(tree_, child));
-        }
-        return figure;
-    }
+    Section read_description(XmlId id) const;
 
-    DescriptionSection read_description(XmlId id) const;
+    static constexpr SectionRule<V4Reader> section_rules[] = {
+        {"abstract", &V4Reader::read_abstract_section},
+        {"description", &V4Reader::read_description},
+        {"claims", &V4Reader::read_claims_section},
+        {"drawings", &V4Reader::read_drawings_section},
+    };
+
+    static constexpr ItemRule<V4Reader> item_rules[] = {
+        {"publication-reference", &V4Reader::add_publication_reference},
+        {"application-reference", &V4Reader::add_application_reference},
+        {"us-application-series-code", &V4Reader::add_series_code},
+        {"classification-ipc", &V4Reader::add_ipc},
+        {"classification-national", &V4Reader::add_national},
+        {"classifications-ipcr", &V4Reader::add_ipcr},
+        {"invention-title", &V4Reader::add_title},
+        {"parties", &V4Reader::add_parties},
+        {"us-parties", &V4Reader::add_parties},
+        {"assignees", &V4Reader::add_assignees},
+        {"us-related-documents", &V4Reader::add_related_documents},
+        {"priority-claims", &V4Reader::add_priority_claims},
+    };
 
     const XmlTree& tree_;
+    const Vocabulary& vocabulary_;
 };
 
 // The description is a flat run of headings, paragraphs and processing
@@ -446,22 +438,14 @@ private:
     std::optional<Subsection> subsection_;
 };
 
-DescriptionSection V4Reader::read_description(XmlId id) const {
+Section V4Reader::read_description(XmlId id) const {
     return DescriptionSection{attributes_of(tree_, id), DescriptionWalk(tree_).run(id)};
 }
 
 ParseResult parse_v4(std::string_view text, SourceFormat format, const Vocabulary& vocabulary) {
-    auto parsed = parse_rooted(text, vocabulary.root, vocabulary.wrong_root_message);
-    if (!parsed) return parsed.error();
-    const XmlTree& xml = parsed.value().tree;
-    const XmlId root = parsed.value().root;
-
-    Document document;
-    document.source_format = format;
-    const V4Reader reader(xml);
-    for (XmlId child : element_children(xml, root)) document.sections.push_back(reader.read_section(child, vocabulary));
-    document.attributes = attributes_of(xml, root);
-    return document;
+    return read_xml_document(text, format, vocabulary.family, [&vocabulary](const XmlTree& tree, XmlId child) {
+        return V4Reader(tree, vocabulary).read_section(child);
+    });
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "source/xml/front_door.hpp"
+#include "source/xml/xml_document.hpp"
 #include "tests/cpp/node_lists.hpp"
 
 namespace quillmark {
