@@ -94,47 +94,56 @@ Result<std::string_view, DetectError> root_element_name(std::string_view text) {
 }
 
 enum class Family { Application, Grant };
-constexpr int undecided = static_cast<int>(source_format_count);
 
+// A version marker's family, and its format when the marker names a version.
 struct Candidate {
     Family family;
-    int version;
+    std::optional<SourceFormat> format;
 };
 
-int ordinal(SourceFormat format) { return static_cast<int>(format); }
+constexpr SourceFormat application_v4_formats[] = {
+    SourceFormat::UsptoApplicationV40, SourceFormat::UsptoApplicationV41, SourceFormat::UsptoApplicationV42,
+    SourceFormat::UsptoApplicationV43, SourceFormat::UsptoApplicationV44, SourceFormat::UsptoApplicationV45,
+    SourceFormat::UsptoApplicationV46,
+};
+constexpr SourceFormat grant_v4_formats[] = {
+    SourceFormat::UsptoGrantV40, SourceFormat::UsptoGrantV41, SourceFormat::UsptoGrantV42,
+    SourceFormat::UsptoGrantV43, SourceFormat::UsptoGrantV44, SourceFormat::UsptoGrantV45,
+    SourceFormat::UsptoGrantV46, SourceFormat::UsptoGrantV47,
+};
 
 // Runs the marker tests in their fixed order, then resolves the candidates.
 Result<SourceFormat, DetectError> resolve_version(Family root, const VersionMarkers& markers) {
     Candidate candidates[24];
     int count = 0;
-    auto add = [&](Family family, int version) { candidates[count++] = {family, version}; };
+    auto add = [&](Family family, std::optional<SourceFormat> format) { candidates[count++] = {family, format}; };
 
-    if (markers.pap_v15_dtd) add(Family::Application, ordinal(SourceFormat::UsptoApplicationV15));
-    if (markers.pap_v16) add(Family::Application, ordinal(SourceFormat::UsptoApplicationV16));
-    if (markers.st32_grant_dtd || markers.dtd_2_5) add(Family::Grant, ordinal(SourceFormat::UsptoGrantV25));
+    if (markers.pap_v15_dtd) add(Family::Application, SourceFormat::UsptoApplicationV15);
+    if (markers.pap_v16) add(Family::Application, SourceFormat::UsptoApplicationV16);
+    if (markers.st32_grant_dtd || markers.dtd_2_5) add(Family::Grant, SourceFormat::UsptoGrantV25);
     for (int minor = 0; minor <= 6; ++minor)
         if (markers.application_v4[minor] || (root == Family::Application && markers.dtd_version_v4_dot[minor]))
-            add(Family::Application, ordinal(SourceFormat::UsptoApplicationV40) + minor);
+            add(Family::Application, application_v4_formats[minor]);
     if (markers.grant_v4[0] || (root == Family::Grant && markers.dtd_version_v40))
-        add(Family::Grant, ordinal(SourceFormat::UsptoGrantV40));
+        add(Family::Grant, SourceFormat::UsptoGrantV40);
     for (int minor = 1; minor <= 7; ++minor)
         if (markers.grant_v4[minor] || (root == Family::Grant && markers.dtd_version_v4_dot[minor]))
-            add(Family::Grant, ordinal(SourceFormat::UsptoGrantV40) + minor);
-    if (markers.doctype_application) add(Family::Application, undecided);
-    if (markers.doctype_grant || markers.doctype_patdoc) add(Family::Grant, undecided);
+            add(Family::Grant, grant_v4_formats[minor]);
+    if (markers.doctype_application) add(Family::Application, std::nullopt);
+    if (markers.doctype_grant || markers.doctype_patdoc) add(Family::Grant, std::nullopt);
 
     const DetectError conflicting{DetectError::Kind::ConflictingXmlVersionMarkers, {}};
     for (int i = 0; i < count; ++i)
         if (candidates[i].family != root) return conflicting;
-    int current = undecided;
+    std::optional<SourceFormat> current;
     for (int i = 0; i < count; ++i) {
-        const int version = candidates[i].version;
-        if (version == undecided) continue;
-        if (current != undecided && current != version) return conflicting;
-        current = version;
+        const std::optional<SourceFormat> format = candidates[i].format;
+        if (!format) continue;
+        if (current && current != format) return conflicting;
+        current = format;
     }
-    if (current == undecided) return DetectError{DetectError::Kind::UnknownXmlFormat, {}};
-    return static_cast<SourceFormat>(current);
+    if (!current) return DetectError{DetectError::Kind::UnknownXmlFormat, {}};
+    return *current;
 }
 
 }  // namespace

@@ -1,38 +1,34 @@
-#include <array>
-
 #include "source/parsers.hpp"
 
 namespace quillmark {
 
-namespace {
-
-using Parser = ParseResult (*)(std::string_view, SourceFormat);
-
-ParseResult application_v1x(std::string_view text, SourceFormat format) { return parse_application_v1x(text, format); }
-ParseResult application_v4(std::string_view text, SourceFormat format) { return parse_application_v4(text, format); }
-ParseResult grant_v25(std::string_view text, SourceFormat) { return parse_grant_v25(text); }
-ParseResult grant_v4(std::string_view text, SourceFormat format) { return parse_grant_v4(text, format); }
-ParseResult aps(std::string_view text, SourceFormat) { return read_aps(text); }
-ParseResult sequence_cwu(std::string_view text, SourceFormat) { return parse_sequence_cwu(text); }
-
-// Indexed by the SourceFormat ordinal.
-constexpr std::array<Parser, source_format_count> parsers = {
-    application_v1x, application_v1x,                                                           // V15, V16
-    application_v4,  application_v4,  application_v4, application_v4, application_v4, application_v4,
-    application_v4,                                                                             // V40..V46
-    grant_v25,                                                                                  // V25
-    grant_v4,        grant_v4,        grant_v4,        grant_v4,       grant_v4,       grant_v4,
-    grant_v4,        grant_v4,                                                                  // V40..V47
-    aps,                                                                                        // APS
-    sequence_cwu,                                                                               // sequence-cwu
-};
-
-}  // namespace
-
 ParseResult parse_document(std::string_view text) {
-    auto format = detect_source_format(text);
-    if (!format) return ParseError::detection(format.error());
-    return parsers[static_cast<std::size_t>(format.value())](text, format.value());
+    auto detected = detect_source_format(text);
+    if (!detected) return ParseError::detection(detected.error());
+    const SourceFormat format = detected.value();
+    switch (format) {
+        case SourceFormat::UsptoApplicationV15:
+        case SourceFormat::UsptoApplicationV16: return parse_application_v1x(text, format);
+        case SourceFormat::UsptoApplicationV40:
+        case SourceFormat::UsptoApplicationV41:
+        case SourceFormat::UsptoApplicationV42:
+        case SourceFormat::UsptoApplicationV43:
+        case SourceFormat::UsptoApplicationV44:
+        case SourceFormat::UsptoApplicationV45:
+        case SourceFormat::UsptoApplicationV46: return parse_application_v4(text, format);
+        case SourceFormat::UsptoGrantV25: return parse_grant_v25(text);
+        case SourceFormat::UsptoGrantV40:
+        case SourceFormat::UsptoGrantV41:
+        case SourceFormat::UsptoGrantV42:
+        case SourceFormat::UsptoGrantV43:
+        case SourceFormat::UsptoGrantV44:
+        case SourceFormat::UsptoGrantV45:
+        case SourceFormat::UsptoGrantV46:
+        case SourceFormat::UsptoGrantV47: return parse_grant_v4(text, format);
+        case SourceFormat::UsptoGrantApsGreenBook: return read_aps(text);
+        case SourceFormat::UsptoSequenceCwu: return parse_sequence_cwu(text);
+    }
+    return ParseError::structure("unknown source format");
 }
 
 }  // namespace quillmark
