@@ -12,8 +12,8 @@
 // - a `Text` "\n" stands before every part but the first, at the top and
 //   inside a parent alike.
 //
-// So `Claim.text` (plain text, Part 3.2) shows one part per line, and the
-// Markdown claim block (verbatim rendering, Part 6.2) also indents each
+// So `Claim.text` (plain text, model/summary.cpp) shows one part per line, and the
+// Markdown claim block (verbatim rendering, render/inline.cpp) also indents each
 // nested part two spaces deeper than its parent, as it does for nested
 // claim text of the XML grants.
 #include <vector>

@@ -1,4 +1,4 @@
-"""The APS Green Book reader through the Python surface (Part 5.1).
+"""The APS Green Book reader through the Python surface.
 
 The full grant tests/data/aps_grant_full.txt is checked whole by
 test_golden.py; these tests hold the edge cases."""
