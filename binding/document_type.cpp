@@ -4,7 +4,7 @@
 #include "binding/claim_type.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
-#include "render/template.hpp"
+#include "render/markdown.hpp"
 
 namespace quillmark {
 

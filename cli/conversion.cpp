@@ -5,7 +5,7 @@
 #include "cli/document_json.hpp"
 #include "cli/utf8_check.hpp"
 #include "model/summary.hpp"
-#include "render/template.hpp"
+#include "render/markdown.hpp"
 #include "source/detect.hpp"
 #include "source/parsers.hpp"
 

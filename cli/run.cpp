@@ -16,7 +16,7 @@
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
 #include "cli/utf8_check.hpp"
-#include "render/template.hpp"
+#include "render/markdown.hpp"
 
 namespace quillmark::cli {
 

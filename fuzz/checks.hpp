@@ -12,7 +12,7 @@
 #include "model/document.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
-#include "render/template.hpp"
+#include "render/markdown.hpp"
 #include "source/parse_error.hpp"
 
 namespace quillmark::fuzz {

@@ -1,7 +1,5 @@
-// Numbers, dates, title, priority chain and classification lists, all read
-// from the first Bibliographic section.
 #include "model/entities.hpp"
-#include "model/summary.hpp"
+#include "model/bibliographic_values.hpp"
 #include "model/text.hpp"
 
 namespace quillmark {

@@ -1,7 +1,9 @@
-// Party names: the typed party items first; only when they name nobody,
-// a search through the kept bibliographic nodes.
+// The typed party items first; only when they name nobody, a search
+// through the kept bibliographic nodes.
+#include "model/party_names.hpp"
+
+#include "model/bibliographic_values.hpp"
 #include "model/entities.hpp"
-#include "model/summary.hpp"
 #include "model/text.hpp"
 
 namespace quillmark {

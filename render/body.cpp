@@ -1,10 +1,10 @@
-// Title, abstract, description and claims sections.
+#include "render/body.hpp"
+
 #include "model/serialise.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
 #include "render/inline.hpp"
 #include "render/lines.hpp"
-#include "render/markdown.hpp"
 
 namespace quillmark {
 

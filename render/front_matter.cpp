@@ -1,8 +1,9 @@
-// The "---" block of key: value lines with the bibliographic facts.
-#include "model/summary.hpp"
+#include "render/front_matter.hpp"
+
+#include "model/bibliographic_values.hpp"
+#include "model/party_names.hpp"
 #include "model/text.hpp"
 #include "render/lines.hpp"
-#include "render/markdown.hpp"
 
 namespace quillmark {
 

@@ -1,16 +1,18 @@
-// The five Markdown section texts of a document.
+// A document's Markdown: the sections a template names, in its places,
+// with runs of blank lines collapsed and the whole trimmed.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "model/document.hpp"
+#include "model/result.hpp"
+#include "render/template.hpp"
 
 namespace quillmark {
 
-std::string render_front_matter(const Document& document);
-std::string render_title(const Document& document);
-std::string render_abstract(const Document& document);
-std::string render_description(const Document& document);
-std::string render_claims(const Document& document);
+// With the default template.
+std::string render_markdown(const Document& document);
+Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text);
 
 }  // namespace quillmark

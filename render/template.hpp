@@ -1,4 +1,6 @@
-// The section-placeholder template language and the final whitespace pass.
+// The section-placeholder template language: literal text and the five
+// placeholders {{frontmatter}}, {{title}}, {{abstract}}, {{description}} and
+// {{claims}}.
 #pragma once
 
 #include <array>
@@ -29,7 +31,5 @@ inline constexpr std::string_view default_template =
     "{{frontmatter}}\n\n{{title}}\n\n{{abstract}}\n\n{{description}}\n\n{{claims}}\n";
 
 Result<Template, TemplateError> parse_template(std::string_view text);
-std::string render_markdown(const Document& document);
-Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text);
 
 }  // namespace quillmark

@@ -1,7 +1,9 @@
 // The APS Green Book reader: pass 1 turns the lines into tagged records
 // (records.cpp), pass 2 maps the records onto a Document (bibliographic.cpp,
 // body.cpp, claims.cpp).
-#include "source/aps/document.hpp"
+#include "source/aps/bibliographic.hpp"
+#include "source/aps/body.hpp"
+#include "source/aps/claims.hpp"
 #include "source/aps/records.hpp"
 #include "source/parsers.hpp"
 

@@ -5,7 +5,7 @@
 
 #include "model/text.hpp"
 #include "source/aps/columns.hpp"
-#include "source/aps/document.hpp"
+#include "source/aps/bibliographic.hpp"
 
 namespace quillmark::aps {
 

@@ -1,5 +1,5 @@
 // The Abstract and Description sections of an APS grant.
-#include "source/aps/document.hpp"
+#include "source/aps/body.hpp"
 
 namespace quillmark::aps {
 

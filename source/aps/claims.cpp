@@ -18,7 +18,8 @@
 // claim text of the XML grants.
 #include <vector>
 
-#include "source/aps/document.hpp"
+#include "source/aps/claims.hpp"
+#include "source/aps/body.hpp"
 
 namespace quillmark::aps {
 

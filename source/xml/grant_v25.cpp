@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "model/summary.hpp"
+#include "model/party_names.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/item_lists.hpp"

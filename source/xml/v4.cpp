@@ -3,7 +3,7 @@
 // and the wrong-root message.
 #include <optional>
 
-#include "model/summary.hpp"
+#include "model/party_names.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"

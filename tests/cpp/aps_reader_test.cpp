@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "model/summary.hpp"
+#include "render/body.hpp"
 #include "render/markdown.hpp"
-#include "render/template.hpp"
 #include "source/aps/columns.hpp"
-#include "source/aps/document.hpp"
+#include "source/aps/bibliographic.hpp"
+#include "source/aps/body.hpp"
+#include "source/aps/claims.hpp"
 #include "source/aps/records.hpp"
 #include "source/parsers.hpp"
 #include "tests/cpp/node_lists.hpp"

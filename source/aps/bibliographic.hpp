@@ -1,6 +1,7 @@
-// APS Green Book text, pass 2: records to the parts of a Document.
+// APS Green Book text, pass 2: the Bibliographic section of a grant.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,8 +10,6 @@
 #include "source/aps/records.hpp"
 
 namespace quillmark::aps {
-
-// ----- bibliographic data (bibliographic.cpp) -----------------------------
 
 struct PatentNumber {
     std::string doc_number;
@@ -35,21 +34,5 @@ PersonName split_inventor_name(std::string_view name);
 
 // The Bibliographic section, or nothing when "PATN" has no usable "WKU".
 std::optional<BibliographicSection> build_bibliographic(const ApsRecords& records);
-
-// ----- abstract and description (body.cpp) --------------------------------
-
-// Present only when the segment "ABST" yields at least one paragraph.
-std::optional<AbstractSection> build_abstract(const ApsRecords& records);
-
-// Present only when one of "BSUM", "DRWD", "DETD" has records.
-std::optional<DescriptionSection> build_description(const ApsRecords& records);
-
-// ----- claims (claims.cpp) ------------------------------------------------
-
-// Present only when it holds at least one claim.
-std::optional<ClaimsSection> build_claims(const ApsRecords& records);
-
-// The indent level that a record code carries: 0 to 3 for "PA0" to "PA3".
-std::optional<std::uint32_t> paragraph_level(std::string_view code);
 
 }  // namespace quillmark::aps

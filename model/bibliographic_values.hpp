@@ -1,0 +1,44 @@
+// Numbers, dates, title, priority chain and classification lists, derived
+// from the first Bibliographic section of a Document, in the forms the
+// getters give and the forms the front matter writes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/document.hpp"
+
+namespace quillmark {
+
+struct PriorityLink {
+    std::string relationship;
+    OptionalText parent_doc_number;
+    OptionalText parent_date;
+    OptionalText child_doc_number;
+};
+
+struct PublicationIdentifier {
+    OptionalText publication_number;
+    OptionalText patent_number;
+    OptionalText publication_date;
+};
+
+// The first Bibliographic section, which every bibliographic rule reads.
+const BibliographicSection* first_bibliographic(const Document& document);
+
+PublicationIdentifier publication_identifier(const Document& document);
+OptionalText filing_date(const Document& document);
+OptionalText application_number(const Document& document);
+OptionalText title(const Document& document);
+std::vector<PriorityLink> priority_chain(const Document& document);
+OptionalText priority_date(const Document& document);
+std::vector<std::string> ipc_classifications(const Document& document);
+std::vector<std::string> us_classifications(const Document& document);
+
+// The forms the front matter writes: the application number with its
+// series code apart ("09/123456"), and a related document's number with
+// the slash of a series code taken out ("09/123456" gives "9123456").
+OptionalText written_application_number(const Document& document);
+OptionalText written_doc_number(const OptionalText& number);
+
+}  // namespace quillmark
