@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "binding/repr.hpp"
+#include "model/utf8.hpp"
 
 namespace quillmark {
 
@@ -36,11 +37,10 @@ PyObject* get_number(PyObject* self, void*) { return PyLong_FromUnsignedLong(cla
 
 PyObject* claim_repr(PyObject* self) {
     const Claim& claim = claim_of(self);
-    bool truncated = false;
-    const std::string_view shown = first_characters(claim.text, 60, truncated);
+    const std::string_view shown = first_characters(claim.text, 60);
     std::string text = "Claim(number=" + std::to_string(claim.number) + ", text=";
     append_quoted(text, shown);
-    if (truncated) text += "\u2026";
+    if (shown.size() < claim.text.size()) text += "\u2026";
     text += ')';
     return py::new_str(text);
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "binding/utf8_encoder.hpp"
+#include "model/utf8.hpp"
 
 namespace quillmark::py {
 

@@ -1,5 +1,7 @@
 #include "binding/repr.hpp"
 
+#include "model/utf8.hpp"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -24,21 +26,6 @@ bool is_escaped(std::uint32_t code_point) {
     return it != std::begin(escaped_ranges) && code_point <= (it - 1)->last;
 }
 
-// Decodes the code point at `pos` (the text is valid UTF-8) and its length.
-std::uint32_t decode(std::string_view text, std::size_t pos, std::size_t& length) {
-    const auto c = static_cast<unsigned char>(text[pos]);
-    if (c < 0x80) {
-        length = 1;
-        return c;
-    }
-    const std::size_t count = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
-    std::uint32_t cp = c & (0xFF >> (count + 1));
-    std::size_t i = 1;
-    for (; i < count && pos + i < text.size(); ++i) cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
-    length = i;
-    return cp;
-}
-
 }  // namespace
 
 void append_quoted(std::string& out, std::string_view text) {
@@ -46,7 +33,7 @@ void append_quoted(std::string& out, std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t length = 1;
-        const std::uint32_t cp = decode(text, pos, length);
+        const std::uint32_t cp = decode_code_point(text, pos, length);
         switch (cp) {
             case '"': out += "\\\""; break;
             case '\\': out += "\\\\"; break;
@@ -66,18 +53,6 @@ void append_quoted(std::string& out, std::string_view text) {
         pos += length;
     }
     out += '"';
-}
-
-std::string_view first_characters(std::string_view text, std::size_t limit, bool& truncated) {
-    std::size_t pos = 0, count = 0;
-    while (pos < text.size() && count < limit) {
-        std::size_t length = 1;
-        decode(text, pos, length);
-        pos += length;
-        ++count;
-    }
-    truncated = pos < text.size();
-    return text.substr(0, pos);
 }
 
 }  // namespace quillmark

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "cli/document_json.hpp"
-#include "cli/utf8_check.hpp"
+#include "model/utf8.hpp"
 #include "model/summary.hpp"
 #include "render/markdown.hpp"
 #include "source/detect.hpp"

@@ -15,7 +15,7 @@
 #include "cli/ordered_pool.hpp"
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
-#include "cli/utf8_check.hpp"
+#include "model/utf8.hpp"
 #include "render/markdown.hpp"
 
 namespace quillmark::cli {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/utf8_check.hpp"
+#include "model/utf8.hpp"
 #include "model/document.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
@@ -33,7 +33,7 @@ inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
 
 // Every str the binding hands back is decoded as strict UTF-8, so an output
 // that is not would surface as a UnicodeDecodeError in the caller.
-inline bool is_valid_utf8(std::string_view text) { return !cli::find_invalid_utf8(text); }
+using quillmark::is_valid_utf8;
 
 // What the binding turns into a Python str must decode there.
 inline void require_utf8(bool input_is_utf8, std::string_view text, const char* what) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "model/text.hpp"
-#include "source/aps/columns.hpp"
+#include "model/utf8.hpp"
 #include "source/aps/bibliographic.hpp"
 
 namespace quillmark::aps {

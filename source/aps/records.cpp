@@ -1,9 +1,18 @@
 // Pass 1: every line is a header line, a blank line, a continuation line, a
-// segment line or a field line. Columns are characters (columns.hpp).
+// segment line or a field line.
+//
+// How columns are counted: one column is one Unicode code point, that is one
+// whole UTF-8 sequence of one to four bytes, whatever its display width (a
+// combining mark or a wide character is one column, and so is a tab). The
+// reader first makes its input valid UTF-8 (each ill-formed byte sequence
+// becomes one U+FFFD, see `repair_utf8` in model/utf8.hpp), so every column
+// boundary falls between two code points: "the first four characters" of a
+// line and "from the sixth character on" can never cut a multi-byte
+// character in half, and every value taken from a line is valid UTF-8.
 #include "source/aps/records.hpp"
 
 #include "model/text.hpp"
-#include "source/aps/columns.hpp"
+#include "model/utf8.hpp"
 
 namespace quillmark::aps {
 

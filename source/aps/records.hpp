@@ -32,7 +32,7 @@ bool is_segment_name(std::string_view code);
 bool is_table_code(std::string_view code);
 
 // Pass 1. Never fails: an empty list means the text held no field. Input
-// that is not valid UTF-8 is repaired first (columns.hpp), so every value is
+// that is not valid UTF-8 is repaired first (records.cpp), so every value is
 // valid UTF-8.
 ApsRecords read_records(std::string_view text);
 

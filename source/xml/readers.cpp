@@ -5,7 +5,7 @@
 
 namespace quillmark {
 
-bool name_is_one_of(std::string_view name, Names names) {
+bool name_is_one_of(std::string_view name, std::span<const std::string_view> names) {
     for (std::string_view candidate : names)
         if (name == candidate) return true;
     return false;
@@ -96,12 +96,6 @@ std::optional<std::uint32_t> parse_unsigned(std::string_view text) {
 
 namespace {
 
-bool contains(std::span<const std::string_view> names, std::string_view name) {
-    for (std::string_view candidate : names)
-        if (candidate == name) return true;
-    return false;
-}
-
 const InlineElementRule* find_rule(const MarkupRules& rules, std::string_view name) {
     for (const InlineElementRule& rule : rules.inline_elements)
         if (rule.element == name) return &rule;
@@ -158,7 +152,7 @@ void read_child(const XmlTree& tree, XmlId child, const MarkupRules& rules, Inli
         read_container(tree, child, *rule, rules, out);
         return;
     }
-    if (contains(rules.transparent_elements, name)) {
+    if (name_is_one_of(name, rules.transparent_elements)) {
         read_inline_into(tree, child, rules, out);
         return;
     }

@@ -49,7 +49,10 @@ private:
 
 inline ElementChildren element_children(const XmlTree& tree, XmlId id) { return {tree, id}; }
 
-bool name_is_one_of(std::string_view name, Names names);
+bool name_is_one_of(std::string_view name, std::span<const std::string_view> names);
+inline bool name_is_one_of(std::string_view name, Names names) {
+    return name_is_one_of(name, std::span<const std::string_view>(names.begin(), names.size()));
+}
 // The first element child whose name is one of `names`, or no_node.
 XmlId find_child(const XmlTree& tree, XmlId id, Names names);
 // The first element among all descendants (depth first) with that name.

@@ -10,7 +10,7 @@
 #include "model/summary.hpp"
 #include "render/body.hpp"
 #include "render/markdown.hpp"
-#include "source/aps/columns.hpp"
+#include "model/utf8.hpp"
 #include "source/aps/bibliographic.hpp"
 #include "source/aps/body.hpp"
 #include "source/aps/claims.hpp"

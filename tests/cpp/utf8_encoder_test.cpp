@@ -1,4 +1,4 @@
-#include "binding/utf8_encoder.hpp"
+#include "model/utf8.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,12 @@
-#include "source/aps/columns.hpp"
+#include "model/utf8.hpp"
 
-namespace quillmark::aps {
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillmark {
 
 namespace {
 
@@ -42,20 +48,32 @@ std::size_t well_formed_length(std::string_view text, std::size_t pos, std::size
 
 }  // namespace
 
-bool is_valid_utf8(std::string_view text) {
+std::optional<std::size_t> find_invalid_utf8(std::string_view text) {
+    const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
     std::size_t pos = 0;
     std::size_t bad = 0;
-    while (pos < text.size()) {
-        if (static_cast<unsigned char>(text[pos]) < 0x80) {
+    while (pos < size) {
+        // Runs of ASCII, eight bytes at a time.
+        while (pos + 8 <= size) {
+            std::uint64_t block;
+            std::memcpy(&block, s + pos, 8);
+            if (block & 0x8080808080808080ull) break;
+            pos += 8;
+        }
+        if (pos == size) break;
+        if (s[pos] < 0x80) {
             ++pos;
             continue;
         }
         const std::size_t n = well_formed_length(text, pos, bad);
-        if (n == 0) return false;
+        if (n == 0) return pos;
         pos += n;
     }
-    return true;
+    return std::nullopt;
 }
+
+bool is_valid_utf8(std::string_view text) { return !find_invalid_utf8(text); }
 
 std::string repair_utf8(std::string_view text) {
     std::string out;
@@ -93,6 +111,15 @@ std::size_t code_point_length(std::string_view text, std::size_t pos) {
     return length;
 }
 
+std::uint32_t decode_code_point(std::string_view text, std::size_t pos, std::size_t& length) {
+    length = code_point_length(text, pos);
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (length == 1) return lead;
+    std::uint32_t cp = lead & (0xFFu >> (length + 1));
+    for (std::size_t i = 1; i < length; ++i) cp = (cp << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3Fu);
+    return cp;
+}
+
 std::size_t offset_after_characters(std::string_view text, std::size_t count) {
     std::size_t pos = 0;
     for (std::size_t i = 0; i < count && pos < text.size(); ++i) pos += code_point_length(text, pos);
@@ -120,4 +147,64 @@ std::string_view last_character(std::string_view text) {
     return text.substr(rest.size());
 }
 
-}  // namespace quillmark::aps
+
+// ----- encoding ------------------------------------------------------------
+
+namespace {
+
+// One code point; false for a value UTF-8 cannot carry.
+inline bool encode_one(std::uint32_t c, char*& out) {
+    auto* o = reinterpret_cast<unsigned char*>(out);
+    if (c < 0x80) {
+        *o++ = static_cast<unsigned char>(c);
+    } else if (c < 0x800) {
+        *o++ = static_cast<unsigned char>(0xC0 | (c >> 6));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        if (c >= 0xD800 && c <= 0xDFFF) return false;
+        *o++ = static_cast<unsigned char>(0xE0 | (c >> 12));
+        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else if (c <= 0x10FFFF) {
+        *o++ = static_cast<unsigned char>(0xF0 | (c >> 18));
+        *o++ = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        *o++ = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    } else {
+        return false;
+    }
+    out = reinterpret_cast<char*>(o);
+    return true;
+}
+
+}  // namespace
+
+bool encode_utf8(const std::uint32_t* code_points, std::size_t count, char*& out) {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen code points at a time while they are all ASCII: narrow them
+    // to bytes with two saturating packs.
+    const __m128i non_ascii = _mm_set1_epi32(~0x7F);
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= count) {
+        const auto* block = reinterpret_cast<const __m128i*>(code_points + i);
+        const __m128i a = _mm_loadu_si128(block), b = _mm_loadu_si128(block + 1);
+        const __m128i c = _mm_loadu_si128(block + 2), d = _mm_loadu_si128(block + 3);
+        const __m128i any = _mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(any, non_ascii), zero)) != 0xFFFF) {
+            for (const std::size_t end = i + 16; i < end; ++i)
+                if (!encode_one(code_points[i], out)) return false;
+            continue;
+        }
+        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), bytes);
+        out += 16;
+        i += 16;
+    }
+#endif
+    for (; i < count; ++i)
+        if (!encode_one(code_points[i], out)) return false;
+    return true;
+}
+
+}  // namespace quillmark
