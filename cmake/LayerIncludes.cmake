@@ -1,0 +1,23 @@
+# Holds each layer to the includes its place in the design allows: a source
+# file that includes a header of a layer it must not see stops the
+# configuration with the file and the line.
+function(quillmark_check_layer_includes target)
+  cmake_parse_arguments(PARSE_ARGV 1 LAYER "" "" "ALLOWED")
+  get_target_property(sources ${target} SOURCES)
+  get_target_property(source_dir ${target} SOURCE_DIR)
+  set(layers binding cli model render source)
+  foreach(source IN LISTS sources)
+    get_filename_component(path ${source} ABSOLUTE BASE_DIR ${source_dir})
+    get_filename_component(directory ${path} DIRECTORY)
+    file(GLOB headers ${directory}/*.hpp)
+    foreach(file IN LISTS path headers)
+      file(STRINGS ${file} includes REGEX "^#include \"[a-z_]+/")
+      foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^#include \"([a-z_]+)/.*" "\\1" layer "${line}")
+        if(layer IN_LIST layers AND NOT layer IN_LIST LAYER_ALLOWED)
+          message(FATAL_ERROR "${file}: ${target} may not include ${layer}/ (${line})")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+endfunction()
