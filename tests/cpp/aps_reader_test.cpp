@@ -27,13 +27,6 @@ ApsRecord record(std::string segment, std::string code, std::string value) {
 
 // ----- pass 1 ---------------------------------------------------------------
 
-TEST(ApsRecords, HeaderLinesAreSkippedAndReadingStartsInPatn) {
-    const ApsRecords records = read_records("\n  \nHHHHHT APS1 Issue 951226\nPATN\n\nWKU  054784526\nISD  19951226\n");
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0], record("PATN", "WKU", "054784526"));
-    EXPECT_EQ(records[1], record("PATN", "ISD", "19951226"));
-}
-
 TEST(ApsRecords, OnlyLeadingHeaderLinesAreSkipped) {
     // After reading has started, an "HHHHH" line is an ordinary field line.
     const ApsRecords records = read_records("WKU  1\nHHHHH tail\n");
@@ -91,12 +84,6 @@ TEST(ApsRecords, LinesOfFiveCharactersOrFewerHaveAnEmptyValue) {
     EXPECT_EQ(records[4], record("PATN", "ABCD", ""));
 }
 
-TEST(ApsRecords, ContinuationLinesJoinWithOneSpace) {
-    const ApsRecords records = read_records("WKU  1\nTTL  A very long\n     title text   \n        more\n");
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[1].value, "A very long title text more");
-}
-
 TEST(ApsRecords, ContinuationOfAnEmptyValueAddsNoSpace) {
     const ApsRecords records = read_records("WKU  1\nTTL\n     first words\n");
     ASSERT_EQ(records.size(), 2u);
@@ -111,27 +98,10 @@ TEST(ApsRecords, ShortContinuationLinesAddNothing) {
     EXPECT_EQ(records[1].value, "Title");
 }
 
-TEST(ApsRecords, ContinuationBeforeAnyFieldIsIgnored) {
-    const ApsRecords records = read_records("PATN\n     stray words\nWKU  1\n");
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0], record("PATN", "WKU", "1"));
-}
-
 TEST(ApsRecords, ContinuationAfterASegmentLineContinuesTheLastRecord) {
     const ApsRecords records = read_records("WKU  1\nTTL  Title\nINVT\n     words\n");
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].value, "Title words");
-}
-
-TEST(ApsRecords, TableValuesKeepLinesBlankLinesAndLeadingSpaces) {
-    for (std::string code : {"TBL", "TBL3", "EQU"}) {
-        const std::string text = "WKU  1\nDETD\n" + std::string(code) + std::string(5 - code.size(), ' ') +
-                                 "  Head  \n     ____\n\n   \n        a   1   \n";
-        const ApsRecords records = read_records(text);
-        ASSERT_EQ(records.size(), 2u) << code;
-        EXPECT_EQ(records[1].code, code);
-        EXPECT_EQ(records[1].value, "  Head\n____\n\n\n   a   1") << code;
-    }
 }
 
 TEST(ApsRecords, BlankLinesAfterOtherCodesAreIgnored) {
@@ -146,38 +116,10 @@ TEST(ApsRecords, FinalLineFeedStartsNoBlankLine) {
     EXPECT_EQ(read_records("WKU  1\nTBL  a\n\n")[1].value, "a\n");
 }
 
-TEST(ApsRecords, CarriageReturnLineFeedIsOneBreak) {
-    const ApsRecords crlf = read_records("HHHHHT APS\r\nPATN\r\nWKU  1\r\nTBL  a\r\n\r\n       b\r\nTTL  x\r\n     y\r\n");
-    const ApsRecords lf = read_records("HHHHHT APS\nPATN\nWKU  1\nTBL  a\n\n       b\nTTL  x\n     y\n");
-    EXPECT_EQ(crlf, lf);
-    ASSERT_EQ(lf.size(), 3u);
-    EXPECT_EQ(lf[1].value, "a\n\n  b");
-    EXPECT_EQ(lf[2].value, "x y");
-}
-
 TEST(ApsRecords, NothingButHeaderAndSegmentLinesGivesNoRecord) {
     EXPECT_TRUE(read_records("").empty());
     EXPECT_TRUE(read_records("HHHHHT APS1\nPATN\n\n").empty());
     EXPECT_TRUE(read_records("PATN\nINVT\nCLMS\n     continued\n\n").empty());
-}
-
-// Columns are characters: a multi-byte character in the first columns
-// counts once, so no code point is ever cut.
-TEST(ApsRecords, ColumnsCountCharactersNotBytes) {
-    const ApsRecords records = read_records("WKU  1\nÜÄÖ€ value\nüüüüüüü\n€€€€€\n☃ x  y\n");
-    ASSERT_EQ(records.size(), 5u);
-    EXPECT_EQ(records[1], record("PATN", "ÜÄÖ€", "value"));
-    EXPECT_EQ(records[2], record("PATN", "üüüü", "üü"));
-    EXPECT_EQ(records[3], record("PATN", "€€€€", ""));
-    EXPECT_EQ(records[4], record("PATN", "☃ x", "y"));
-}
-
-TEST(ApsRecords, ContinuationColumnsCountCharacters) {
-    // " éééé" is five characters (nine bytes); the text starts after them.
-    const ApsRecords records = read_records("WKU  1\nTTL  Title\n éééé more\nTBL  t\n 🙂🙂🙂🙂  cell\n");
-    ASSERT_EQ(records.size(), 3u);
-    EXPECT_EQ(records[1].value, "Title more");
-    EXPECT_EQ(records[2].value, "t\n  cell");
 }
 
 TEST(ApsRecords, InvalidUtf8IsRepairedNotCut) {
@@ -204,60 +146,7 @@ TEST(ApsFindField, FirstRecordOfSegmentAndCodeWins) {
     EXPECT_EQ(find_field(records, "ASSG", "TTL"), std::nullopt);
 }
 
-TEST(ApsFindField, EmptyFirstValueHidesLaterRecords) {
-    const ApsRecords records = {record("PATN", "TTL", ""), record("PATN", "TTL", "later")};
-    EXPECT_EQ(find_field(records, "PATN", "TTL"), std::nullopt);
-    EXPECT_EQ(find_field({}, "PATN", "TTL"), std::nullopt);
-}
-
 // ----- normalisation helpers -----------------------------------------------
-
-TEST(ApsNormalise, PatentNumberAndKind) {
-    struct Case {
-        const char* wku;
-        const char* number;
-        std::optional<std::string> kind;
-    };
-    const Case cases[] = {
-        {"039305847", "3930584", "B1"}, {"D02512345", "D251234", "S"}, {"RE0302843", "RE30284", "E"},
-        {"PP0123456", "PP12345", std::nullopt}, {"P00012345", "P1234", std::nullopt},
-        {"T09876543", "T987654", "B1"},   {" 039305847 ", "3930584", "B1"}, {"7", "7", "B1"},
-        {"", "0", "B1"},                  {"D", "D0", "S"},               {"00000001", "0", "B1"},
-        {"d0251234", "d25123", "B1"},     {"12-3456€", "123456", "B1"},   {"RE€", "RE0", "E"},
-    };
-    for (const Case& c : cases) {
-        const PatentNumber number = normalise_wku(c.wku);
-        EXPECT_EQ(number.doc_number, c.number) << c.wku;
-        EXPECT_EQ(number.kind, c.kind) << c.wku;
-    }
-}
-
-TEST(ApsNormalise, ApplicationNumber) {
-    EXPECT_EQ(normalise_apn("1234567;"), "1234567");
-    EXPECT_EQ(normalise_apn("  1234567;  "), "1234567");
-    EXPECT_EQ(normalise_apn("05/12345"), "05/12345");
-    EXPECT_EQ(normalise_apn("1234567"), "1234567");
-    EXPECT_EQ(normalise_apn("123456A"), "123456A");
-    EXPECT_EQ(normalise_apn("12a456;"), "12a456;");
-    EXPECT_EQ(normalise_apn("123456€"), "123456");  // the whole last character goes
-    EXPECT_EQ(normalise_apn(";"), "");
-    EXPECT_EQ(normalise_apn(""), "");
-}
-
-TEST(ApsNormalise, InventorNameSplitsAtTheFirstSemicolon) {
-    PersonName name = split_inventor_name("Doe; John A.");
-    EXPECT_EQ(name.family_name, "Doe");
-    EXPECT_EQ(name.given_name, "John A.");
-    name = split_inventor_name("Acme Labs");
-    EXPECT_EQ(name.family_name, "Acme Labs");
-    EXPECT_EQ(name.given_name, std::nullopt);
-    name = split_inventor_name("Roe;  ");
-    EXPECT_EQ(name.family_name, "Roe");
-    EXPECT_EQ(name.given_name, std::nullopt);
-    name = split_inventor_name(" ; Ann; B");
-    EXPECT_EQ(name.family_name, std::nullopt);
-    EXPECT_EQ(name.given_name, "Ann; B");
-}
 
 TEST(ApsNormalise, ParagraphLevels) {
     EXPECT_EQ(paragraph_level("PA0"), 0u);
@@ -266,20 +155,6 @@ TEST(ApsNormalise, ParagraphLevels) {
     EXPECT_EQ(paragraph_level("PAR"), std::nullopt);
     EXPECT_EQ(paragraph_level("PAL"), std::nullopt);
     EXPECT_EQ(paragraph_level("PA1 "), std::nullopt);
-}
-
-TEST(ApsColumns, Helpers) {
-    EXPECT_EQ(first_characters("a€b", 2), "a€");
-    EXPECT_EQ(after_characters("a€b", 2), "b");
-    EXPECT_EQ(after_characters("a€", 5), "");
-    EXPECT_EQ(without_last_character("a🙂"), "a");
-    EXPECT_EQ(last_character("a🙂"), "🙂");
-    EXPECT_EQ(without_last_character(""), "");
-    EXPECT_TRUE(is_valid_utf8("plain ü € 🙂"));
-    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // a surrogate
-    EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // above U+10FFFF
-    EXPECT_EQ(repair_utf8("a\xE2\x82"), "a\xEF\xBF\xBD");
-    EXPECT_EQ(repair_utf8("\xE0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 // ----- pass 2: the shape of the Document ------------------------------------
@@ -296,18 +171,6 @@ const T* find_section(const Document& document) {
     for (const Section& section : document.sections)
         if (const auto* found = std::get_if<T>(&section)) return found;
     return nullptr;
-}
-
-TEST(ApsDocument, Errors) {
-    ParseResult empty = read_aps("HHHHHT APS1\nPATN\n");
-    ASSERT_FALSE(empty.ok());
-    EXPECT_EQ(empty.error().message(), "APS record has no recognizable tagged fields");
-    ParseResult no_wku = read_aps("PATN\nTTL  Title\nINVT\nWKU  123\n");
-    ASSERT_FALSE(no_wku.ok());
-    EXPECT_EQ(no_wku.error().message(), "APS record missing WKU (patent number)");
-    ParseResult empty_wku = read_aps("PATN\nWKU\nWKU  039305847\n");
-    ASSERT_FALSE(empty_wku.ok());
-    EXPECT_EQ(empty_wku.error().message(), "APS record missing WKU (patent number)");
 }
 
 TEST(ApsDocument, MinimalDocumentHasOnlyThePublicationReference) {
@@ -400,122 +263,6 @@ TEST(ApsDocument, ParagraphsCarryLevelsAndTablesAreFenced) {
     EXPECT_EQ(node_list(paragraph(4).content).at(0).text_value(), "```\nx = y\n```");
     EXPECT_TRUE(paragraph(0).attributes.empty());
     EXPECT_EQ(paragraph(0).id, std::nullopt);
-}
-
-TEST(ApsDocument, CaptionsOpenGroups) {
-    const Document document =
-        parse_ok("PATN\nWKU  1\nBSUM\nPAR  before\nPAC  FIRST\nPAR  a\nPAC  SECOND\nPAC  THIRD\nPAR  b\n");
-    const auto* description = find_section<DescriptionSection>(document);
-    ASSERT_NE(description, nullptr);
-    const auto& part = std::get<SummaryPart>(description->blocks.at(0));
-    ASSERT_EQ(part.children.size(), 4u);
-    const auto& headless = std::get<Subsection>(part.children[0]);
-    ASSERT_EQ(headless.children.size(), 1u);
-    EXPECT_TRUE(std::holds_alternative<Paragraph>(headless.children[0]));
-    const auto& first = std::get<Subsection>(part.children[1]);
-    ASSERT_EQ(first.children.size(), 2u);
-    EXPECT_EQ(node_list(std::get<Heading>(first.children[0]).content).at(0).text_value(), "FIRST");
-    EXPECT_EQ(std::get<Subsection>(part.children[2]).children.size(), 1u);  // heading only
-    EXPECT_EQ(std::get<Subsection>(part.children[3]).children.size(), 2u);
-}
-
-TEST(ApsDocument, DescriptionPartsInFixedOrder) {
-    const Document document = parse_ok("PATN\nWKU  1\nDETD\nPAR  d\nDRWD\nPAR  w\nBSUM\nPAR  s\n");
-    const auto* description = find_section<DescriptionSection>(document);
-    ASSERT_NE(description, nullptr);
-    ASSERT_EQ(description->blocks.size(), 3u);
-    EXPECT_EQ(description->blocks[0].index(), 1u);  // summary
-    EXPECT_EQ(description->blocks[1].index(), 2u);  // drawings
-    EXPECT_EQ(description->blocks[2].index(), 3u);  // detailed
-}
-
-TEST(ApsDocument, SectionsInOrderAndOnlyWhenFilled) {
-    Document document = parse_ok("PATN\nWKU  1\nCLMS\nPAR  1. C.\nDETD\nPAR  d\nABST\nPAL  a\n");
-    ASSERT_EQ(document.sections.size(), 4u);
-    EXPECT_EQ(document.sections[1].index(), 1u);
-    EXPECT_EQ(document.sections[2].index(), 2u);
-    EXPECT_EQ(document.sections[3].index(), 3u);
-    // Records with empty values: no abstract, no claims; the description
-    // segment has a record, so its part is there.
-    document = parse_ok("PATN\nWKU  1\nABST\nPAL\nCLMS\nNUM  1.\nPAR\nDETD\nPAR\n");
-    ASSERT_EQ(document.sections.size(), 2u);
-    EXPECT_EQ(document.sections[1].index(), 2u);
-}
-
-// ----- claims ----------------------------------------------------------------
-
-const ClaimsSection& claims_of(const Document& document) {
-    const auto* section = find_section<ClaimsSection>(document);
-    EXPECT_NE(section, nullptr);
-    static const ClaimsSection none;
-    return section ? *section : none;
-}
-
-TEST(ApsClaims, NumRecordsSplitClaimsAndStmIsIgnored) {
-    const Document document = parse_ok(
-        "PATN\nWKU  1\nCLMS\nSTM  What is claimed is:\nPAR  0. Before any number.\nNUM  1.\nNUM  2.\n"
-        "PAR  2. Second.\nNUM  3.\nPAR\nNUM  4.\nPAR  4. Fourth.\n");
-    const auto& section = claims_of(document);
-    ASSERT_EQ(section.children.size(), 3u);
-    const std::vector<Claim> list = claims(document);
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].text, "0. Before any number.");
-    EXPECT_EQ(list[1].text, "2. Second.");
-    EXPECT_EQ(list[2].text, "4. Fourth.");
-}
-
-TEST(ApsClaims, SingleRecordClaimIsOneClaimText) {
-    const Document document = parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget.\n");
-    const auto& entry = std::get<ClaimEntry>(claims_of(document).children.at(0));
-    const auto content = node_list(entry.content);
-    ASSERT_EQ(content.size(), 1u);
-    EXPECT_EQ(content[0].kind(), InlineKind::ClaimText);
-    const auto children = node_list(content[0].children());
-    ASSERT_EQ(children.size(), 1u);
-    EXPECT_EQ(children[0].text_value(), "1. A widget.");
-    EXPECT_TRUE(entry.attributes.empty());
-    EXPECT_EQ(entry.id, std::nullopt);
-}
-
-TEST(ApsClaims, IndentedRecordsNestInsideTheirParentAfterALineFeed) {
-    const Document document =
-        parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPAR  1. A widget comprising\nPA1  a lever;\nPA2  a pin; and\nPA1  a frame.\nPAR  Last.\n");
-    const auto content = node_list(std::get<ClaimEntry>(claims_of(document).children.at(0)).content);
-    // Top level: PAR (holding the PA1 parts), "\n", PAR.
-    ASSERT_EQ(content.size(), 3u);
-    EXPECT_EQ(content[0].kind(), InlineKind::ClaimText);
-    EXPECT_EQ(content[1].text_value(), "\n");
-    EXPECT_EQ(content[2].kind(), InlineKind::ClaimText);
-    const auto first = node_list(content[0].children());
-    ASSERT_EQ(first.size(), 5u);  // text, "\n", PA1, "\n", PA1
-    EXPECT_EQ(first[0].text_value(), "1. A widget comprising");
-    EXPECT_EQ(first[1].text_value(), "\n");
-    EXPECT_EQ(first[2].kind(), InlineKind::ClaimText);
-    EXPECT_EQ(first[3].text_value(), "\n");
-    const auto lever = node_list(first[2].children());
-    ASSERT_EQ(lever.size(), 3u);  // text, "\n", PA2
-    EXPECT_EQ(node_list(lever[2].children()).at(0).text_value(), "a pin; and");
-
-    EXPECT_EQ(claims(document).at(0).text, "1. A widget comprising\na lever;\na pin; and\na frame.\nLast.");
-    EXPECT_EQ(render_claims(document),
-              "## Claims\n```claim\n1. A widget comprising\n  a lever;\n    a pin; and\n  a frame.\nLast.\n```");
-}
-
-TEST(ApsClaims, LevelJumpsAndLeadingIndentedRecords) {
-    // A PA2 right under a PAR nests one step; a claim that opens with PA1
-    // has it at the top.
-    const Document document = parse_ok("PATN\nWKU  1\nCLMS\nNUM  1.\nPA1  a\nPA1  b\nNUM  2.\nPAR  c\nPA2  d\nPA1  e\n");
-    EXPECT_EQ(render_claims(document), "## Claims\n```claim\na\nb\n```\n```claim\nc\n  d\n  e\n```");
-}
-
-TEST(ApsClaims, DesignClaimPartsAreOneClaimOfLines) {
-    const Document document =
-        parse_ok("PATN\nWKU  D02512345\nCLMS\nNUM  1.\nPAR  1. First.\nDCLM\nPAR  The ornamental design\nPAR\nPAR  as shown.\n");
-    const auto& section = claims_of(document);
-    ASSERT_EQ(section.children.size(), 2u);
-    const auto design = node_list(std::get<ClaimEntry>(section.children[1]).content);
-    ASSERT_EQ(design.size(), 3u);
-    EXPECT_EQ(claims(document).at(1).text, "The ornamental design\nas shown.");
 }
 
 // ----- robustness ------------------------------------------------------------

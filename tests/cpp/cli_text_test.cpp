@@ -35,29 +35,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Escape{"line\xE2\x80\xA8para\xE2\x80\xA9next\xC2\x85", "\"line\\u2028para\\u2029next\\u0085\""},
                     Escape{"\xC2\xA0\xE2\x80\xA7", "\"\xC2\xA0\xE2\x80\xA7\""}));  // neighbours stay
 
-struct Utf8 {
-    std::string input;
-    std::optional<std::size_t> invalid_at;
-};
-
-void PrintTo(const Utf8& utf8, std::ostream* out) { *out << testing::PrintToString(utf8.input); }
-
-class Utf8Check : public testing::TestWithParam<Utf8> {};
-
-TEST_P(Utf8Check, FindsTheFirstBadByte) { EXPECT_EQ(find_invalid_utf8(GetParam().input), GetParam().invalid_at); }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Utf8Check,
-    testing::Values(Utf8{"", std::nullopt}, Utf8{"ascii only, longer than eight bytes", std::nullopt},
-                    Utf8{"\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", std::nullopt},
-                    Utf8{"0123456789\xC0\x80", 10},           // overlong NUL
-                    Utf8{"ab\xE0\x9F\xBF", 2},                // overlong three-byte form
-                    Utf8{"ab\xED\xA0\x80", 2},                // surrogate U+D800
-                    Utf8{"\xF4\x90\x80\x80", 0},              // past U+10FFFF
-                    Utf8{"abcdefghij\xE2\x80", 10},           // cut off at the end
-                    Utf8{"\xE9t\xE9", 0},                     // Latin-1
-                    Utf8{"ok\xC3\xA9\x80", 4}));              // stray continuation byte
-
 TEST(SafeFileStem, KeepsNamesInsideTheDirectory) {
     EXPECT_EQ(safe_file_stem("US09876543B2"), "US09876543B2");
     EXPECT_EQ(safe_file_stem("US../../etc/passwdA1"), "US.._.._etc_passwdA1");

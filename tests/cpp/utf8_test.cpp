@@ -76,5 +76,42 @@ TEST(Utf8Encoder, RefusesSurrogatesAndValuesBeyondUnicode) {
     }
 }
 
+struct Utf8 {
+    std::string input;
+    std::optional<std::size_t> invalid_at;
+};
+
+void PrintTo(const Utf8& utf8, std::ostream* out) { *out << testing::PrintToString(utf8.input); }
+
+class Utf8Check : public testing::TestWithParam<Utf8> {};
+
+TEST_P(Utf8Check, FindsTheFirstBadByte) { EXPECT_EQ(find_invalid_utf8(GetParam().input), GetParam().invalid_at); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Utf8Check,
+    testing::Values(Utf8{"", std::nullopt}, Utf8{"ascii only, longer than eight bytes", std::nullopt},
+                    Utf8{"\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF", std::nullopt},
+                    Utf8{"0123456789\xC0\x80", 10},           // overlong NUL
+                    Utf8{"ab\xE0\x9F\xBF", 2},                // overlong three-byte form
+                    Utf8{"ab\xED\xA0\x80", 2},                // surrogate U+D800
+                    Utf8{"\xF4\x90\x80\x80", 0},              // past U+10FFFF
+                    Utf8{"abcdefghij\xE2\x80", 10},           // cut off at the end
+                    Utf8{"\xE9t\xE9", 0},                     // Latin-1
+                    Utf8{"ok\xC3\xA9\x80", 4}));              // stray continuation byte
+
+TEST(Utf8, WalksRepairsAndChecksCharacters) {
+    EXPECT_EQ(first_characters("a€b", 2), "a€");
+    EXPECT_EQ(after_characters("a€b", 2), "b");
+    EXPECT_EQ(after_characters("a€", 5), "");
+    EXPECT_EQ(without_last_character("a🙂"), "a");
+    EXPECT_EQ(last_character("a🙂"), "🙂");
+    EXPECT_EQ(without_last_character(""), "");
+    EXPECT_TRUE(is_valid_utf8("plain ü € 🙂"));
+    EXPECT_FALSE(is_valid_utf8("\xED\xA0\x80"));      // a surrogate
+    EXPECT_FALSE(is_valid_utf8("\xF4\x90\x80\x80"));  // above U+10FFFF
+    EXPECT_EQ(repair_utf8("a\xE2\x82"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(repair_utf8("\xE0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
 }  // namespace
 }  // namespace quillmark
