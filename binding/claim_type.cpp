@@ -1,8 +1,7 @@
 // The Claim class: one numbered claim, an independent copy.
 #include "binding/claim_type.hpp"
 
-#include <memory>
-
+#include "binding/record_object.hpp"
 #include "binding/repr.hpp"
 #include "model/utf8.hpp"
 
@@ -10,27 +9,11 @@ namespace quillmark {
 
 namespace {
 
-struct ClaimObject {
-    PyObject_HEAD
-    Claim* claim;
-};
+constexpr char claim_name[] = "Claim";
 
 PyObject* claim_type = nullptr;
 
-Claim& claim_of(PyObject* self) { return *reinterpret_cast<ClaimObject*>(self)->claim; }
-
-PyObject* claim_new(PyTypeObject*, PyObject*, PyObject*) {
-    PyErr_SetString(PyExc_TypeError, "No constructor defined for Claim");
-    return nullptr;
-}
-
-void claim_dealloc(PyObject* self) {
-    delete reinterpret_cast<ClaimObject*>(self)->claim;
-    PyTypeObject* type = Py_TYPE(self);
-    auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
-    free_object(self);
-    Py_DECREF(type);
-}
+const Claim& claim_of(PyObject* self) { return record_of<Claim>(self); }
 
 PyObject* get_text(PyObject* self, void*) { return py::new_str(claim_of(self).text); }
 PyObject* get_number(PyObject* self, void*) { return PyLong_FromUnsignedLong(claim_of(self).number); }
@@ -53,14 +36,14 @@ PyGetSetDef claim_getset[] = {
 
 PyType_Slot claim_slots[] = {
     {Py_tp_doc, const_cast<char*>("A single claim, numbered by its 1-based position.")},
-    {Py_tp_new, reinterpret_cast<void*>(claim_new)},
-    {Py_tp_dealloc, reinterpret_cast<void*>(claim_dealloc)},
+    {Py_tp_new, reinterpret_cast<void*>(refuse_construction<claim_name>)},
+    {Py_tp_dealloc, reinterpret_cast<void*>(release_record_object<Claim>)},
     {Py_tp_repr, reinterpret_cast<void*>(py::guarded<claim_repr>)},
     {Py_tp_getset, claim_getset},
     {0, nullptr},
 };
 
-PyType_Spec claim_spec = {"quillmark.Claim", sizeof(ClaimObject), 0, Py_TPFLAGS_DEFAULT, claim_slots};
+PyType_Spec claim_spec = {"quillmark.Claim", sizeof(RecordObject<Claim>), 0, Py_TPFLAGS_DEFAULT, claim_slots};
 
 }  // namespace
 
@@ -69,13 +52,6 @@ PyObject* create_claim_type() {
     return claim_type;
 }
 
-PyObject* new_claim_object(Claim claim) {
-    auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(reinterpret_cast<PyTypeObject*>(claim_type), Py_tp_alloc));
-    auto owned = std::make_unique<Claim>(std::move(claim));  // may throw: before the object exists
-    PyObject* object = alloc(reinterpret_cast<PyTypeObject*>(claim_type), 0);
-    if (!object) return nullptr;
-    reinterpret_cast<ClaimObject*>(object)->claim = owned.release();
-    return object;
-}
+PyObject* new_claim_object(Claim claim) { return new_record_object(claim_type, std::move(claim)); }
 
 }  // namespace quillmark

@@ -1,6 +1,7 @@
 // The Document class: a read-only view of one parsed record and its summary.
 #include <memory>
 
+#include "binding/citation_type.hpp"
 #include "binding/claim_type.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
@@ -51,17 +52,24 @@ PyObject* get_source_format(PyObject* self, void*) {
 
 PyObject* get_abstract_text(PyObject* self, void*) { return py::new_optional_str(abstract_text(*as_document(self).record)); }
 
-PyObject* get_claims(PyObject* self, void*) {
-    std::vector<Claim> numbered = claims(*as_document(self).record);
-    py::Ref list(PyList_New(static_cast<Py_ssize_t>(numbered.size())));
+// A list of new objects, one per record.
+template <class Record>
+PyObject* new_object_list(std::vector<Record> records, PyObject* (*new_object)(Record)) {
+    py::Ref list(PyList_New(static_cast<Py_ssize_t>(records.size())));
     if (!list) return nullptr;
-    for (std::size_t i = 0; i < numbered.size(); ++i) {
-        PyObject* claim = new_claim_object(std::move(numbered[i]));
-        if (!claim) return nullptr;
-        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), claim);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        PyObject* object = new_object(std::move(records[i]));
+        if (!object) return nullptr;
+        PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), object);
     }
     return list.release();
 }
+
+PyObject* get_claims(PyObject* self, void*) {
+    return new_object_list(claims(*as_document(self).record), new_claim_object);
+}
+
+PyObject* get_citations(PyObject* self, void*) { return new_object_list(summary_of(self).citations, new_citation_object); }
 
 PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("template"), nullptr};
@@ -104,6 +112,9 @@ PyGetSetDef document_getset[] = {
     {"source_format", get_source_format, nullptr, nullptr, nullptr},
     {"abstract_text", py::guarded<get_abstract_text>, nullptr, nullptr, nullptr},
     {"claims", py::guarded<get_claims>, nullptr, nullptr, nullptr},
+    {"kind", get_optional<&DocumentSummary::kind>, nullptr, nullptr, nullptr},
+    {"cpc_classifications", get_list<&DocumentSummary::cpc_classifications>, nullptr, nullptr, nullptr},
+    {"citations", py::guarded<get_citations>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -135,8 +146,10 @@ bool create_types(PyObject* module) {
     if (!document_type) return false;
     PyObject* claim = create_claim_type();
     if (!claim) return false;
+    PyObject* citation = create_citation_type();
+    if (!citation) return false;
     return PyModule_AddObjectRef(module, "Document", document_type) == 0 &&
-           PyModule_AddObjectRef(module, "Claim", claim) == 0;
+           PyModule_AddObjectRef(module, "Claim", claim) == 0 && PyModule_AddObjectRef(module, "Citation", citation) == 0;
 }
 
 PyObject* new_document_object(Document record) {

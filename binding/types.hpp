@@ -1,4 +1,4 @@
-// The Document and Claim classes.
+// The Document, Claim and Citation classes.
 #pragma once
 
 #include "binding/python.hpp"
@@ -7,7 +7,7 @@
 
 namespace quillmark {
 
-// Creates both classes; false with a Python exception set on failure.
+// Creates the three classes; false with a Python exception set on failure.
 bool create_types(PyObject* module);
 // A new Document object owning the record and its summary.
 PyObject* new_document_object(Document record);

@@ -60,12 +60,21 @@ std::vector<std::string> classification_list(const Document& document) {
 
 }  // namespace
 
-PublicationIdentifier publication_identifier(const Document& document) {
-    PublicationIdentifier result;
+namespace {
+
+const DocumentId* first_publication_id(const Document& document) {
     const DocumentId* id = nullptr;
     for_each_item<PublicationReference>(document, [&](const PublicationReference& item) {
         if (!id) id = &item.id;
     });
+    return id;
+}
+
+}  // namespace
+
+PublicationIdentifier publication_identifier(const Document& document) {
+    PublicationIdentifier result;
+    const DocumentId* id = first_publication_id(document);
     if (!id) return result;
     const bool grant = is_grant_kind(id->kind);
     std::string number = id->country.value_or("US");
@@ -187,6 +196,27 @@ std::vector<std::string> ipc_classifications(const Document& document) {
 
 std::vector<std::string> us_classifications(const Document& document) {
     return classification_list<NationalClassification>(document);
+}
+
+std::vector<std::string> cpc_classifications(const Document& document) {
+    return classification_list<CpcClassification>(document);
+}
+
+OptionalText publication_kind(const Document& document) {
+    const DocumentId* id = first_publication_id(document);
+    return id ? id->kind : std::nullopt;
+}
+
+std::vector<Citation> citations(const Document& document) {
+    std::vector<Citation> all;
+    for_each_item<Citations>(document, [&](const Citations& item) {
+        for (const Citation& citation : item.citations) {
+            Citation& copy = all.emplace_back(citation);
+            for (OptionalText* text : {&copy.name, &copy.text})
+                if (*text) *text = decode_entities(**text);
+        }
+    });
+    return all;
 }
 
 // "09/123456" becomes "9123456"; anything else keeps its trimmed form.

@@ -34,6 +34,12 @@ std::vector<PriorityLink> priority_chain(const Document& document);
 OptionalText priority_date(const Document& document);
 std::vector<std::string> ipc_classifications(const Document& document);
 std::vector<std::string> us_classifications(const Document& document);
+std::vector<std::string> cpc_classifications(const Document& document);
+// The kind code of the first publication reference, as written.
+OptionalText publication_kind(const Document& document);
+// Every cited document, in source order, with the entity names of its name
+// and text decoded.
+std::vector<Citation> citations(const Document& document);
 
 // The forms the front matter writes: the application number with its
 // series code apart ("09/123456"), and a related document's number with

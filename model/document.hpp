@@ -72,7 +72,8 @@ struct NationalClassification : Classification {};
 struct InventionTitle {
     std::string text;
 };
-using TechnicalEntry = std::variant<IpcClassification, NationalClassification, InventionTitle>;
+struct CpcClassification : Classification {};
+using TechnicalEntry = std::variant<IpcClassification, NationalClassification, InventionTitle, CpcClassification>;
 
 struct RelatedLink {
     Attributes attributes;
@@ -171,9 +172,28 @@ struct PriorityClaims {
     std::vector<PriorityClaim> claims;
 };
 
+// A document the publication cites: a patent by its country, number, kind,
+// name and date, or other literature by its text; each value as written,
+// with who cited it ("cited by examiner").
+struct Citation {
+    Attributes attributes;
+    OptionalText country;
+    OptionalText doc_number;
+    OptionalText kind;
+    OptionalText name;
+    OptionalText date;
+    OptionalText category;
+    OptionalText text;
+};
+struct Citations {
+    Attributes attributes;
+    std::vector<Citation> citations;
+};
+
 using BibliographicItem =
     std::variant<PublicationReference, PublicationFilingType, ApplicationReference, TechnicalInformation,
-                 RelatedDocuments, Parties, Assignees, Inventors, CorrespondenceAddress, OtherItem, PriorityClaims>;
+                 RelatedDocuments, Parties, Assignees, Inventors, CorrespondenceAddress, OtherItem, PriorityClaims,
+                 Citations>;
 
 // ----- body ---------------------------------------------------------------
 

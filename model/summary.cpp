@@ -80,6 +80,9 @@ DocumentSummary summarize(const Document& document) {
     summary.filing_date = filing_date(document);
     summary.title = title(document);
     summary.priority_date = priority_date(document);
+    summary.kind = publication_kind(document);
+    summary.cpc_classifications = cpc_classifications(document);
+    summary.citations = citations(document);
     return summary;
 }
 

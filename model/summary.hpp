@@ -28,6 +28,9 @@ struct DocumentSummary {
     OptionalText filing_date;
     OptionalText title;
     OptionalText priority_date;
+    OptionalText kind;
+    std::vector<std::string> cpc_classifications;
+    std::vector<Citation> citations;
 };
 
 struct Claim {

@@ -115,20 +115,56 @@ Assignees assignees(const ApsRecords& records) {
     return item;
 }
 
-// Segment "PRIR": the country ("CNT"), number ("APN") and filing date
-// ("APD") of each foreign application claimed; a field that the claim
-// being read already has starts the next claim.
-PriorityClaims priority_claims(const ApsRecords& records) {
-    PriorityClaims item;
+// Reads the records of the segments into entries of several fields: a
+// record whose code `field_of` names fills that field of the entry being
+// read, and a field that entry already has, or a record of another segment,
+// starts the next entry.
+template <class Entry, class FieldOf>
+std::vector<Entry> grouped_entries(const ApsRecords& records, std::initializer_list<std::string_view> segments,
+                                   FieldOf field_of) {
+    std::vector<Entry> entries;
+    std::string_view segment;
     for (const ApsRecord& record : records) {
-        if (record.segment != "PRIR") continue;
-        OptionalText PriorityClaim::*field = nullptr;
-        if (record.code == "CNT") field = &PriorityClaim::country;
-        if (record.code == "APN") field = &PriorityClaim::doc_number;
-        if (record.code == "APD") field = &PriorityClaim::date;
+        bool wanted = false;
+        for (std::string_view name : segments) wanted = wanted || record.segment == name;
+        OptionalText Entry::*field = wanted ? field_of(record.code) : nullptr;
         if (!field) continue;
-        if (item.claims.empty() || item.claims.back().*field) item.claims.emplace_back();
-        item.claims.back().*field = non_empty(trim(record.value));
+        if (entries.empty() || record.segment != segment || entries.back().*field) entries.emplace_back();
+        segment = record.segment;
+        entries.back().*field = non_empty(trim(record.value));
+    }
+    return entries;
+}
+
+// Segment "PRIR": the country ("CNT"), number ("APN") and filing date
+// ("APD") of each foreign application claimed.
+PriorityClaims priority_claims(const ApsRecords& records) {
+    return {{}, grouped_entries<PriorityClaim>(records, {"PRIR"}, [](std::string_view code) {
+                OptionalText PriorityClaim::*field = nullptr;
+                if (code == "CNT") field = &PriorityClaim::country;
+                if (code == "APN") field = &PriorityClaim::doc_number;
+                if (code == "APD") field = &PriorityClaim::date;
+                return field;
+            })};
+}
+
+// Segments "UREF" (US patents: "PNO" number, "ISD" issue date, "NAM" name)
+// and "FREF" (foreign patents: "PNO", "ISD", "CNT" country), then "OREF"
+// (other literature, one reference per record).
+Citations citations(const ApsRecords& records) {
+    Citations item{{}, grouped_entries<Citation>(records, {"UREF", "FREF"}, [](std::string_view code) {
+                       OptionalText Citation::*field = nullptr;
+                       if (code == "PNO") field = &Citation::doc_number;
+                       if (code == "ISD") field = &Citation::date;
+                       if (code == "NAM") field = &Citation::name;
+                       if (code == "CNT") field = &Citation::country;
+                       return field;
+                   })};
+    for (const ApsRecord& record : records) {
+        if (record.segment != "OREF") continue;
+        Citation& citation = item.citations.emplace_back();
+        citation.text = non_empty(trim(record.value));
+        if (!citation.text) item.citations.pop_back();
     }
     return item;
 }
@@ -190,6 +226,7 @@ std::optional<BibliographicSection> build_bibliographic(const ApsRecords& record
     if (Inventors item = inventors(records); !item.entries.empty()) section.items.emplace_back(std::move(item));
     if (Assignees item = assignees(records); !item.group.parties.empty()) section.items.emplace_back(std::move(item));
     if (PriorityClaims item = priority_claims(records); !item.claims.empty()) section.items.emplace_back(std::move(item));
+    if (Citations item = citations(records); !item.citations.empty()) section.items.emplace_back(std::move(item));
     return section;
 }
 

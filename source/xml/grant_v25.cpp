@@ -125,7 +125,8 @@ private:
     }
 
     // Classifications and the title become one technical-information item;
-    // every other child of B500 follows it as an Other item. The title is the
+    // the citations (B560) follow it as an item of their own, and every
+    // other child of B500 as an Other item. The title is the
     // whole text of its STEXT, so markup inside it (a subscript, say) does
     // not cut it short; a B540 without one is kept as an Other item.
     void read_technical_information(XmlId id, Items& items) const {
@@ -139,6 +140,8 @@ private:
                 information.entries.emplace_back(NationalClassification{read_classification(child, "B521", "B522")});
             } else if (OptionalText title = name == "B540" ? path_text(child, {"STEXT"}) : std::nullopt) {
                 information.entries.emplace_back(InventionTitle{std::move(*title)});
+            } else if (name == "B560") {
+                unread.emplace_back(read_citations(child));
             } else {
                 unread.emplace_back(OtherItem{to_node(tree_, child)});
             }
@@ -154,6 +157,41 @@ private:
             if (tree_.name(child) == further)
                 if (OptionalText text = path_text(child, {"PDAT"})) classification.further.push_back(std::move(*text));
         return classification;
+    }
+
+    // B560: cited patents (B561, a PCIT) and other literature (B562, an
+    // NCIT), each followed by an empty element that names who cited it
+    // (CITED-BY-EXAMINER gives "cited by examiner").
+    Citations read_citations(XmlId id) const {
+        Citations citations{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(child);
+            if (name != "B561" && name != "B562") continue;
+            Citation citation;
+            citation.attributes = attributes_of(tree_, child);
+            if (const XmlId patent = find_child(tree_, child, {"PCIT"})) {
+                citation.doc_number = path_text(patent, {"DOC", "DNUM", "PDAT"});
+                citation.date = path_text(patent, {"DOC", "DATE", "PDAT"});
+                citation.kind = path_text(patent, {"DOC", "KIND", "PDAT"});
+                citation.country = path_text(patent, {"DOC", "CTRY", "PDAT"});
+                citation.name = path_text(patent, {"PARTY-US", "NAM", "SNM", "STEXT", "PDAT"});
+            } else if (const XmlId other = find_child(tree_, child, {"NCIT"})) {
+                citation.text = trimmed_text(tree_, other);
+            }
+            for (XmlId mark : element_children(tree_, child))
+                if (tree_.name(mark).starts_with("CITED-BY-")) citation.category = category_of(tree_.name(mark));
+            citations.citations.push_back(std::move(citation));
+        }
+        return citations;
+    }
+
+    static std::string category_of(std::string_view mark) {
+        std::string category(mark);
+        for (char& c : category) {
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c == '-') c = ' ';
+        }
+        return category;
     }
 
     // B300: the number (B310), filing date (B320) and country (B330) of a

@@ -106,6 +106,53 @@ private:
     }
 
     void add_related_documents(XmlId id, Items& items) const { items.emplace_back(read_related_documents(id)); }
+
+    // The main CPC symbol, then the further ones, like the IPCR symbols.
+    void add_cpc(XmlId id, Items& items) const {
+        Classification classification{attributes_of(tree_, id), std::nullopt, {}};
+        for (XmlId group : element_children(tree_, id)) {
+            const std::string_view name = tree_.name(group);
+            if (name != "main-cpc" && name != "further-cpc") continue;
+            for (XmlId child : element_children(tree_, group)) {
+                if (tree_.name(child) != "classification-cpc") continue;
+                OptionalText symbol = ipcr_symbol(child);
+                if (!symbol) continue;
+                if (!classification.main && name == "main-cpc")
+                    classification.main = std::move(symbol);
+                else
+                    classification.further.push_back(std::move(*symbol));
+            }
+        }
+        add_technical_entry(items, CpcClassification{std::move(classification)});
+    }
+
+    // `references-cited` (to 2006) and `us-references-cited`: a cited patent
+    // (`patcit`) or other literature (`nplcit`), and who cited it. The
+    // record keeps the attributes of the patcit or nplcit element.
+    void add_citations(XmlId id, Items& items) const {
+        Citations citations{attributes_of(tree_, id), {}};
+        for (XmlId child : element_children(tree_, id)) {
+            if (!name_is_one_of(tree_.name(child), {"citation", "us-citation"})) continue;
+            Citation citation;
+            citation.category = child_text(tree_, child, {"category"});
+            if (XmlId patent = find_child(tree_, child, {"patcit"})) {
+                citation.attributes = attributes_of(tree_, patent);
+                if (XmlId document_id = find_child(tree_, patent, {"document-id"})) {
+                    citation.country = child_text(tree_, document_id, {"country"});
+                    citation.doc_number = child_text(tree_, document_id, {"doc-number"});
+                    citation.kind = child_text(tree_, document_id, {"kind"});
+                    citation.name = child_text(tree_, document_id, {"name"});
+                    citation.date = child_text(tree_, document_id, {"date"});
+                }
+            } else if (XmlId other = find_child(tree_, child, {"nplcit"})) {
+                citation.attributes = attributes_of(tree_, other);
+                const XmlId text = find_child(tree_, other, {"othercit"});
+                citation.text = trimmed_text(tree_, text ? text : other);
+            }
+            citations.citations.push_back(std::move(citation));
+        }
+        items.emplace_back(std::move(citations));
+    }
     void add_priority_claims(XmlId id, Items& items) const { items.emplace_back(read_priority_claims(id)); }
 
     ApplicationReference read_application_reference(XmlId id) const {
@@ -308,6 +355,9 @@ private:
         {"assignees", &V4Reader::add_assignees},
         {"us-related-documents", &V4Reader::add_related_documents},
         {"priority-claims", &V4Reader::add_priority_claims},
+        {"classifications-cpc", &V4Reader::add_cpc},
+        {"references-cited", &V4Reader::add_citations},
+        {"us-references-cited", &V4Reader::add_citations},
     };
 
     const XmlTree& tree_;

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "binding/python.hpp"
+#include "model/document.hpp"
+
+namespace quillmark {
+
+// Creates the Citation class once; returns a borrowed reference or nullptr.
+PyObject* create_citation_type();
+PyObject* new_citation_object(Citation citation);
+
+}  // namespace quillmark
