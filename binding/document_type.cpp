@@ -3,6 +3,7 @@
 
 #include "binding/citation_type.hpp"
 #include "binding/claim_type.hpp"
+#include "binding/python_record.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
 #include "render/markdown.hpp"
@@ -79,6 +80,10 @@ PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs)
     return render_to_str(*as_document(self).record, template_text);
 }
 
+PyObject* document_to_dict(PyObject* self, PyObject*) {
+    return record_to_python(*as_document(self).record, summary_of(self));
+}
+
 void append_field(std::string& out, const OptionalText& value) {
     if (value)
         append_quoted(out, *value);
@@ -123,6 +128,11 @@ PyMethodDef document_methods[] = {
      METH_VARARGS | METH_KEYWORDS,
      "to_markdown($self, template=None)\n--\n\nRender this document to Markdown, optionally with a section-placeholder\n"
      "template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,\n`{{description}}`, `{{claims}}`)."},
+    {"to_dict", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py::guarded<document_to_dict>)), METH_NOARGS,
+     "to_dict($self)\n--\n\nThe whole parsed record as plain Python data: every section, bibliographic\n"
+     "item, paragraph, heading, claim, inline node and kept XML node with its\n"
+     "attributes, in source order, followed by the getters' values under their\n"
+     "names."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -146,10 +156,13 @@ bool create_types(PyObject* module) {
     if (!document_type) return false;
     PyObject* claim = create_claim_type();
     if (!claim) return false;
-    PyObject* citation = create_citation_type();
-    if (!citation) return false;
     return PyModule_AddObjectRef(module, "Document", document_type) == 0 &&
-           PyModule_AddObjectRef(module, "Claim", claim) == 0 && PyModule_AddObjectRef(module, "Citation", citation) == 0;
+           PyModule_AddObjectRef(module, "Claim", claim) == 0;
+}
+
+bool add_citation_type(PyObject* module) {
+    PyObject* citation = create_citation_type();
+    return citation && PyModule_AddObjectRef(module, "Citation", citation) == 0;
 }
 
 PyObject* new_document_object(Document record) {

@@ -68,7 +68,8 @@ bool add_attributes(PyObject* module) {
     if (!all) return false;
     if (!create_types(module)) return false;
     if (PyModule_AddStringConstant(module, "__version__", QUILLMARK_VERSION) < 0) return false;
-    for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "Citation", "__version__"}) {
+    if (!add_citation_type(module)) return false;
+    for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"}) {
         py::Ref text(PyUnicode_FromString(name));
         if (!text || PyList_Append(all.get(), text.get()) < 0) return false;
     }

@@ -7,8 +7,11 @@
 
 namespace quillmark {
 
-// Creates the three classes; false with a Python exception set on failure.
+// Create the classes and add them to the module: Document and Claim, then
+// (after the module's version) Citation. False with a Python exception set
+// on failure.
 bool create_types(PyObject* module);
+bool add_citation_type(PyObject* module);
 // A new Document object owning the record and its summary.
 PyObject* new_document_object(Document record);
 // Renders a record with the template object (None or a str) and returns the

@@ -1,10 +1,10 @@
-# Type information for the quillmark extension module. Neither class can be
+# Type information for the quillmark extension module. No class can be
 # created from Python: a Document comes only from parse(), a Claim only from
-# Document.claims. Neither can be subclassed, and all attributes are
-# read-only.
-from typing import final
+# Document.claims, a Citation only from Document.citations. None can be
+# subclassed, and all attributes are read-only.
+from typing import Any, final
 
-__all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__"]
+__all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"]
 
 __version__: str
 
@@ -52,10 +52,21 @@ and `to_markdown(template=None)`."""
     def abstract_text(self) -> str | None: ...
     @property
     def claims(self) -> list[Claim]: ...
+    @property
+    def kind(self) -> str | None: ...
+    @property
+    def cpc_classifications(self) -> list[str]: ...
+    @property
+    def citations(self) -> list[Citation]: ...
     def to_markdown(self, template: str | None = None) -> str:
         """Render this document to Markdown, optionally with a section-placeholder
 template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,
 `{{description}}`, `{{claims}}`)."""
+    def to_dict(self) -> dict[str, Any]:
+        """The whole parsed record as plain Python data: every section, bibliographic
+item, paragraph, heading, claim, inline node and kept XML node with its
+attributes, in source order, followed by the getters' values under their
+names."""
 
 @final
 class Claim:
@@ -65,3 +76,23 @@ class Claim:
     def text(self) -> str: ...
     @property
     def number(self) -> int: ...
+
+@final
+class Citation:
+    """A document the publication cites: a patent (country, doc_number, kind,
+name, date) or other literature (text), with who cited it (category)."""
+
+    @property
+    def country(self) -> str | None: ...
+    @property
+    def doc_number(self) -> str | None: ...
+    @property
+    def kind(self) -> str | None: ...
+    @property
+    def name(self) -> str | None: ...
+    @property
+    def date(self) -> str | None: ...
+    @property
+    def category(self) -> str | None: ...
+    @property
+    def text(self) -> str | None: ...

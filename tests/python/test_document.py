@@ -29,11 +29,12 @@ def test_claim_is_read_only():
 
 
 def test_getter_order_and_docs():
-    names = [name for name in vars(quillmark.Document) if not name.startswith("_") and name != "to_markdown"]
+    names = [name for name in vars(quillmark.Document) if not name.startswith("_") and name not in ("to_markdown", "to_dict")]
     assert names == [
         "publication_number", "patent_number", "application_number", "title", "filing_date",
         "publication_date", "priority_date", "inventors", "applicants", "assignees",
         "ipc_classifications", "us_classifications", "source_format", "abstract_text", "claims",
+        "kind", "cpc_classifications", "citations",
     ]
     assert quillmark.Document.__doc__ == (
         "A parsed patent document: metadata getters plus `claims`, `abstract_text`,\nand `to_markdown(template=None)`."

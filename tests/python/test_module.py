@@ -12,7 +12,7 @@ GRANT = """<?xml version="1.0"?>
 
 
 def test_attributes_and_version():
-    assert quillmark.__all__ == ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__"]
+    assert quillmark.__all__ == ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"]
     assert quillmark.__version__ == "0.2.1"
     assert quillmark.__file__.endswith(".abi3.so")
 

@@ -50,7 +50,7 @@ def test_function_stubs_have_the_runtime_signature_and_docstring(name):
     assert ast.get_docstring(stub, clean=False) == function.__doc__
 
 
-@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim], ids=lambda c: c.__name__)
+@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation], ids=lambda c: c.__name__)
 def test_class_stubs_list_every_read_only_property_and_method(cls):
     stub = stub_definitions(STUBS.body)[cls.__name__]
     assert ast.get_docstring(stub, clean=False) == cls.__doc__

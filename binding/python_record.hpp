@@ -1,0 +1,14 @@
+// The whole record of a document as Python dicts, lists, strs, ints, bools
+// and Nones (Document.to_dict).
+#pragma once
+
+#include "binding/python.hpp"
+#include "model/document.hpp"
+#include "model/summary.hpp"
+
+namespace quillmark {
+
+// A new dict, or nullptr with a Python exception set.
+PyObject* record_to_python(const Document& document, const DocumentSummary& summary);
+
+}  // namespace quillmark

@@ -1,0 +1,469 @@
+#include "model/record.hpp"
+
+#include <utility>
+#include <variant>
+
+namespace quillmark {
+
+namespace {
+
+class RecordWalk {
+public:
+    explicit RecordWalk(RecordSink& sink) : sink_(sink) {}
+
+    void document(const Document& document, const DocumentSummary& summary) {
+        sink_.begin_object();
+        value(document.attributes);
+        list("sections", document.sections);
+        summary_fields(document, summary);
+        sink_.end_object();
+    }
+
+private:
+    // ----- plain values ------------------------------------------------------
+
+    void value(std::string_view text) { sink_.text(text); }
+    void value(const std::string& text) { sink_.text(text); }
+    void value(const OptionalText& text) { text ? sink_.text(*text) : sink_.null(); }
+    void value(const OptionalString& text) { text ? sink_.text(*text) : sink_.null(); }
+    void value(const std::optional<std::uint32_t>& number) { number ? sink_.number(*number) : sink_.null(); }
+    void value(bool flag) { sink_.boolean(flag); }
+
+    template <class T>
+    void field(std::string_view name, const T& content) {
+        sink_.key(name);
+        value(content);
+    }
+
+    template <class T>
+    void list(std::string_view name, const std::vector<T>& items) {
+        sink_.key(name);
+        value(items);
+    }
+
+    template <class T>
+    void value(const std::vector<T>& items) {
+        sink_.begin_list();
+        for (const T& item : items) value(item);
+        sink_.end_list();
+    }
+
+    template <class... Alternatives>
+    void value(const std::variant<Alternatives...>& choice) {
+        std::visit([this](const auto& alternative) { value(alternative); }, choice);
+    }
+
+    // An object whose "type" names what it is, its fields written by `body`.
+    template <class Body>
+    void typed(std::string_view type, Body&& body) {
+        sink_.begin_object();
+        sink_.key("type");
+        sink_.symbol(type);
+        body();
+        sink_.end_object();
+    }
+
+    // Attributes are an object of qualified names ("prefix:name" where the
+    // library reports a prefix) and values, in source order; an element or
+    // record without attributes has no "attributes" key.
+    static void qualified_name(std::string& out, std::string_view name, std::optional<std::string_view> prefix) {
+        out.clear();
+        if (prefix && !prefix->empty()) {
+            out += *prefix;
+            out += ':';
+        }
+        out += name;
+    }
+
+    void value(const Attributes& attributes) {
+        if (attributes.empty()) return;
+        sink_.key("attributes");
+        sink_.begin_object();
+        for (const Attribute& attribute : attributes) {
+            qualified_name(name_, attribute.name,
+                           attribute.prefix ? std::optional<std::string_view>(*attribute.prefix) : std::nullopt);
+            sink_.attribute_key(name_);
+            sink_.text(attribute.value);
+        }
+        sink_.end_object();
+    }
+
+    void attribute_list(AttributeRange attributes) {
+        if (attributes.begin() == attributes.end()) return;
+        sink_.key("attributes");
+        sink_.begin_object();
+        for (const AttributeView& attribute : attributes) {
+            qualified_name(name_, attribute.name, attribute.prefix);
+            sink_.attribute_key(name_);
+            sink_.text(attribute.value);
+        }
+        sink_.end_object();
+    }
+
+    // ----- kept XML and inline content ---------------------------------------
+
+    void value(const Node& node) { kept(node.root()); }
+
+    // A text run is a plain text; an element an object.
+    void kept(Node::Ref node) {
+        if (!node.is_element()) {
+            sink_.text(node.text_value());
+            return;
+        }
+        typed("element", [&] {
+            field("name", node.name());
+            if (const auto prefix = node.prefix()) field("prefix", *prefix);
+            attribute_list(node.attributes());
+            sink_.key("children");
+            sink_.begin_list();
+            for (Node::Ref child : node.children()) kept(child);
+            sink_.end_list();
+        });
+    }
+
+    static std::string_view inline_type(InlineKind kind) {
+        switch (kind) {
+            case InlineKind::Text: return "text";
+            case InlineKind::Number: return "number";
+            case InlineKind::CrossReference: return "cross_reference";
+            case InlineKind::FigureReference: return "figure_reference";
+            case InlineKind::ClaimReference: return "claim_reference";
+            case InlineKind::Bold: return "bold";
+            case InlineKind::Italic: return "italic";
+            case InlineKind::Highlight: return "highlight";
+            case InlineKind::ClaimText: return "claim_text";
+            case InlineKind::Element: return "element";
+        }
+        return {};
+    }
+
+    void inline_nodes(InlineContent::Nodes nodes) {
+        sink_.begin_list();
+        for (InlineContent::Ref node : nodes) {
+            const InlineKind kind = node.kind();
+            if (kind == InlineKind::Element) {
+                kept(node.element_value());
+            } else if (kind == InlineKind::Text) {
+                sink_.text(node.text_value());
+            } else {
+                typed(inline_type(kind), [&] {
+                    attribute_list(node.attributes());
+                    const bool reference = kind == InlineKind::CrossReference ||
+                                           kind == InlineKind::FigureReference || kind == InlineKind::ClaimReference;
+                    if (reference) {
+                        sink_.key("target");
+                        if (const auto target = node.target())
+                            sink_.text(*target);
+                        else
+                            sink_.null();
+                    }
+                    sink_.key("children");
+                    inline_nodes(node.children());
+                });
+            }
+        }
+        sink_.end_list();
+    }
+
+    void content(const InlineContent& content) {
+        sink_.key("content");
+        inline_nodes(content.nodes());
+    }
+
+    void value(const Paragraph& paragraph) {
+        typed("paragraph", [&] {
+            value(paragraph.attributes);
+            field("id", paragraph.id);
+            field("level", paragraph.level);
+            content(paragraph.content);
+        });
+    }
+
+    void value(const Heading& heading) {
+        typed("heading", [&] {
+            value(heading.attributes);
+            field("level", heading.level);
+            field("align", heading.align);
+            content(heading.content);
+        });
+    }
+
+    // ----- bibliographic data --------------------------------------------------
+
+    void value(const DocumentId& id) {
+        field("doc_number", id.doc_number);
+        field("kind", id.kind);
+        field("date", id.date);
+        field("country", id.country);
+    }
+
+    void value(const PublicationReference& item) { typed("publication_reference", [&] { value(item.id); }); }
+    void value(const PublicationFilingType& item) {
+        typed("publication_filing_type", [&] { field("text", item.text); });
+    }
+
+    void value(const ApplicationNumber& entry) {
+        typed("application_number", [&] {
+            value(entry.attributes);
+            field("appl_type", entry.appl_type);
+            field("doc_number", entry.doc_number);
+        });
+    }
+    void value(const SeriesCode& entry) { typed("series_code", [&] { field("text", entry.text); }); }
+    void value(const FilingDate& entry) { typed("filing_date", [&] { field("text", entry.text); }); }
+    void value(const ApplicationReference& item) {
+        typed("application_reference", [&] {
+            value(item.attributes);
+            list("entries", item.entries);
+        });
+    }
+
+    void classification(std::string_view type, const Classification& entry) {
+        typed(type, [&] {
+            value(entry.attributes);
+            field("main", entry.main);
+            list("further", entry.further);
+        });
+    }
+    void value(const IpcClassification& entry) { classification("ipc_classification", entry); }
+    void value(const NationalClassification& entry) { classification("national_classification", entry); }
+    void value(const CpcClassification& entry) { classification("cpc_classification", entry); }
+    void value(const InventionTitle& entry) { typed("title", [&] { field("text", entry.text); }); }
+    void value(const TechnicalInformation& item) {
+        typed("technical_information", [&] {
+            value(item.attributes);
+            list("entries", item.entries);
+        });
+    }
+
+    void link(std::string_view type, const RelatedLink& entry) {
+        typed(type, [&] {
+            value(entry.attributes);
+            field("relationship", entry.relationship);
+            field("parent_doc_number", entry.parent_doc_number);
+            field("parent_date", entry.parent_date);
+            field("child_doc_number", entry.child_doc_number);
+        });
+    }
+    void value(const Relation& entry) { link("relation", entry); }
+    void value(const OtherRelatedDocument& entry) { link("related_document", entry); }
+    void value(const RelatedDocuments& item) {
+        typed("related_documents", [&] {
+            value(item.attributes);
+            list("entries", item.entries);
+        });
+    }
+
+    void value(const Party& party) {
+        sink_.begin_object();
+        value(party.attributes);
+        field("name", party.name);
+        field("inventor", party.inventor);
+        sink_.end_object();
+    }
+    void party_group(std::string_view type, const PartyGroup& group) {
+        typed(type, [&] {
+            value(group.attributes);
+            list("parties", group.parties);
+        });
+    }
+    void value(const Parties& item) { party_group("parties", item.group); }
+    void value(const Assignees& item) { party_group("assignees", item.group); }
+
+    void person(std::string_view type, const Person& entry) {
+        typed(type, [&] {
+            value(entry.attributes);
+            field("given_name", entry.given_name);
+            field("middle_name", entry.middle_name);
+            field("family_name", entry.family_name);
+            field("suffix", entry.suffix);
+            field("city", entry.city);
+            field("state", entry.state);
+            field("country", entry.country);
+        });
+    }
+    void value(const FirstNamedInventor& entry) { person("first_named_inventor", entry); }
+    void value(const Inventor& entry) { person("inventor", entry); }
+    void value(const Inventors& item) {
+        typed("inventors", [&] {
+            value(item.attributes);
+            list("entries", item.entries);
+        });
+    }
+
+    void value(const NameLine& entry) { typed("name_line", [&] { field("text", entry.text); }); }
+    void value(const Address& entry) {
+        typed("address", [&] {
+            value(entry.attributes);
+            list("lines", entry.lines);
+            field("city", entry.city);
+            field("state", entry.state);
+            field("country", entry.country);
+            field("postal_code", entry.postal_code);
+        });
+    }
+    void value(const CorrespondenceAddress& item) {
+        typed("correspondence_address", [&] {
+            value(item.attributes);
+            list("entries", item.entries);
+        });
+    }
+
+    void value(const OtherItem& item) { typed("other", [&] { field("node", item.node); }); }
+
+    void value(const PriorityClaim& claim) {
+        sink_.begin_object();
+        value(claim.attributes);
+        field("country", claim.country);
+        field("doc_number", claim.doc_number);
+        field("date", claim.date);
+        sink_.end_object();
+    }
+    void value(const PriorityClaims& item) {
+        typed("priority_claims", [&] {
+            value(item.attributes);
+            list("claims", item.claims);
+        });
+    }
+
+    void citation_fields(const Citation& citation) {
+        field("country", citation.country);
+        field("doc_number", citation.doc_number);
+        field("kind", citation.kind);
+        field("name", citation.name);
+        field("date", citation.date);
+        field("category", citation.category);
+        field("text", citation.text);
+    }
+    void value(const Citation& citation) {
+        sink_.begin_object();
+        value(citation.attributes);
+        citation_fields(citation);
+        sink_.end_object();
+    }
+    void value(const Citations& item) {
+        typed("citations", [&] {
+            value(item.attributes);
+            list("citations", item.citations);
+        });
+    }
+
+    // ----- body ----------------------------------------------------------------
+
+    void value(const Subsection& subsection) {
+        typed("subsection", [&] {
+            value(subsection.attributes);
+            list("children", subsection.children);
+        });
+    }
+    void part(std::string_view type, const DescriptionPart& part) {
+        typed(type, [&] {
+            value(part.attributes);
+            list("children", part.children);
+        });
+    }
+    void value(const CrossReferencePart& part) {
+        typed("cross_reference", [&] {
+            value(part.attributes);
+            list("children", part.children);
+        });
+    }
+    void value(const SummaryPart& entry) { part("summary", entry); }
+    void value(const DrawingsDescriptionPart& entry) { part("drawings_description", entry); }
+    void value(const DetailedDescriptionPart& entry) { part("detailed_description", entry); }
+
+    void value(const ClaimEntry& claim) {
+        typed("claim", [&] {
+            value(claim.attributes);
+            field("id", claim.id);
+            content(claim.content);
+        });
+    }
+
+    void value(const Image& image) {
+        typed("image", [&] {
+            value(image.attributes);
+            field("id", image.id);
+            field("file", image.file);
+            field("imf", image.imf);
+            field("ti", image.ti);
+        });
+    }
+    void value(const Figure& figure) {
+        typed("figure", [&] {
+            value(figure.attributes);
+            field("id", figure.id);
+            list("children", figure.children);
+        });
+    }
+    void value(const RepresentativeFigure& figure) {
+        typed("representative_figure", [&] { field("text", figure.text); });
+    }
+
+    // ----- sections --------------------------------------------------------------
+
+    template <class Section, class Children>
+    void section(std::string_view type, const Section& section, std::string_view key, const Children& children) {
+        typed(type, [&] {
+            value(section.attributes);
+            list(key, children);
+        });
+    }
+    void value(const BibliographicSection& entry) { section("bibliographic", entry, "items", entry.items); }
+    void value(const AbstractSection& entry) { section("abstract", entry, "blocks", entry.blocks); }
+    void value(const DescriptionSection& entry) { section("description", entry, "blocks", entry.blocks); }
+    void value(const ClaimsSection& entry) { section("claims", entry, "children", entry.children); }
+    void value(const DrawingsSection& entry) { section("drawings", entry, "children", entry.children); }
+    void value(const OtherSection& entry) { typed("other", [&] { field("node", entry.node); }); }
+
+    // ----- the summary, under the getters' names -----------------------------------
+
+    void summary_fields(const Document& document, const DocumentSummary& summary) {
+        field("publication_number", summary.publication_number);
+        field("patent_number", summary.patent_number);
+        field("application_number", summary.application_number);
+        field("title", summary.title);
+        field("filing_date", summary.filing_date);
+        field("publication_date", summary.publication_date);
+        field("priority_date", summary.priority_date);
+        list("inventors", summary.inventors);
+        list("applicants", summary.applicants);
+        list("assignees", summary.assignees);
+        list("ipc_classifications", summary.ipc_classifications);
+        list("us_classifications", summary.us_classifications);
+        sink_.key("source_format");
+        sink_.symbol(source_format_name(document.source_format));
+        field("abstract_text", abstract_text(document));
+        sink_.key("claims");
+        sink_.begin_list();
+        for (const Claim& claim : claims(document)) {
+            sink_.begin_object();
+            sink_.key("number");
+            sink_.number(claim.number);
+            field("text", claim.text);
+            sink_.end_object();
+        }
+        sink_.end_list();
+        field("kind", summary.kind);
+        list("cpc_classifications", summary.cpc_classifications);
+        sink_.key("citations");
+        sink_.begin_list();
+        for (const Citation& citation : summary.citations) {
+            sink_.begin_object();
+            citation_fields(citation);
+            sink_.end_object();
+        }
+        sink_.end_list();
+    }
+
+    RecordSink& sink_;
+    std::string name_;  // an attribute's qualified name, built for its key
+};
+
+}  // namespace
+
+void write_record(const Document& document, const DocumentSummary& summary, RecordSink& sink) {
+    RecordWalk(sink).document(document, summary);
+}
+
+}  // namespace quillmark
