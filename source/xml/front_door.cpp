@@ -4,14 +4,16 @@
 // Built and tested against libxml2 2.9 (Debian 12's) and 2.15 (.ci/libxml2-latest).
 // Where the two differ, LIBXML_VERSION picks the way; each guard says what
 // changed in which release:
-// - 2.11: entity amplification is checked by a ratio to the text read
-//   (xmlCtxtSetMaxAmplification); references to undeclared entities are no
-//   longer counted.
-// - 2.12: the structured error handler takes a const error.
+// - 2.11: entity amplification is checked by its ratio to the text read, and
+//   references to undeclared entities are no longer counted.
+// - 2.12: the ratio can be set (xmlCtxtSetMaxAmplification); the structured
+//   error handler takes a const error.
 // - 2.13: the parser reads entity content on the document's own context,
 //   through the same callbacks, and reports no reference from an attribute
-//   value; a context is made with its handler (xmlNewSAXParserCtxt) and reads
-//   memory in place (xmlCtxtReadMemory), and xmlDefaultSAXHandler is gone.
+//   value. The context is made with its handler (xmlNewSAXParserCtxt, since
+//   2.11) and reads the text in place (xmlCtxtReadMemory); the older way
+//   needs xmlDefaultSAXHandler, deprecated since 2.13 and missing from a
+//   build without SAX1, such as .ci/libxml2-latest's.
 #include "source/xml/front_door.hpp"
 
 #include <libxml/SAX2.h>
@@ -43,7 +45,7 @@ constexpr std::size_t max_text_node_length = 10000000;
 // A short text could multiply those without bound, so together they may add
 // at most this much to the text's own size.
 constexpr std::size_t max_expansion = 10000000;
-#if LIBXML_VERSION >= 21100
+#if LIBXML_VERSION >= 21200
 // libxml2 refuses an entity expansion more than this many times the text read
 // so far (its default is 5). Under max_expansion that ratio is only reached by
 // nesting entities in entities, whose expansion libxml2 itself has to walk;
@@ -344,12 +346,12 @@ Result<XmlTree, ParseError> parse_xml(std::string_view text) {
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(
         xmlCreateMemoryParserCtxt(text.data(), static_cast<int>(text.size())));
     if (!ctxt) return ParseError::xml("parse error at 1:1: out of memory");
-    // Before 2.13 the only way to give a memory context SAX2 callbacks of its
-    // own: its handler is replaced (and freed unless it is the shared default).
+    // The way back to 2.9 of giving a memory context SAX2 callbacks of its own:
+    // its handler is replaced (and freed unless it is the shared default).
     if (ctxt->sax != reinterpret_cast<xmlSAXHandlerPtr>(&xmlDefaultSAXHandler)) xmlFree(ctxt->sax);
     ctxt->sax = &handler;
     xmlCtxtUseOptions(ctxt.get(), parse_options);
-#if LIBXML_VERSION >= 21100
+#if LIBXML_VERSION >= 21200
     xmlCtxtSetMaxAmplification(ctxt.get(), max_amplification);
 #endif
     xmlSwitchEncoding(ctxt.get(), XML_CHAR_ENCODING_UTF8);
