@@ -1,5 +1,19 @@
 // libxml2 reports the document through SAX2 callbacks, and the nodes go
 // straight into the flat table: no libxml2 tree is built.
+//
+// Built and tested against libxml2 2.9 (Debian 12's) and 2.15 (.ci/libxml2-latest).
+// Where the two differ, LIBXML_VERSION picks the way; each guard says what
+// changed in which release:
+// - 2.11: entity amplification is checked by its ratio to the text read, and
+//   references to undeclared entities are no longer counted.
+// - 2.12: the ratio can be set (xmlCtxtSetMaxAmplification); the structured
+//   error handler takes a const error.
+// - 2.13: the parser reads entity content on the document's own context,
+//   through the same callbacks, and reports no reference from an attribute
+//   value. The context is made with its handler (xmlNewSAXParserCtxt, since
+//   2.11) and reads the text in place (xmlCtxtReadMemory); the older way
+//   needs xmlDefaultSAXHandler, deprecated since 2.13 and missing from a
+//   build without SAX1, such as .ci/libxml2-latest's.
 #include "source/xml/front_door.hpp"
 
 #include <libxml/SAX2.h>
@@ -16,6 +30,12 @@ namespace quillmark {
 
 namespace {
 
+#if LIBXML_VERSION >= 21200
+using ErrorRecord = const xmlError*;
+#else
+using ErrorRecord = xmlErrorPtr;
+#endif
+
 // The libxml2 tree builder refuses text nodes longer than this without huge
 // mode; the flat table keeps the same limit.
 constexpr std::size_t max_text_node_length = 10000000;
@@ -25,6 +45,13 @@ constexpr std::size_t max_text_node_length = 10000000;
 // A short text could multiply those without bound, so together they may add
 // at most this much to the text's own size.
 constexpr std::size_t max_expansion = 10000000;
+#if LIBXML_VERSION >= 21200
+// libxml2 refuses an entity expansion more than this many times the text read
+// so far (its default is 5). Under max_expansion that ratio is only reached by
+// nesting entities in entities, whose expansion libxml2 itself has to walk;
+// a single large entity named many times is left to max_expansion.
+constexpr unsigned max_amplification = 1000;
+#endif
 
 std::string_view sv(const xmlChar* text) {
     return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view();
@@ -70,7 +97,11 @@ struct SaxState {
 // the reference, a "<" means a start tag and a ">" the end of earlier markup.
 // Reaching the previous reference means the same place as that one, which
 // keeps runs of references linear.
-bool SaxState::reference_is_in_start_tag(std::size_t name_length) {
+bool SaxState::reference_is_in_start_tag([[maybe_unused]] std::size_t name_length) {
+#if LIBXML_VERSION >= 21300
+    return false;  // since 2.13 only references in content are reported
+#else
+    // Reads the input window, an internal of libxml2 before 2.13.
     const xmlChar* base = ctxt->input->base;
     const xmlChar* start = ctxt->input->cur - (name_length + 2);  // at the "&"
     const std::size_t consumed = static_cast<std::size_t>(ctxt->input->consumed);
@@ -91,14 +122,20 @@ bool SaxState::reference_is_in_start_tag(std::size_t name_length) {
     last_reference_end = consumed + static_cast<std::size_t>(ctxt->input->cur - base);
     last_reference_in_tag = in_tag;
     return in_tag;
+#endif
 }
 
-// Entity content is parsed once more in a context of its own for checking;
-// its callbacks carry that context and are ignored.
+// The content of an entity is parsed for checking, and its callbacks are
+// ignored: the reference stands for it. Before 2.13 that parse has a context
+// of its own, which its callbacks carry; since 2.13 it runs on the document's
+// context with the entity as the current input, above the document's own.
 SaxState* state_of(void* ctx) {
     auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     auto* state = static_cast<SaxState*>(ctxt->_private);
     if (state == nullptr || state->ctxt != ctxt || state->error) return nullptr;
+#if LIBXML_VERSION >= 21300
+    if (ctxt->inputNr > 1) return nullptr;
+#endif
     return state;
 }
 
@@ -195,7 +232,10 @@ void on_reference(void* ctx, const xmlChar* name) {
     // entities. Such a reference expands to nothing, and the early formats
     // write characters as entities of their external DTD (every paragraph
     // number is "&lsqb;0001&rsqb;"), so it is taken off the count again.
+    // The count is an internal of libxml2 before 2.11, which no longer keeps it.
+#if LIBXML_VERSION < 21100
     if (entity == nullptr && state->ctxt->nbentities > 0) --state->ctxt->nbentities;
+#endif
     if (state->reference_is_in_start_tag(std::strlen(reinterpret_cast<const char*>(name)))) return;
     if (entity != nullptr && entity->etype != XML_INTERNAL_GENERAL_ENTITY &&
         entity->etype != XML_INTERNAL_PREDEFINED_ENTITY) {
@@ -230,7 +270,7 @@ void drop_partial_character(std::string_view& text) {
     if (length > continuation + 1) text.remove_suffix(continuation + 1);
 }
 
-void on_error(void* ctx, xmlErrorPtr error) {
+void on_error(void* ctx, ErrorRecord error) {
     if (error == nullptr || error->level != XML_ERR_FATAL) return;
     auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
     auto* state = ctxt ? static_cast<SaxState*>(ctxt->_private) : nullptr;
@@ -272,10 +312,18 @@ struct ContextDeleter {
     void operator()(xmlParserCtxtPtr ctxt) const {
         if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
         ctxt->myDoc = nullptr;
+#if LIBXML_VERSION < 21300
         ctxt->sax = nullptr;  // the handler is ours
+#endif
         xmlFreeParserCtxt(ctxt);
     }
 };
+
+constexpr int parse_options = XML_PARSE_NONET | XML_PARSE_IGNORE_ENC
+#if LIBXML_VERSION >= 21300
+                              | XML_PARSE_NO_XXE  // never load an external entity or DTD
+#endif
+    ;
 
 }  // namespace
 
@@ -283,19 +331,34 @@ Result<XmlTree, ParseError> parse_xml(std::string_view text) {
     if (text.size() > static_cast<std::size_t>(INT_MAX))
         return ParseError::xml("parse error at 1:1: document larger than 2 GiB");
     static const xmlSAXHandler handler_template = make_handler();
+    SaxState state(text);
+#if LIBXML_VERSION >= 21300
+    // The context keeps a copy of the handler; the text is read in place.
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewSAXParserCtxt(&handler_template, nullptr));
+    if (!ctxt) return ParseError::xml("parse error at 1:1: out of memory");
+    state.ctxt = ctxt.get();
+    ctxt->_private = &state;
+    xmlCtxtSetMaxAmplification(ctxt.get(), max_amplification);
+    xmlFreeDoc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), nullptr, "UTF-8",
+                                 parse_options));
+#else
     xmlSAXHandler handler = handler_template;
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(
         xmlCreateMemoryParserCtxt(text.data(), static_cast<int>(text.size())));
     if (!ctxt) return ParseError::xml("parse error at 1:1: out of memory");
+    // The way back to 2.9 of giving a memory context SAX2 callbacks of its own:
+    // its handler is replaced (and freed unless it is the shared default).
     if (ctxt->sax != reinterpret_cast<xmlSAXHandlerPtr>(&xmlDefaultSAXHandler)) xmlFree(ctxt->sax);
     ctxt->sax = &handler;
-    xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC);
+    xmlCtxtUseOptions(ctxt.get(), parse_options);
+#if LIBXML_VERSION >= 21200
+    xmlCtxtSetMaxAmplification(ctxt.get(), max_amplification);
+#endif
     xmlSwitchEncoding(ctxt.get(), XML_CHAR_ENCODING_UTF8);
-
-    SaxState state(text);
     state.ctxt = ctxt.get();
     ctxt->_private = &state;
     xmlParseDocument(ctxt.get());
+#endif
 
     if (state.error) return ParseError::xml(*state.error);
     if (!ctxt->wellFormed)
