@@ -148,6 +148,18 @@ std::string_view last_character(std::string_view text) {
 }
 
 
+std::string_view without_cut_last_character(std::string_view text) {
+    std::size_t continuation = 0;
+    while (continuation < 3 && continuation < text.size() &&
+           is_continuation(static_cast<unsigned char>(text[text.size() - 1 - continuation])))
+        ++continuation;
+    if (continuation == text.size()) return text;
+    const auto lead = static_cast<unsigned char>(text[text.size() - 1 - continuation]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    if (length > continuation + 1) text.remove_suffix(continuation + 1);
+    return text;
+}
+
 // ----- encoding ------------------------------------------------------------
 
 namespace {

@@ -43,6 +43,9 @@ std::string_view without_last_character(std::string_view text);
 // The last character of `text` (empty for the empty text).
 std::string_view last_character(std::string_view text);
 
+// `text` without a multi-byte character that is cut off at its end.
+std::string_view without_cut_last_character(std::string_view text);
+
 // Writes the UTF-8 of `count` code points at `out`, which has room for four
 // bytes per code point, and moves `out` past them. False, with `out` left
 // anywhere in between, when a code point is a surrogate or above U+10FFFF:

@@ -16,6 +16,8 @@
 //   build without SAX1, such as .ci/libxml2-latest's.
 #include "source/xml/front_door.hpp"
 
+#include "model/utf8.hpp"
+
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
@@ -257,19 +259,6 @@ void trim_message_end(std::string_view& text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.remove_suffix(1);
 }
 
-// Some libxml2 messages quote the first bytes of the construct at fault and
-// may cut a character in half; the message stays UTF-8 without that part.
-void drop_partial_character(std::string_view& text) {
-    std::size_t continuation = 0;
-    while (continuation < 3 && continuation < text.size() &&
-           (static_cast<unsigned char>(text[text.size() - 1 - continuation]) & 0xC0) == 0x80)
-        ++continuation;
-    if (continuation == text.size()) return;
-    const auto lead = static_cast<unsigned char>(text[text.size() - 1 - continuation]);
-    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    if (length > continuation + 1) text.remove_suffix(continuation + 1);
-}
-
 void on_error(void* ctx, ErrorRecord error) {
     if (error == nullptr || error->level != XML_ERR_FATAL) return;
     auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
@@ -277,7 +266,9 @@ void on_error(void* ctx, ErrorRecord error) {
     if (state == nullptr || state->error) return;
     std::string_view description = error->message ? std::string_view(error->message) : "not well-formed";
     trim_message_end(description);
-    drop_partial_character(description);
+    // Some libxml2 messages quote the first bytes of the construct at fault
+    // and may cut a character in half; the message stays UTF-8 without it.
+    description = without_cut_last_character(description);
     trim_message_end(description);
     state->error = "parse error at " + std::to_string(error->line) + ":" + std::to_string(error->int2) + ": " +
                    std::string(description);
