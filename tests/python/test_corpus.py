@@ -243,3 +243,40 @@ def test_oracle_reads_aps_records():
     facts = oracle.aps_facts(text, "UsptoGrantApsGreenBook")
     assert (facts.patent_number, facts.title, facts.inventors, facts.claim_count) == \
         ("USRE28671E", "A very long title text", ["Jane Q. Doe", "Roe"], 2)
+
+
+# ---------------------------------------------------------------- citations, CPC, kind
+
+def cited_counts(name: str, source: str) -> tuple[int, int, str | None]:
+    """Citations, distinct CPC symbols and the kind code, read from the source."""
+    folder = name.split("/")[0]
+    if folder == "aps":
+        records = oracle.aps_records(source)
+        groups = {(r.segment, r.group) for r in records if r.segment in ("UREF", "FREF")}
+        others = [r for r in records if r.segment == "OREF" and r.value.strip()]
+        kind = {"": "B1", "D": "S", "RE": "E"}.get(re.match(r"[A-Za-z]*", oracle.aps_field(records, "PATN", "WKU")).group(), "B1")
+        return len(groups) + len(others), 0, kind
+    root = oracle.parse_xml(source)
+    if folder == "grant_v25":
+        return len(root.findall("SDOBI/B500/B560/B561")) + len(root.findall("SDOBI/B500/B560/B562")), 0, \
+            oracle.first_text(root, "SDOBI/B100/B130/PDAT")
+    if folder.startswith("app_v1"):
+        return 0, 0, oracle.first_text(root, "subdoc-bibliographic-information/document-id/kind-code")
+    if folder == "sequence":
+        return 0, 0, oracle.first_text(root, "publication-reference/document-id/kind")
+    bibliographic = root[0] if len(root) else root
+    citations = bibliographic.findall("references-cited/citation") + bibliographic.findall("us-references-cited/us-citation")
+    symbols = []
+    for cpc in bibliographic.findall("classifications-cpc/*/classification-cpc"):
+        parts = [oracle.first_text(cpc, part) for part in ("section", "class", "subclass", "main-group", "subgroup")]
+        if all(parts):
+            symbols.append("".join(parts[:4]) + "/" + parts[4])
+    return len(citations), len(set(symbols)), oracle.first_text(bibliographic, "publication-reference/document-id/kind")
+
+
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_citations_cpc_and_kind_agree_with_the_source(name):
+    record = parsed(name)
+    citations, cpc, kind = cited_counts(name, record.source)
+    document = record.document
+    assert (len(document.citations), len(document.cpc_classifications), document.kind) == (citations, cpc, kind)
