@@ -3,6 +3,7 @@
 #include <new>
 
 #include "cli/document_json.hpp"
+#include "cli/record_json.hpp"
 #include "model/utf8.hpp"
 #include "model/summary.hpp"
 #include "render/markdown.hpp"
@@ -38,6 +39,10 @@ Outcome convert(std::string_view text, const ConversionSettings& settings) {
     const Document& document = parsed.value();
     Outcome outcome;
     outcome.ok = true;
+    if (settings.format == OutputFormat::Record) {
+        outcome.payload = record_json(document);
+        return outcome;
+    }
     std::string markdown = render(document, settings);
     if (settings.format == OutputFormat::JsonLines) {
         outcome.payload = document_json(document, markdown);

@@ -8,7 +8,7 @@
 
 namespace quillmark::cli {
 
-enum class OutputFormat { Markdown, JsonLines };
+enum class OutputFormat { Markdown, JsonLines, Record };
 
 struct ConversionSettings {
     OutputFormat format = OutputFormat::Markdown;

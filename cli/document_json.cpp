@@ -27,6 +27,28 @@ void append_claims(std::string& out, const std::vector<Claim>& numbered) {
     out += ']';
 }
 
+void append_citations(std::string& out, const std::vector<Citation>& citations) {
+    out += '[';
+    for (std::size_t i = 0; i < citations.size(); ++i) {
+        if (i > 0) out += ',';
+        const Citation& citation = citations[i];
+        const std::pair<std::string_view, const OptionalText*> fields[] = {
+            {"country", &citation.country}, {"doc_number", &citation.doc_number}, {"kind", &citation.kind},
+            {"name", &citation.name},       {"date", &citation.date},             {"category", &citation.category},
+            {"text", &citation.text},
+        };
+        out += '{';
+        for (const auto& [key, value] : fields) {
+            if (key != "country") out += ',';
+            append_json_string(out, key);
+            out += ':';
+            append_json_optional(out, *value);
+        }
+        out += '}';
+    }
+    out += ']';
+}
+
 }  // namespace
 
 std::string document_json(const Document& document, std::string_view markdown) {
@@ -61,6 +83,12 @@ std::string document_json(const Document& document, std::string_view markdown) {
     append_json_optional(out, abstract_text(document));
     append_key(out, "claims");
     append_claims(out, claims(document));
+    append_key(out, "kind");
+    append_json_optional(out, summary.kind);
+    append_key(out, "cpc_classifications");
+    append_json_string_list(out, summary.cpc_classifications);
+    append_key(out, "citations");
+    append_citations(out, summary.citations);
     append_key(out, "markdown");
     append_json_string(out, markdown);
     out += '}';

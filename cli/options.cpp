@@ -5,7 +5,7 @@
 namespace quillmark::cli {
 
 const std::string_view usage_synopsis =
-    "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl] [--template FILE] [--jobs N]\n"
+    "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl|record] [--template FILE] [--jobs N]\n"
     "       quillmark detect INPUT...\n"
     "       quillmark --help | --version\n";
 
@@ -24,7 +24,8 @@ const std::string_view help_text =
     "options:\n"
     "  -o, --output DIR     output directory (default: the current one; - for\n"
     "                       standard output)\n"
-    "  --format FORMAT      markdown (default) or jsonl\n"
+    "  --format FORMAT      markdown (default), jsonl, or record (the whole parsed\n"
+    "                       record of each document as JSON Lines)\n"
     "  --template FILE      a section template for the Markdown\n"
     "  -j, --jobs N         documents converted at once (default: one per core)\n"
     "  -h, --help           prints this text\n"
@@ -97,8 +98,10 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
             options.format = OutputFormat::Markdown;
         else if (*value == "jsonl")
             options.format = OutputFormat::JsonLines;
+        else if (*value == "record")
+            options.format = OutputFormat::Record;
         else
-            return UsageError{"--format is markdown or jsonl, not '" + std::string(*value) + "'"};
+            return UsageError{"--format is markdown, jsonl or record, not '" + std::string(*value) + "'"};
     } else if (name == "--template") {
         options.template_path = std::string(*value);
     } else {

@@ -46,6 +46,7 @@ GETTERS = (
     "source_format",
     "abstract_text",
 )
+CITATION_FIELDS = ("country", "doc_number", "kind", "name", "date", "category", "text")
 XML_DECLARATION = re.compile(rb"<\?xml[ \t\r\n]")
 UNSAFE_NAME_CHARACTERS = re.compile(r"[^A-Za-z0-9._-]")
 
@@ -128,6 +129,9 @@ def convert(piece: Piece, output_format: str) -> dict:
         return {**outcome, "number": document.publication_number or document.patent_number, "markdown": markdown}
     record = {name: getattr(document, name) for name in GETTERS}
     record["claims"] = [{"number": claim.number, "text": claim.text} for claim in document.claims]
+    record["kind"] = document.kind
+    record["cpc_classifications"] = document.cpc_classifications
+    record["citations"] = [{field: getattr(citation, field) for field in CITATION_FIELDS} for citation in document.citations]
     record["markdown"] = markdown
     return {**outcome, "record": record}
 

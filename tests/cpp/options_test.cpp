@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Misuse{{"convert", "a", "--bogus"}, "unknown option --bogus"},
                     Misuse{{"convert", "a", "--help=yes"}, "unknown option --help=yes"},
                     Misuse{{"convert", "a", "-o"}, "option -o needs a value"},
-                    Misuse{{"convert", "a", "--format", "html"}, "--format is markdown or jsonl, not 'html'"},
+                    Misuse{{"convert", "a", "--format", "html"}, "--format is markdown, jsonl or record, not 'html'"},
                     Misuse{{"convert", "a", "-j", "0"}, "--jobs needs a number from 1 to 1024, not '0'"},
                     Misuse{{"convert", "a", "--jobs=2x"}, "--jobs needs a number from 1 to 1024, not '2x'"},
                     Misuse{{"convert", "--output=", "a"}, "option --output needs a value"},

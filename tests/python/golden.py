@@ -34,9 +34,15 @@ GETTERS = (
 )
 
 
+CITATION_FIELDS = ("country", "doc_number", "kind", "name", "date", "category", "text")
+
+
 def getters(document: quillmark.Document) -> dict:
     values = {name: getattr(document, name) for name in GETTERS}
     values["claims"] = [[claim.number, claim.text] for claim in document.claims]
+    values["kind"] = document.kind
+    values["cpc_classifications"] = document.cpc_classifications
+    values["citations"] = [{field: getattr(citation, field) for field in CITATION_FIELDS} for citation in document.citations]
     return values
 
 

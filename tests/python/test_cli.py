@@ -77,6 +77,17 @@ def test_json_lines_carry_every_getter_the_claims_and_the_markdown(tmp_path):
     assert list(json.loads(lines[0])) == [*getters(quillmark.parse(GRANT.decode())), "markdown"]
 
 
+def test_record_lines_are_the_documents_to_dict(tmp_path):
+    bulk = tmp_path / "ipa150108.xml"
+    bulk.write_bytes(GRANT + APPLICATION + EXAMPLE)
+    result = run_cli("convert", bulk, "--format", "record", "-o", tmp_path, "--jobs", "2")
+    assert result.returncode == 0, result.stderr
+    lines = (tmp_path / "ipa150108.jsonl").read_text(encoding="utf-8").splitlines()
+    assert [json.loads(line) for line in lines] == [
+        quillmark.parse(source.decode()).to_dict() for source in (GRANT, APPLICATION, EXAMPLE)
+    ]
+
+
 def test_many_documents_come_out_in_input_order_whatever_the_worker_count(tmp_path):
     documents = [GRANT, APPLICATION, UNNUMBERED] * 20
     bulk = tmp_path / "bulk.xml"
@@ -195,7 +206,7 @@ def test_template_file_shapes_the_markdown(tmp_path):
     "arguments, status, stream, text",
     [
         ([], 2, "stderr", "quillmark: no command given\nusage: quillmark convert INPUT..."),
-        (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown or jsonl, not 'html'"),
+        (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown, jsonl or record, not 'html'"),
         (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
         (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
         (["--version"], 0, "stdout", "quillmark 0.2.1\n"),
