@@ -19,6 +19,7 @@ OPERATIONS = (
     ("parse", "`parse`"),
     ("parse_to_markdown", "`parse_to_markdown`"),
     ("to_markdown", "`Document.to_markdown`"),
+    ("to_dict", "`Document.to_dict`"),
     ("libxml2", "bare libxml2"),
     ("tokenizer", "libxml2 tokenizer alone"),
     ("lxml", "lxml baseline"),
@@ -30,6 +31,7 @@ TARGETS = {
     "parse": (1.4, "at most"),      # parse / bare libxml2
     "lxml": (10.0, "at least"),     # lxml baseline / parse_to_markdown
     "render": (1.0, "below"),       # to_markdown / parse
+    "record": (1.0, "below"),       # to_dict / parse
     "detect": (2.0, "at least"),    # detect_format GB/s on a 1 MB document
     "memory": (6.0, "at most"),     # peak memory above baseline / input size
 }
@@ -164,6 +166,7 @@ def target_figures(result):
         "lxml": paired_ratio(result, "lxml", "parse_to_markdown"),
         "lxml_floor": paired_ratio(result, "lxml", "tokenizer"),
         "render": paired_ratio(result, "to_markdown", "parse"),
+        "record": paired_ratio(result, "to_dict", "parse"),
         "detect": result["bytes"] / 1e9 / median(result, "detect_format") if result["bytes"] < 2 * MB else None,
         "memory": memory / result["bytes"] if memory is not None else None,
     }
@@ -174,6 +177,7 @@ TARGET_COLUMNS = (
     ("parse", "parse / libxml2"),
     ("lxml", "lxml / parse_to_markdown"),
     ("render", "to_markdown / parse"),
+    ("record", "to_dict / parse"),
     ("detect", "detect_format GB/s on 1 MB"),
     ("memory", "peak memory of parse, × input"),
 )
@@ -206,6 +210,7 @@ DISTANCE_WORDING = {
     "parse": ("`parse` (with its summary) against the bare libxml2 parse", "×", "slow"),
     "lxml": ("speed-up of `parse_to_markdown` over the lxml baseline", "×", "slow"),
     "render": ("`Document.to_markdown` against `parse`", "×", "slow"),
+    "record": ("`Document.to_dict` against `parse`", "×", "slow"),
     "detect": ("`detect_format` on the 1 MB documents", " GB/s", "slow"),
     "memory": ("peak memory of `parse` above baseline", "× input", "much"),
 }

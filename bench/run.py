@@ -81,10 +81,11 @@ def bench_document(name, path, expected_format, libxml2, settings, log):
     }, **settings["detection"]))
     cases = {}
     if not result["unsupported"]:
-        render = quillmark.parse(text).to_markdown
+        parsed = quillmark.parse(text)
         cases["parse"] = (quillmark.parse, fresh)
         cases["parse_to_markdown"] = (quillmark.parse_to_markdown, fresh)
-        cases["to_markdown"] = (lambda _: render(), lambda: None)
+        cases["to_markdown"] = (lambda _: parsed.to_markdown(), lambda: None)
+        cases["to_dict"] = (lambda _: parsed.to_dict(), lambda: None)
         result["problems"] = check_consistency(text, data, extract)
     if path.suffix == ".xml":
         cases["libxml2"] = (libxml2.parse, lambda: data)
