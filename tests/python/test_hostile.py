@@ -4,6 +4,7 @@ one of the module's documented exceptions, quickly and without reading
 anything outside the text."""
 import ctypes
 import ctypes.util
+import json
 import os
 import struct
 import subprocess
@@ -211,6 +212,8 @@ def test_deep_inline_markup_within_the_limit_renders(element):
     assert "deep claim" in document.claims[0].text
     markdown = document.to_markdown()
     assert "deep abstract" in markdown and "deep claim" in markdown
+    record = json.dumps(document.to_dict())
+    assert "deep abstract" in record and "deep claim" in record
 
 
 # ----- size --------------------------------------------------------------------
