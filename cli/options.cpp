@@ -1,12 +1,15 @@
 #include "cli/options.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace quillmark::cli {
 
 const std::string_view usage_synopsis =
     "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl] [--template FILE] [--jobs N]\n"
-    "       quillmark detect INPUT...\n"
+    "                         [--max-document-size SIZE]\n"
+    "       quillmark detect INPUT... [--max-document-size SIZE]\n"
     "       quillmark --help | --version\n";
 
 const std::string_view help_text =
@@ -27,6 +30,10 @@ const std::string_view help_text =
     "  --format FORMAT      markdown (default) or jsonl\n"
     "  --template FILE      a section template for the Markdown\n"
     "  -j, --jobs N         documents converted at once (default: one per core)\n"
+    "  --max-document-size SIZE\n"
+    "                       larger documents are reported by their size and\n"
+    "                       skipped unread; bytes, or K, M, G for KiB, MiB, GiB\n"
+    "                       (default: 512M, at most 2G)\n"
     "  -h, --help           prints this text\n"
     "  --version            prints the version\n"
     "\n"
@@ -66,6 +73,25 @@ std::variant<unsigned, UsageError> parse_jobs(std::string_view text) {
     return jobs;
 }
 
+// A byte count with an optional binary multiple: "4096", "64K", "512M", "2G".
+// 2G stands for the largest document the parsers take, one byte less.
+std::variant<std::size_t, UsageError> parse_document_size(std::string_view text) {
+    std::uint64_t size = 0;
+    const char* const last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, size);
+    const std::string_view suffix(end, static_cast<std::size_t>(last - end));
+    int shift = -1;
+    if (suffix.empty()) shift = 0;
+    else if (suffix == "K" || suffix == "k") shift = 10;
+    else if (suffix == "M" || suffix == "m") shift = 20;
+    else if (suffix == "G" || suffix == "g") shift = 30;
+    constexpr std::uint64_t most = std::uint64_t{2} << 30;
+    if (error != std::errc() || shift < 0 || size == 0 || size > (most >> shift))
+        return UsageError{"--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '" +
+                          std::string(text) + "'"};
+    return std::min(static_cast<std::size_t>(size << shift), largest_document);
+}
+
 // Splits "--name=value" and "-xVALUE" into the option and its attached value.
 std::pair<std::string_view, std::optional<std::string_view>> split_option(std::string_view argument) {
     if (argument.starts_with("--")) {
@@ -80,7 +106,7 @@ std::pair<std::string_view, std::optional<std::string_view>> split_option(std::s
 std::optional<UsageError> read_option(Options& options, bool& help, ArgumentReader& reader, std::string_view argument) {
     const auto [name, attached] = split_option(argument);
     const bool takes_value = name == "-o" || name == "--output" || name == "--format" || name == "--template" ||
-                             name == "-j" || name == "--jobs";
+                             name == "-j" || name == "--jobs" || name == "--max-document-size";
     if (!takes_value) {
         if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
         help = true;
@@ -88,7 +114,8 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
     }
     const auto value = reader.value(attached);
     if (!value) return missing_value(name);
-    if (options.command == Command::Detect) return UsageError{"detect takes no option " + std::string(name)};
+    if (options.command == Command::Detect && name != "--max-document-size")
+        return UsageError{"detect takes no option " + std::string(name)};
     if (value->empty()) return missing_value(name);
     if (name == "-o" || name == "--output") {
         options.output_directory = std::string(*value);
@@ -101,6 +128,10 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
             return UsageError{"--format is markdown or jsonl, not '" + std::string(*value) + "'"};
     } else if (name == "--template") {
         options.template_path = std::string(*value);
+    } else if (name == "--max-document-size") {
+        auto size = parse_document_size(*value);
+        if (auto* error = std::get_if<UsageError>(&size)) return *error;
+        options.max_document_size = std::get<std::size_t>(size);
     } else {
         auto jobs = parse_jobs(*value);
         if (auto* error = std::get_if<UsageError>(&jobs)) return *error;

@@ -73,8 +73,12 @@ public:
     int execute() {
         const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
         {
+            // Documents waiting, being converted or waiting for their turn to
+            // be written weigh their size: together at most one of the
+            // largest per job, besides the one being read.
             OrderedPool<Task, Outcome> pool(
-                jobs, 4 * std::size_t{jobs} + 4, [this](Task& task) { return work(task); },
+                jobs, 4 * std::size_t{jobs} + 4, jobs * options_.max_document_size,
+                [this](Task& task) { return work(task); },
                 [this](Task& task, Outcome& outcome) { deliver(task, outcome); });
             for (std::size_t input = 0; input < inputs_.files.size(); ++input) read_input(pool, input);
             pool.finish();
@@ -105,9 +109,13 @@ private:
             return pool.submit(std::move(end));
         }
         std::size_t documents = 0;
-        BulkSplitter splitter([&](SplitDocument document) {
-            pool.submit(Task{input, ++documents, document.offset, document.size, std::move(document.text), false, {}});
-        });
+        BulkSplitter splitter(
+            [&](SplitDocument document) {
+                const std::size_t weight = document.text.size();
+                pool.submit(Task{input, ++documents, document.offset, document.size, std::move(document.text), false, {}},
+                            weight);
+            },
+            options_.max_document_size);
         std::vector<char> buffer(read_chunk_size);
         while (true) {
             const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), stream);
@@ -128,7 +136,8 @@ private:
         if (task.end_of_input) return {};
         if (task.text.size() != task.size) {
             Outcome outcome;
-            outcome.error = "document larger than 2 GiB (" + std::to_string(task.size) + " bytes)";
+            outcome.error = "document of " + std::to_string(task.size) + " bytes is over --max-document-size (" +
+                            std::to_string(options_.max_document_size) + " bytes)";
             return outcome;
         }
         Outcome outcome = options_.command == Command::Convert ? convert_document(task.text, settings_)
