@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <locale.h>
 
 #include <algorithm>
 #include <array>
@@ -51,6 +52,28 @@ ArchivePointer open_reader(const std::string& path, ArchiveKind kind, std::strin
     }
     return reader;
 }
+
+// libarchive converts member names to the character set of the locale, and
+// the command runs in the "C" locale, where a name with a letter outside
+// ASCII cannot be converted and is lost. While an archive is read, the
+// reading thread alone takes UTF-8 for its character set.
+class Utf8NamesOnThisThread {
+public:
+    Utf8NamesOnThisThread() : utf8_(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr))) {
+        if (utf8_) previous_ = uselocale(utf8_);
+    }
+    Utf8NamesOnThisThread(const Utf8NamesOnThisThread&) = delete;
+    Utf8NamesOnThisThread& operator=(const Utf8NamesOnThisThread&) = delete;
+    ~Utf8NamesOnThisThread() {
+        if (!utf8_) return;
+        uselocale(previous_);
+        freelocale(utf8_);
+    }
+
+private:
+    locale_t utf8_;
+    locale_t previous_ = nullptr;
+};
 
 std::string member_name(archive_entry* entry) {
     const char* name = archive_entry_pathname_utf8(entry);
@@ -124,8 +147,9 @@ private:
     // A gzip stream names no member the way archives do; the file's own name
     // without ".gz" serves.
     std::string gzip_member_name() const {
-        const std::string name = std::filesystem::path(path_).filename().string();
-        return name.substr(0, name.size() - 3);
+        std::string name = std::filesystem::path(path_).filename().string();
+        if (archive_kind(name) == ArchiveKind::Gzip) name.resize(name.size() - 3);
+        return name;
     }
 
     void report_progress() {
@@ -146,6 +170,7 @@ private:
 }  // namespace
 
 std::optional<std::string> read_archive(const std::string& path, ArchiveKind kind, MemberSink& sink) {
+    const Utf8NamesOnThisThread utf8_names;
     std::string error;
     const ArchivePointer reader = open_reader(path, kind, error);
     if (!reader) return error;

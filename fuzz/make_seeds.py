@@ -8,10 +8,14 @@ starts from input it accepts. When the folder of real publications
 ../shared/corpus is beside the repository, its documents are added to the
 seeds of their parser, of detection and of the whole parse path.
 """
+import gzip
 import hashlib
+import io
 import pathlib
 import re
 import sys
+import tarfile
+import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DATA = ROOT / "tests" / "data"
@@ -146,6 +150,22 @@ def write(directory, texts):
         (directory / hashlib.sha1(data).hexdigest()).write_bytes(data)
 
 
+def archives(members):
+    """A zip, a tar.gz and a gzip file of the members (name -> bytes)."""
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, data in members.items():
+            archive.writestr(name, data)
+    zipped = packed.getvalue()
+    packed = io.BytesIO()
+    with tarfile.open(fileobj=packed, mode="w:gz") as archive:
+        for name, data in members.items():
+            info = tarfile.TarInfo(name)
+            info.size = len(data)
+            archive.addfile(info, io.BytesIO(data))
+    return [zipped, packed.getvalue(), gzip.compress(b"".join(members.values()))]
+
+
 def corpus_documents():
     """(target, bytes) for every real publication in the corpus folder."""
     if not CORPUS.is_dir():
@@ -180,6 +200,7 @@ def main(out):
     xml = [d for d in every_document if d.startswith("<?xml")]
     write(out / "bulk_split", [control + "".join(xml[:3]) for control in ("\x00", "\x07", "\x47")]
           + [control + APS + APS for control in ("\x03", "\x43")])
+    write(out / "read_archive", archives({"a.xml": xml[0].encode(), "b/c.TXT": APS.encode(), "d.pdf": b"%PDF"}))
     real = list(corpus_documents())
     for target, data in real:
         write(out / target, [data])

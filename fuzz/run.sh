@@ -19,7 +19,7 @@ build=build-fuzz
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
   targets=(detect parse_grant_v4 parse_application_v4 parse_application_v1x parse_grant_v25
-           parse_sequence_cwu read_aps template parse_to_markdown bulk_split)
+           parse_sequence_cwu read_aps template parse_to_markdown bulk_split read_archive)
 fi
 
 links_a_fuzzer() {

@@ -69,6 +69,15 @@ def test_detect_names_archive_and_member(tmp_path, kind):
     ]
 
 
+@pytest.mark.parametrize("kind", KINDS)
+def test_member_names_outside_ascii_are_kept(tmp_path, kind):
+    archive = write_archive(tmp_path / f"wöchentlich.{kind}", {"année/brevet.xml": GRANT})
+    result = run_cli("convert", archive, "--format", "jsonl", "-o", tmp_path / "out")
+    assert result.returncode == 0, result.stderr
+    assert list(outputs(tmp_path / "out")) == ["brevet.jsonl"]
+    assert run_cli("detect", archive).stdout.decode() == f"{archive}!année/brevet.xml\t1\tUsptoGrantV45\n"
+
+
 def test_gzip_file_is_one_member_named_after_it(tmp_path):
     members = {"ipg180123.xml": GRANT + APPLICATION + EXAMPLE}
     archive = write_archive(tmp_path / "ipg180123.xml.gz", members)
