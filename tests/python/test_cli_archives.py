@@ -140,6 +140,21 @@ def test_truncated_archive_is_reported_and_the_run_goes_on(tmp_path, kind, repor
     assert written["first.jsonl"].count(b"\n") == first_documents
 
 
+def test_unreadable_member_is_reported_and_the_next_member_read(tmp_path):
+    archive = write_archive(tmp_path / "method.zip", {"aes.xml": GRANT, "plain.xml": APPLICATION})
+    data = bytearray(archive.read_bytes())
+    directory = data.index(b"PK\x01\x02")
+    for field in (8, directory + 10):  # compression method, in the local header and in the directory
+        data[field : field + 2] = (99).to_bytes(2, "little")  # AES encryption
+    archive.write_bytes(data)
+    result = run_cli("detect", archive)
+    assert result.returncode == 1
+    assert result.stdout.decode() == f"{archive}!plain.xml\t1\tUsptoApplicationV44\n"
+    assert result.stderr.decode().splitlines()[0] == (
+        f"quillmark: error: {archive}!aes.xml: Unsupported ZIP compression method (99: aes)"
+    )
+
+
 @pytest.mark.parametrize(
     "name, content, message",
     [
