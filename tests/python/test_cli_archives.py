@@ -10,7 +10,7 @@ import pytest
 
 from archives import DIRECTORY, unpack, write_archive
 from cli_runner import run_cli
-from documents import APPLICATION, APS, EXAMPLE, GRANT, UNNUMBERED, parse_error
+from documents import APPLICATION, APS, EXAMPLE, GRANT, ROOT, UNNUMBERED, parse_error
 
 KINDS = ["zip", "tar", "tar.gz", "tgz"]
 # Two weekly bulk files, an APS file and things that are not publications.
@@ -229,3 +229,28 @@ def test_document_size_limit_holds_inside_archives(tmp_path):
         f"document of {len(huge)} bytes is over --max-document-size (1048576 bytes)"
     )
     assert outputs(tmp_path / "out")["bomb.jsonl"].count(b"\n") == 1
+
+
+CORPUS = ROOT.parent / "shared" / "corpus"
+
+
+@pytest.mark.parametrize("kind", ["zip", "tar.gz"])
+def test_real_publications_convert_in_an_archive_as_unpacked(tmp_path, kind):
+    if not CORPUS.is_dir():
+        pytest.skip(f"the real publications are not beside the repository ({CORPUS})")
+    # Every grant generation, with the one published without a start tag.
+    grants = sorted(CORPUS.glob("grant_v4*/*.xml"))[::8] + [CORPUS / "grant_v41" / "US07057742-20060606.xml"]
+    applications = sorted(CORPUS.glob("app_v*/*.xml"))[::8]
+    members = {
+        "ipg/ipg180123.xml": b"".join(path.read_bytes() for path in grants),
+        "ipa/ipa180125.xml": b"".join(path.read_bytes() for path in applications),
+    }
+    archive = write_archive(tmp_path / f"week.{kind}", members)
+    from_archive, from_files = convert_both_ways(tmp_path, archive, members, "--format", "jsonl")
+    assert from_archive.returncode == from_files.returncode == 1
+    assert outputs(tmp_path / "from-archive") == outputs(tmp_path / "from-files")
+
+    def failures(result):
+        return [line.split(": document ", 1)[1] for line in result.stderr.decode().splitlines()[:-1]]
+
+    assert failures(from_archive) == failures(from_files) != []
