@@ -75,6 +75,10 @@ private:
     locale_t previous_ = nullptr;
 };
 
+// A warning (a name that did not convert, say) still leaves the entry or the
+// block in place; anything else but success does not.
+bool is_usable(int status) { return status == ARCHIVE_OK || status == ARCHIVE_WARN; }
+
 std::string member_name(archive_entry* entry) {
     const char* name = archive_entry_pathname_utf8(entry);
     if (!name) name = archive_entry_pathname(entry);
@@ -92,7 +96,7 @@ public:
             const int status = archive_read_next_header(reader_, &entry);
             report_progress();
             if (status == ARCHIVE_EOF) break;
-            if (status < ARCHIVE_WARN) return error_text(reader_);
+            if (!is_usable(status)) return error_text(reader_);
             if (kind_ == ArchiveKind::Gzip && archive_filter_code(reader_, 0) != ARCHIVE_FILTER_GZIP)
                 return "not gzip-compressed";
             if (!is_publication(entry)) continue;
@@ -122,7 +126,7 @@ private:
             const int status = archive_read_data_block(reader_, &block, &size, &offset);
             report_progress();
             if (status == ARCHIVE_EOF) break;
-            if (status < ARCHIVE_WARN) {
+            if (!is_usable(status)) {
                 sink_.end_member(error_text(reader_));
                 return status != ARCHIVE_FATAL;
             }
