@@ -5,10 +5,12 @@ as they stream past, and so is a file without any document boundary.
 Each input is generated while it is written to the command's standard input,
 so nothing large touches the disk; the peak resident size is the child's own,
 read with wait4."""
+import gzip
 import os
 import subprocess
 import sys
 import tempfile
+import zipfile
 
 import pytest
 
@@ -111,3 +113,31 @@ def test_a_document_of_the_limit_is_converted_and_one_byte_more_is_not(tmp_path)
         [APPLICATION, APPLICATION.replace(b"</us-patent-application>", b" </us-patent-application>")])
     assert (status, [path.name for path in (tmp_path / "out").iterdir()]) == (1, ["US20150012345A1.md"]), report
     assert f"document 2 at byte {len(APPLICATION)}: document of {len(APPLICATION) + 1} bytes is over" in report
+
+
+def write_compressed(path, chunks):
+    """A zip of one member, or a gzip file, written as the chunks come."""
+    if path.suffix == ".zip":
+        with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as archive, archive.open("bomb.xml", "w") as member:
+            for chunk in chunks:
+                member.write(chunk)
+    else:
+        with gzip.open(path, "wb") as member:
+            for chunk in chunks:
+                member.write(chunk)
+
+
+@pytest.mark.parametrize("name", ["bomb.zip", "bomb.xml.gz"])
+def test_an_archive_member_is_held_no_more_than_a_file(tmp_path, name):
+    # A few hundred KiB that unpack to 300 MiB: the limit, not the archive,
+    # bounds what the command holds.
+    archive = tmp_path / name
+    write_compressed(archive, [GRANT, *oversized_xml(), APPLICATION])
+    size = sum(len(chunk) for chunk in oversized_xml())
+    status, report, peak = stream_through(
+        ["convert", archive, "-o", tmp_path / "out", "--jobs", "2", "--max-document-size", "128M"], [])
+    assert status == 1
+    assert report.splitlines()[0] == (f"quillmark: error: {archive}!bomb.xml: document 2 at byte {len(GRANT)}: "
+                                      f"document of {size} bytes is over --max-document-size ({LIMIT} bytes)")
+    assert {path.name for path in (tmp_path / "out").iterdir()} == {"US9876543B2.md", "US20150012345A1.md"}
+    assert SANITIZED or peak < LIMIT + ALLOWANCE, f"peak resident size {peak / 2**20:.0f} MiB"
