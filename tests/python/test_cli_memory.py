@@ -3,8 +3,8 @@ a document over the limit is reported by its size and its bytes are dropped
 as they stream past, and so is a file without any document boundary.
 
 Each input is generated while it is written to the command's standard input,
-or compressed into an archive, so nothing large touches the disk; the peak resident size is the child's own,
-read with wait4."""
+or compressed into an archive, so nothing large touches the disk; the peak
+resident size is the child's own, read with wait4."""
 import gzip
 import os
 import subprocess
