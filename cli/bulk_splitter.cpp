@@ -18,6 +18,9 @@ constexpr std::size_t longest_layout_line = 1 << 20;
 constexpr std::size_t longest_patent_line = 4096;
 // The longest UTF-8 encoding of a white-space character (U+3000, U+2028, ...).
 constexpr std::size_t longest_white_space_character = 3;
+// Up to this size the buffer grows, and is reused from one document to the
+// next, the way std::string does it.
+constexpr std::size_t large_buffer_size = 32 << 20;
 
 bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
@@ -27,13 +30,15 @@ bool is_patent_start_line(std::string_view line) { return trim_end(line) == "PAT
 
 }  // namespace
 
+BulkSplitter::BulkSplitter(Emit emit, std::size_t largest)
+    : emit_(std::move(emit)),
+      largest_(std::min(largest, largest_document)),
+      large_buffer_(std::min(largest_ / 2, large_buffer_size)) {}
+
 void BulkSplitter::feed(std::string_view bytes) {
-    if (doc_start_ > 0) {
-        pending_.erase(0, doc_start_);
-        pending_offset_ += doc_start_;
-        scan_from_ -= doc_start_;
-        doc_start_ = 0;
-    }
+    discard_before(doc_start_);
+    release_room();
+    make_room(bytes.size());
     pending_.append(bytes);
     split_complete_documents(false);
 }
@@ -42,8 +47,33 @@ void BulkSplitter::finish() {
     split_complete_documents(true);
     // An oversized document may have been dropped up to the last byte read.
     if (pending_.size() > doc_start_ || oversized_offset_) emit_document(pending_.size());
-    pending_.clear();
+    pending_ = std::string();
     doc_start_ = scan_from_ = 0;
+}
+
+// Forgets the bytes before `position` (at most doc_start_), which no document
+// needs any more.
+void BulkSplitter::discard_before(std::size_t position) {
+    if (position == 0) return;
+    pending_.erase(0, position);
+    pending_offset_ += position;
+    scan_from_ -= position;
+    doc_start_ -= position;
+}
+
+// Once the buffer holds more than large_buffer_ bytes it is given room for the
+// largest document it may have to hold, at once: growing it step by step
+// would copy it each time, holding it twice for a moment. The room costs
+// address space only, until it is written.
+void BulkSplitter::make_room(std::size_t incoming) {
+    const std::size_t needed = pending_.size() + incoming;
+    if (needed <= pending_.capacity() || needed <= large_buffer_) return;
+    pending_.reserve(std::max(needed, largest_ + longest_layout_line + incoming));
+}
+
+// Gives back the room of a large document once it has left the buffer.
+void BulkSplitter::release_room() {
+    if (pending_.capacity() > large_buffer_ && pending_.size() <= large_buffer_ / 2) pending_.shrink_to_fit();
 }
 
 void BulkSplitter::split_complete_documents(bool at_end) {
@@ -51,26 +81,23 @@ void BulkSplitter::split_complete_documents(bool at_end) {
     while (true) {
         const auto boundary = *layout_ == BulkLayout::Xml ? next_xml_boundary() : next_aps_boundary();
         if (!boundary) break;
-        emit_document(boundary->start);
-        doc_start_ = boundary->start;
-        scan_from_ = boundary->resume;
+        const std::size_t moved = emit_document(boundary->start);
+        doc_start_ = boundary->start - moved;
+        scan_from_ = boundary->resume - moved;
     }
     if (!at_end) drop_oversized_document();
 }
 
 // Keeps only what the boundary search still needs of a document that has
-// grown past the largest one a parser takes. The document is known to reach
-// at least as far as the search has gone: the bytes after that may still
-// open the next one.
+// grown past the size limit. The document is known to reach at least as far
+// as the search has gone: the bytes after that may still open the next one.
 void BulkSplitter::drop_oversized_document() {
     const std::size_t keep_from = std::max(scan_from_, doc_start_);
     if (!oversized_offset_ && keep_from - doc_start_ <= largest_) return;
     if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
     dropped_ += keep_from - doc_start_;
-    pending_.erase(0, keep_from);
-    pending_offset_ += keep_from;
-    scan_from_ -= keep_from;
-    doc_start_ = 0;
+    doc_start_ = keep_from;  // what is kept is the rest of the same document
+    discard_before(keep_from);
 }
 
 // A UTF-8 byte-order mark at the very start of the input marks its encoding;
@@ -162,8 +189,8 @@ std::optional<BulkSplitter::Boundary> BulkSplitter::next_aps_boundary() {
 // Hands on the document that runs from doc_start_ to `end`. The text before
 // the first boundary is dropped when it holds nothing but blank lines (and,
 // in APS files, header lines); anything else in it is passed on, so no input
-// goes unreported.
-void BulkSplitter::emit_document(std::size_t end) {
+// goes unreported. Returns how far the held bytes moved towards the front.
+std::size_t BulkSplitter::emit_document(std::size_t end) {
     const std::string_view text = std::string_view(pending_).substr(doc_start_, end - doc_start_);
     const bool preamble = before_first_document_;
     before_first_document_ = false;
@@ -171,10 +198,27 @@ void BulkSplitter::emit_document(std::size_t end) {
         emit_(SplitDocument{{}, oversized_offset_.value_or(pending_offset_ + doc_start_), dropped_ + text.size()});
         oversized_offset_.reset();
         dropped_ = 0;
-        return;
+        return 0;
     }
-    if (text.empty() || (preamble && is_droppable_preamble(text))) return;
-    emit_(SplitDocument{std::string(text), pending_offset_ + doc_start_, text.size()});
+    if (text.empty() || (preamble && is_droppable_preamble(text))) return 0;
+    const std::uint64_t offset = pending_offset_ + doc_start_;
+    const std::size_t size = text.size();
+    if (doc_start_ > 0 || size <= large_buffer_) {
+        emit_(SplitDocument{std::string(text), offset, size});
+        return 0;
+    }
+    emit_(SplitDocument{take_document(end), offset, size});
+    return end;
+}
+
+// A large document at the front of the buffer takes the buffer with it
+// instead of being copied; the bytes after it start a new one.
+std::string BulkSplitter::take_document(std::size_t end) {
+    std::string document = std::move(pending_);
+    pending_.assign(document, end);
+    document.resize(end);
+    pending_offset_ += end;
+    return document;
 }
 
 bool BulkSplitter::is_droppable_preamble(std::string_view text) const {

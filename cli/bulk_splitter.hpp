@@ -2,8 +2,9 @@
 // bulk files are documents concatenated one after another, each opening with
 // its own XML declaration; APS files hold one patent after another, each
 // opening at a PATN segment line, possibly after an HHHHH header line.
-// Only the current document and the bytes read past it are held, and of a
-// document larger than any parser takes only its size is kept.
+// Only the current document and the bytes read past it are held; a document
+// that grows past the size limit is dropped as it arrives, and only its size
+// is kept.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +25,8 @@ struct SplitDocument {
 
 // The parsers take no document past 2 GiB.
 inline constexpr std::size_t largest_document = 0x7FFFFFFF;
+// The command's limit unless it is given another.
+inline constexpr std::size_t default_document_limit = std::size_t{512} << 20;
 
 enum class BulkLayout { Xml, Aps };
 
@@ -31,16 +34,18 @@ class BulkSplitter {
 public:
     using Emit = std::function<void(SplitDocument)>;
 
-    explicit BulkSplitter(Emit emit, std::size_t largest = largest_document)
-        : emit_(std::move(emit)), largest_(largest) {}
+    // Documents over `largest` bytes (at most largest_document) are reported
+    // by their size only.
+    explicit BulkSplitter(Emit emit, std::size_t largest = default_document_limit);
 
     // Takes the next bytes of the input; emits every document they complete.
     void feed(std::string_view bytes);
     // The input has ended: emits the last document.
     void finish();
 
-    // The bytes held between calls.
+    // The bytes held between calls, and the room set aside for them.
     std::size_t held_bytes() const { return pending_.size(); }
+    std::size_t reserved_bytes() const { return pending_.capacity(); }
 
     // Known once the first non-blank line has been read.
     std::optional<BulkLayout> layout() const { return layout_; }
@@ -51,17 +56,22 @@ private:
         std::size_t resume;  // where the search for the one after it resumes
     };
 
+    void make_room(std::size_t incoming);
+    void release_room();
+    void discard_before(std::size_t position);
     void split_complete_documents(bool at_end);
     bool strip_byte_order_mark(bool at_end);
     bool decide_layout(bool at_end);
     std::optional<Boundary> next_xml_boundary();
     std::optional<Boundary> next_aps_boundary();
-    void emit_document(std::size_t end);
+    std::size_t emit_document(std::size_t end);
+    std::string take_document(std::size_t end);
     void drop_oversized_document();
     bool is_droppable_preamble(std::string_view text) const;
 
     Emit emit_;
     const std::size_t largest_;
+    const std::size_t large_buffer_;  // past this the buffer is sized for the largest document
     std::string pending_;             // unread bytes; the current document starts at doc_start_
     std::uint64_t pending_offset_ = 0;  // input offset of pending_[0]
     std::size_t doc_start_ = 0;

@@ -10,18 +10,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool has_full_text_extension(const fs::path& path) {
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".xml" || extension == ".txt" || extension == ".aps";
-}
-
 InputFile file_input(const fs::path& path, std::string display) {
     InputFile input;
     input.path = path.string();
     input.display = std::move(display);
     input.stem = path.stem().string();
+    input.archive = archive_kind(path.filename().string());
     std::error_code error;
     const auto size = fs::file_size(path, error);
     if (!error) input.size = size;
@@ -47,7 +41,7 @@ void collect_files(InputList& list, const fs::path& directory, std::vector<fs::p
             collect_files(list, entries->path(), found);
         else if (!entries->is_regular_file(type_error))
             ++list.skipped;
-        else if (has_full_text_extension(entries->path()))
+        else if (is_searched_input_name(entries->path().filename().string()))
             found.push_back(entries->path());
         else
             ++list.skipped;
@@ -58,7 +52,7 @@ void collect_files(InputList& list, const fs::path& directory, std::vector<fs::p
 void add_directory(InputList& list, const std::string& argument) {
     std::vector<fs::path> found;
     collect_files(list, argument, found);
-    if (found.empty()) list.files.push_back(failed_input(argument, "no .xml, .txt or .aps files in this directory"));
+    if (found.empty()) list.files.push_back(failed_input(argument, "no .xml, .txt or .aps files or archives in this directory"));
     std::sort(found.begin(), found.end());
     for (const fs::path& path : found) list.files.push_back(file_input(path, path.string()));
 }

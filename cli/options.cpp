@@ -1,24 +1,30 @@
 #include "cli/options.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 
 namespace quillmark::cli {
 
 const std::string_view usage_synopsis =
     "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl|record] [--template FILE] [--jobs N]\n"
-    "       quillmark detect INPUT...\n"
+    "                         [--max-document-size SIZE]\n"
+    "       quillmark detect INPUT... [--max-document-size SIZE]\n"
     "       quillmark --help | --version\n";
 
 const std::string_view help_text =
     "Converts USPTO patent full text (XML of every generation, APS text) to\n"
     "Markdown or JSON Lines. An INPUT is a publication file, a weekly bulk file\n"
-    "(split into its documents while it is read), a directory (its .xml, .txt\n"
-    "and .aps files, recursively, in sorted path order) or - for standard input.\n"
+    "(split into its documents while it is read), a .zip, .tar, .tar.gz, .tgz\n"
+    "or .gz archive of them (read member by member, never unpacked), a\n"
+    "directory (its .xml, .txt and .aps files and archives, recursively, in\n"
+    "sorted path order) or - for standard input.\n"
     "\n"
     "commands:\n"
     "  convert   writes one Markdown file per document, named after its\n"
     "            publication or patent number (INPUT-STEM-N.md when it has\n"
-    "            none), or one JSON Lines file per input (INPUT-STEM.jsonl)\n"
+    "            none), or one JSON Lines file per input or archive member\n"
+    "            (STEM.jsonl)\n"
     "  detect    prints the format of each document: file, index, format\n"
     "\n"
     "options:\n"
@@ -28,10 +34,15 @@ const std::string_view help_text =
     "                       record of each document as JSON Lines)\n"
     "  --template FILE      a section template for the Markdown\n"
     "  -j, --jobs N         documents converted at once (default: one per core)\n"
+    "  --max-document-size SIZE\n"
+    "                       larger documents are reported by their size and\n"
+    "                       skipped unread; bytes, or K, M, G for KiB, MiB, GiB\n"
+    "                       (default: 512M, at most 2G)\n"
     "  -h, --help           prints this text\n"
     "  --version            prints the version\n"
     "\n"
-    "Documents are numbered from 1 within their input. Failed documents are\n"
+    "Documents are numbered from 1 within their input or archive member\n"
+    "(reported as ARCHIVE!MEMBER). Failed documents are\n"
     "reported on standard error and do not stop the run. Exit status: 0 when\n"
     "every document converted, 1 when some failed, 2 for usage errors.\n";
 
@@ -67,6 +78,25 @@ std::variant<unsigned, UsageError> parse_jobs(std::string_view text) {
     return jobs;
 }
 
+// A byte count with an optional binary multiple: "4096", "64K", "512M", "2G".
+// 2G stands for the largest document the parsers take, one byte less.
+std::variant<std::size_t, UsageError> parse_document_size(std::string_view text) {
+    std::uint64_t size = 0;
+    const char* const last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, size);
+    const std::string_view suffix(end, static_cast<std::size_t>(last - end));
+    int shift = -1;
+    if (suffix.empty()) shift = 0;
+    else if (suffix == "K" || suffix == "k") shift = 10;
+    else if (suffix == "M" || suffix == "m") shift = 20;
+    else if (suffix == "G" || suffix == "g") shift = 30;
+    constexpr std::uint64_t most = std::uint64_t{2} << 30;
+    if (error != std::errc() || shift < 0 || size == 0 || size > (most >> shift))
+        return UsageError{"--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '" +
+                          std::string(text) + "'"};
+    return std::min(static_cast<std::size_t>(size << shift), largest_document);
+}
+
 // Splits "--name=value" and "-xVALUE" into the option and its attached value.
 std::pair<std::string_view, std::optional<std::string_view>> split_option(std::string_view argument) {
     if (argument.starts_with("--")) {
@@ -81,7 +111,7 @@ std::pair<std::string_view, std::optional<std::string_view>> split_option(std::s
 std::optional<UsageError> read_option(Options& options, bool& help, ArgumentReader& reader, std::string_view argument) {
     const auto [name, attached] = split_option(argument);
     const bool takes_value = name == "-o" || name == "--output" || name == "--format" || name == "--template" ||
-                             name == "-j" || name == "--jobs";
+                             name == "-j" || name == "--jobs" || name == "--max-document-size";
     if (!takes_value) {
         if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
         help = true;
@@ -89,7 +119,8 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
     }
     const auto value = reader.value(attached);
     if (!value) return missing_value(name);
-    if (options.command == Command::Detect) return UsageError{"detect takes no option " + std::string(name)};
+    if (options.command == Command::Detect && name != "--max-document-size")
+        return UsageError{"detect takes no option " + std::string(name)};
     if (value->empty()) return missing_value(name);
     if (name == "-o" || name == "--output") {
         options.output_directory = std::string(*value);
@@ -104,6 +135,10 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
             return UsageError{"--format is markdown, jsonl or record, not '" + std::string(*value) + "'"};
     } else if (name == "--template") {
         options.template_path = std::string(*value);
+    } else if (name == "--max-document-size") {
+        auto size = parse_document_size(*value);
+        if (auto* error = std::get_if<UsageError>(&size)) return *error;
+        options.max_document_size = std::get<std::size_t>(size);
     } else {
         auto jobs = parse_jobs(*value);
         if (auto* error = std::get_if<UsageError>(&jobs)) return *error;

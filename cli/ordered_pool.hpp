@@ -1,7 +1,8 @@
 // Runs tasks on worker threads and hands their outcomes, in submission order,
-// to one delivering thread. At most `window` tasks are held at a time:
-// submit() waits while the window is full, so a fast reader never runs far
-// ahead of the workers or the writer.
+// to one delivering thread. At most `window` tasks, weighing at most `budget`
+// together, are held at a time: submit() waits while either is reached, so a
+// fast reader never runs far ahead of the workers or the writer. A task
+// weighing more than the budget is taken alone.
 #pragma once
 
 #include <condition_variable>
@@ -21,8 +22,8 @@ public:
     using Work = std::function<Outcome(Task&)>;  // must not throw
     using Deliver = std::function<void(Task&, Outcome&)>;
 
-    OrderedPool(unsigned workers, std::size_t window, Work work, Deliver deliver)
-        : window_(window), work_(std::move(work)), deliver_(std::move(deliver)) {
+    OrderedPool(unsigned workers, std::size_t window, std::size_t budget, Work work, Deliver deliver)
+        : window_(window), budget_(budget), work_(std::move(work)), deliver_(std::move(deliver)) {
         for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { run_worker(); });
         deliverer_ = std::thread([this] { run_deliverer(); });
     }
@@ -30,10 +31,11 @@ public:
     OrderedPool& operator=(const OrderedPool&) = delete;
     ~OrderedPool() { finish(); }
 
-    void submit(Task task) {
+    void submit(Task task, std::size_t weight = 0) {
         std::unique_lock lock(mutex_);
-        space_.wait(lock, [this] { return slots_.size() < window_; });
-        slots_.push_back(Slot{std::move(task), std::nullopt});
+        space_.wait(lock, [&] { return slots_.empty() || (slots_.size() < window_ && weight_ + weight <= budget_); });
+        weight_ += weight;
+        slots_.push_back(Slot{std::move(task), std::nullopt, weight});
         ready_.notify_one();
     }
 
@@ -54,6 +56,7 @@ private:
     struct Slot {
         Task task;
         std::optional<Outcome> outcome;
+        std::size_t weight;
     };
 
     // Slots live in a deque: growing at the back and shrinking at the front
@@ -83,6 +86,7 @@ private:
             Slot slot = std::move(slots_.front());
             slots_.pop_front();
             --started_;
+            weight_ -= slot.weight;
             lock.unlock();
             space_.notify_one();
             deliver_(slot.task, *slot.outcome);
@@ -90,6 +94,7 @@ private:
     }
 
     const std::size_t window_;
+    const std::size_t budget_;
     Work work_;
     Deliver deliver_;
     std::mutex mutex_;
@@ -98,6 +103,7 @@ private:
     std::condition_variable space_;  // the window has room
     std::deque<Slot> slots_;         // oldest first; the first `started_` are taken by workers
     std::size_t started_ = 0;
+    std::size_t weight_ = 0;  // of the tasks held
     bool closed_ = false;
     std::vector<std::thread> workers_;
     std::thread deliverer_;

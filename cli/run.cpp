@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <system_error>
 #include <thread>
 
+#include "cli/archive_input.hpp"
 #include "cli/bulk_splitter.hpp"
 #include "cli/inputs.hpp"
 #include "cli/ordered_pool.hpp"
@@ -24,16 +26,89 @@ namespace {
 
 constexpr std::size_t read_chunk_size = 1 << 20;
 
-// One unit of work: a document, or the end of an input (carrying the reason
-// when the input could not be read).
+// What the documents of one stream are reported and named by: an input
+// file, or a member of an archive ("FILE!MEMBER").
+struct Source {
+    std::string display;
+    std::string stem;  // names the outputs
+};
+
+// One unit of work: a document, or the end of a stream (carrying the reason
+// when the stream could not be read).
 struct Task {
-    std::size_t input = 0;
-    std::size_t index = 0;  // 1-based within the input
+    std::shared_ptr<const Source> source;
+    std::size_t index = 0;  // 1-based within the stream
     std::uint64_t offset = 0;
     std::uint64_t size = 0;
     std::string text;  // empty when the document was too large to hold
     bool end_of_input = false;
     std::string input_error;
+};
+
+using Pool = OrderedPool<Task, Outcome>;
+
+// Splits one stream, a file or an archive member, and hands its documents to
+// the pool as they are completed, then its end.
+class StreamFeed {
+public:
+    StreamFeed(Pool& pool, std::shared_ptr<const Source> source, std::size_t largest)
+        : pool_(pool),
+          source_(std::move(source)),
+          splitter_(
+              [this](SplitDocument document) {
+                  const std::size_t weight = document.text.size();
+                  pool_.submit(Task{source_, ++documents_, document.offset, document.size, std::move(document.text),
+                                    false, {}},
+                               weight);
+              },
+              largest) {}
+    StreamFeed(const StreamFeed&) = delete;
+    StreamFeed& operator=(const StreamFeed&) = delete;
+
+    void feed(std::string_view bytes) { splitter_.feed(bytes); }
+
+    // The stream is over: read to its end when `error` is empty. A stream cut
+    // short by an error leaves its last document unfinished, so that one is
+    // dropped and the error stands for it.
+    void end(std::string error) {
+        if (error.empty()) {
+            splitter_.finish();
+            if (documents_ == 0) error = "no document found";
+        }
+        pool_.submit(Task{source_, 0, 0, 0, {}, true, std::move(error)});
+    }
+
+private:
+    Pool& pool_;
+    const std::shared_ptr<const Source> source_;
+    std::size_t documents_ = 0;
+    BulkSplitter splitter_;
+};
+
+// Gives each publication in an archive a stream of its own.
+class MemberFeeds final : public MemberSink {
+public:
+    MemberFeeds(Pool& pool, const InputFile& archive, std::size_t largest, Reporter& reporter)
+        : pool_(pool), archive_(archive), largest_(largest), reporter_(reporter) {}
+
+    void begin_member(std::string_view name) override {
+        const std::string stem = std::filesystem::path(name).stem().string();
+        feed_.emplace(pool_, std::make_shared<const Source>(Source{archive_.display + '!' + std::string(name), stem}),
+                      largest_);
+    }
+    void member_data(std::string_view bytes) override { feed_->feed(bytes); }
+    void end_member(std::optional<std::string> error) override {
+        feed_->end(error.value_or(std::string()));
+        feed_.reset();
+    }
+    void archive_bytes_read(std::uint64_t count) override { reporter_.bytes_read(count); }
+
+private:
+    Pool& pool_;
+    const InputFile& archive_;
+    const std::size_t largest_;
+    Reporter& reporter_;
+    std::optional<StreamFeed> feed_;
 };
 
 struct Failure {
@@ -73,8 +148,12 @@ public:
     int execute() {
         const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
         {
-            OrderedPool<Task, Outcome> pool(
-                jobs, 4 * std::size_t{jobs} + 4, [this](Task& task) { return work(task); },
+            // Documents waiting, being converted or waiting for their turn to
+            // be written weigh their size: together at most one of the
+            // largest per job, besides the one being read.
+            Pool pool(
+                jobs, 4 * std::size_t{jobs} + 4, jobs * options_.max_document_size,
+                [this](Task& task) { return work(task); },
                 [this](Task& task, Outcome& outcome) { deliver(task, outcome); });
             for (std::size_t input = 0; input < inputs_.files.size(); ++input) read_input(pool, input);
             pool.finish();
@@ -93,42 +172,41 @@ private:
         return !(writes_to_standard_output && isatty(STDOUT_FILENO));
     }
 
-    // Reads one input in chunks and hands each document to the pool as the
-    // splitter completes it.
-    void read_input(OrderedPool<Task, Outcome>& pool, std::size_t input) {
+    // Reads one input, a file in chunks or an archive member by member, and
+    // hands each document to the pool as the splitter completes it.
+    void read_input(Pool& pool, std::size_t input) {
         const InputFile& file = inputs_.files[input];
-        Task end{input, 0, 0, 0, {}, true, file.error};
-        if (!end.input_error.empty()) return pool.submit(std::move(end));
-        std::FILE* stream = file.path.empty() ? stdin : std::fopen(file.path.c_str(), "rb");
-        if (!stream) {
-            end.input_error = "cannot open: " + std::generic_category().message(errno);
-            return pool.submit(std::move(end));
+        auto source = std::make_shared<const Source>(Source{file.display, file.stem});
+        if (!file.error.empty()) return pool.submit(Task{source, 0, 0, 0, {}, true, file.error});
+        if (file.archive) {
+            MemberFeeds members(pool, file, options_.max_document_size, reporter_);
+            const auto error = read_archive(file.path, *file.archive, members);
+            return pool.submit(Task{source, 0, 0, 0, {}, true, error.value_or(std::string())});
         }
-        std::size_t documents = 0;
-        BulkSplitter splitter([&](SplitDocument document) {
-            pool.submit(Task{input, ++documents, document.offset, document.size, std::move(document.text), false, {}});
-        });
+        StreamFeed feed(pool, source, options_.max_document_size);
+        std::FILE* stream = file.path.empty() ? stdin : std::fopen(file.path.c_str(), "rb");
+        if (!stream) return feed.end("cannot open: " + std::generic_category().message(errno));
         std::vector<char> buffer(read_chunk_size);
         while (true) {
             const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), stream);
             if (count > 0) {
-                splitter.feed(std::string_view(buffer.data(), count));
+                feed.feed(std::string_view(buffer.data(), count));
                 reporter_.bytes_read(count);
             }
             if (count < buffer.size()) break;
         }
-        if (std::ferror(stream)) end.input_error = "read error: " + std::generic_category().message(errno);
-        splitter.finish();
+        std::string error;
+        if (std::ferror(stream)) error = "read error: " + std::generic_category().message(errno);
         if (stream != stdin) std::fclose(stream);
-        if (documents == 0 && end.input_error.empty()) end.input_error = "no document found";
-        pool.submit(std::move(end));
+        feed.end(std::move(error));
     }
 
     Outcome work(Task& task) {
         if (task.end_of_input) return {};
         if (task.text.size() != task.size) {
             Outcome outcome;
-            outcome.error = "document larger than 2 GiB (" + std::to_string(task.size) + " bytes)";
+            outcome.error = "document of " + std::to_string(task.size) + " bytes is over --max-document-size (" +
+                            std::to_string(options_.max_document_size) + " bytes)";
             return outcome;
         }
         Outcome outcome = options_.command == Command::Convert ? convert_document(task.text, settings_)
@@ -138,7 +216,7 @@ private:
     }
 
     void deliver(Task& task, Outcome& outcome) {
-        const InputFile& file = inputs_.files[task.input];
+        const Source& file = *task.source;
         if (task.end_of_input) {
             if (!task.input_error.empty()) reporter_.input_failed(file.display, task.input_error);
             if (auto error = writer_.end_input()) reporter_.input_failed(file.display, *error);
@@ -155,7 +233,7 @@ private:
         reporter_.document_done(outcome.ok);
     }
 
-    static void print_detection(const InputFile& file, const Task& task, const Outcome& outcome) {
+    static void print_detection(const Source& file, const Task& task, const Outcome& outcome) {
         std::string line = file.display + '\t' + std::to_string(task.index) + '\t';
         line += outcome.ok ? outcome.payload : "error: " + outcome.error;
         line += '\n';

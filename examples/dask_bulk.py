@@ -13,18 +13,29 @@ each PATN line), converts each with quillmark and writes the results:
 - jsonl: OUT_DIR/<file stem>.jsonl, one record per document with every
   Document getter, the claims and the Markdown.
 
+A .zip, .tar, .tar.gz or .tgz file is read member by member as it is
+decompressed, never unpacked: each .xml, .txt or .aps member (any letter
+case) is split like a bulk file of its own, named FILE!MEMBER in reports and
+after the member's stem in outputs; other members are passed over. A .gz
+file is one member, named after the file without ".gz".
+
 A document that fails is listed at the end (file, document number, byte
-offset, message) and never stops the run. For a cluster, give the scheduler
+offset, message) and never stops the run, nor does a broken archive (listed
+with document number 0: the document being read when it broke is lost). For a cluster, give the scheduler
 address (this needs dask.distributed); the bulk files and OUT_DIR must then be
 reachable under the same paths on every worker, and quillmark installed there.
 """
 import argparse
+import gzip
 import itertools
 import json
 import pathlib
 import re
 import sys
-from typing import Iterator, NamedTuple
+import tarfile
+import zipfile
+import zlib
+from typing import BinaryIO, Iterator, NamedTuple
 
 import dask.bag as db
 
@@ -49,13 +60,17 @@ GETTERS = (
 CITATION_FIELDS = ("country", "doc_number", "kind", "name", "date", "category", "text")
 XML_DECLARATION = re.compile(rb"<\?xml[ \t\r\n]")
 UNSAFE_NAME_CHARACTERS = re.compile(r"[^A-Za-z0-9._-]")
+FULL_TEXT_SUFFIXES = (".xml", ".txt", ".aps")
+ARCHIVE_ERRORS = (zipfile.BadZipFile, tarfile.TarError, EOFError, zlib.error, OSError)
 
 
 class Piece(NamedTuple):
-    path: str
+    path: str  # the file, or FILE!MEMBER inside an archive
     index: int  # 1-based position in the file
     offset: int  # byte offset in the file
     data: bytes
+    error: str | None = None  # why the file could not be read on
+    member: str | None = None  # the archive member the document is in
 
 
 def is_aps(first_line: bytes) -> bool:
@@ -91,31 +106,79 @@ def pieces(lines: Iterator[bytes], aps: bool) -> Iterator[bytes]:
     yield bytes(current)
 
 
-def split_documents(path: str) -> Iterator[Piece]:
+def split_stream(path: str, source: BinaryIO, member: str | None = None) -> Iterator[Piece]:
     """Yields the documents of a bulk file (or the one of a single
     publication) while reading it line by line."""
-    with open(path, "rb") as source:
-        head = []  # up to the first non-blank line, which tells APS from XML
-        for line in source:
-            head.append(line)
-            if line.strip():
-                break
-        offset = 0
-        if head and head[0].startswith(b"\xef\xbb\xbf"):
-            head[0] = head[0][3:]
-            offset = 3
-        aps = bool(head) and is_aps(head[-1])
-        index = 0
-        for number, data in enumerate(pieces(itertools.chain(head, source), aps)):
-            if data and not (number == 0 and is_droppable_preamble(data, aps)):
-                index += 1
-                yield Piece(path, index, offset, data)
-            offset += len(data)
+    head = []  # up to the first non-blank line, which tells APS from XML
+    for line in source:
+        head.append(line)
+        if line.strip():
+            break
+    offset = 0
+    if head and head[0].startswith(b"\xef\xbb\xbf"):
+        head[0] = head[0][3:]
+        offset = 3
+    aps = bool(head) and is_aps(head[-1])
+    index = 0
+    for number, data in enumerate(pieces(itertools.chain(head, source), aps)):
+        if data and not (number == 0 and is_droppable_preamble(data, aps)):
+            index += 1
+            yield Piece(path, index, offset, data, member=member)
+        offset += len(data)
+
+
+def is_full_text(name: str) -> bool:
+    return name.lower().endswith(FULL_TEXT_SUFFIXES)
+
+
+def archive_members(path: str) -> Iterator[tuple[str, BinaryIO]]:
+    """The publications in an archive, each as a stream of its decompressed
+    bytes, in archive order."""
+    name = path.lower()
+    if name.endswith(".zip"):
+        with zipfile.ZipFile(path) as archive:
+            for info in archive.infolist():
+                if not info.is_dir() and is_full_text(info.filename):
+                    with archive.open(info) as member:
+                        yield info.filename, member
+    elif name.endswith((".tar", ".tar.gz", ".tgz")):
+        with tarfile.open(path, "r:*") as archive:
+            for info in archive:
+                if info.isfile() and is_full_text(info.name):
+                    yield info.name, archive.extractfile(info)
+            # tarfile takes a cut-off end for the end of the archive; the
+            # compressed stream does not.
+            while archive.fileobj.read(1 << 20):
+                pass
+    else:
+        with gzip.open(path, "rb") as member:
+            yield pathlib.Path(path).name[:-3], member
+
+
+def split_documents(path: str) -> Iterator[Piece]:
+    """Yields the documents of a bulk file or of every publication in an
+    archive; a broken archive ends with a piece that carries its error."""
+    if not path.lower().endswith((".zip", ".tar", ".tgz", ".gz")):
+        with open(path, "rb") as source:
+            yield from split_stream(path, source)
+        return
+    where = path
+    try:
+        for member, stream in archive_members(path):
+            where = f"{path}!{member}"
+            yield from split_stream(where, stream, member)
+            where = path
+    except ARCHIVE_ERRORS as error:
+        yield Piece(where, 0, 0, b"", str(error) or type(error).__name__)
 
 
 def convert(piece: Piece, output_format: str) -> dict:
     """The conversion of one document, or its failure."""
     outcome = {"path": piece.path, "index": piece.index, "offset": piece.offset}
+    if piece.member is not None:
+        outcome["member"] = piece.member
+    if piece.error is not None:
+        return {**outcome, "error": piece.error}
     try:
         text = piece.data.decode("utf-8")
     except UnicodeDecodeError as error:
@@ -150,7 +213,7 @@ def write_outputs(outcomes: Iterator[dict], out_dir: str, output_format: str) ->
     lines_path = None
     try:
         for outcome in outcomes:
-            stem = safe_stem(pathlib.Path(outcome["path"]).stem)
+            stem = safe_stem(pathlib.PurePath(outcome.pop("member", None) or outcome["path"]).stem)
             if "error" in outcome:
                 report.append(outcome)
                 continue
@@ -204,7 +267,8 @@ def main() -> int:
     report = convert_bulk_files(arguments.files, arguments.out_dir, arguments.format, scheduler)
     failures = [entry for entry in report if "error" in entry]
     for entry in failures:
-        print(f"{entry['path']}: document {entry['index']} at byte {entry['offset']}: {entry['error']}", file=sys.stderr)
+        where = f"document {entry['index']} at byte {entry['offset']}: " if entry["index"] else ""
+        print(f"{entry['path']}: {where}{entry['error']}", file=sys.stderr)
     print(f"{len(report) - len(failures)} documents converted, {len(failures)} failed", file=sys.stderr)
     return 1 if failures else 0
 

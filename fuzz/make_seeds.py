@@ -4,15 +4,31 @@
 The seeds are the documents under tests/data, variants of them (each
 section dropped, every version marker, the application root, truncations)
 and one small document per source family written here, so that each parser
-starts from input it accepts.
+starts from input it accepts. When the folder of real publications
+../shared/corpus is beside the repository, its documents are added to the
+seeds of their parser, of detection and of the whole parse path.
 """
+import gzip
 import hashlib
+import io
 import pathlib
 import re
 import sys
+import tarfile
+import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DATA = ROOT / "tests" / "data"
+CORPUS = ROOT.parent / "shared" / "corpus"
+# The corpus keeps one folder per source format.
+CORPUS_TARGETS = {
+    "grant_v4": "parse_grant_v4",
+    "app_v4": "parse_application_v4",
+    "app_v1": "parse_application_v1x",
+    "grant_v25": "parse_grant_v25",
+    "sequence": "parse_sequence_cwu",
+    "aps": "read_aps",
+}
 
 APPLICATION_V16 = """<?xml version="1.0" encoding="UTF-8"?>
 <!DOCTYPE patent-application-publication SYSTEM "pap-v16-2002-01-01.dtd" [
@@ -130,8 +146,36 @@ def variants(text):
 def write(directory, texts):
     directory.mkdir(parents=True, exist_ok=True)
     for text in texts:
-        data = text.encode("utf-8")
+        data = text if isinstance(text, bytes) else text.encode("utf-8")
         (directory / hashlib.sha1(data).hexdigest()).write_bytes(data)
+
+
+def archives(members):
+    """A zip, a tar.gz and a gzip file of the members (name -> bytes)."""
+    packed = io.BytesIO()
+    with zipfile.ZipFile(packed, "w", zipfile.ZIP_DEFLATED) as archive:
+        for name, data in members.items():
+            archive.writestr(name, data)
+    zipped = packed.getvalue()
+    packed = io.BytesIO()
+    with tarfile.open(fileobj=packed, mode="w:gz") as archive:
+        for name, data in members.items():
+            info = tarfile.TarInfo(name)
+            info.size = len(data)
+            archive.addfile(info, io.BytesIO(data))
+    return [zipped, packed.getvalue(), gzip.compress(b"".join(members.values()))]
+
+
+def corpus_documents():
+    """(target, bytes) for every real publication in the corpus folder."""
+    if not CORPUS.is_dir():
+        return
+    for folder in sorted(p for p in CORPUS.iterdir() if p.is_dir()):
+        target = next((t for prefix, t in CORPUS_TARGETS.items() if folder.name.startswith(prefix)), None)
+        if target is None:
+            continue
+        for path in sorted(folder.iterdir()):
+            yield target, path.read_bytes()
 
 
 def main(out):
@@ -156,6 +200,12 @@ def main(out):
     xml = [d for d in every_document if d.startswith("<?xml")]
     write(out / "bulk_split", [control + "".join(xml[:3]) for control in ("\x00", "\x07", "\x47")]
           + [control + APS + APS for control in ("\x03", "\x43")])
+    write(out / "read_archive", archives({"a.xml": xml[0].encode(), "b/c.TXT": APS.encode(), "d.pdf": b"%PDF"}))
+    real = list(corpus_documents())
+    for target, data in real:
+        write(out / target, [data])
+    write(out / "detect", [data for _, data in real])
+    write(out / "parse_to_markdown", [data for _, data in real])
 
 
 if __name__ == "__main__":

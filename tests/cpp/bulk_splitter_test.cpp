@@ -137,7 +137,43 @@ TEST_P(OversizedDocuments, DocumentOfExactlyTheLimitIsKept) {
     EXPECT_EQ(split_with_limit(aps + next_aps), (std::vector<Piece>{{aps, 0}, {next_aps, aps.size()}}));
 }
 
+// Large documents leave the splitter in the buffer they were read into; the
+// documents after them must not notice.
+TEST_P(OversizedDocuments, LargeDocumentsTakeTheirBufferAndTheNextOnesFollow) {
+    const std::string large = "<?xml version=\"1.0\"?><a>" + std::string(3, 'x') + "</a>\n";
+    const std::string small = "<?xml version=\"1.0\"?>\n";
+    ASSERT_GT(large.size(), 16u);
+    ASSERT_LE(large.size(), 32u);
+    EXPECT_EQ(split_with_limit(large + small + large + large),
+              (std::vector<Piece>{{large, 0},
+                                  {small, large.size()},
+                                  {large, large.size() + small.size()},
+                                  {large, 2 * large.size() + small.size()}}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Chunks, OversizedDocuments, testing::Values(1, 7, 64, 1 << 16));
+
+// Growing a buffer copies it, holding it twice for a moment; a document that
+// may reach the limit gets the room for it once, and gives it back.
+TEST(BulkSplitter, RoomForALargeDocumentIsSetAsideOnceAndGivenBack) {
+    constexpr std::size_t limit = 8 << 20;
+    constexpr std::size_t chunk = 1 << 16;
+    const std::string large = "<?xml version=\"1.0\"?><a>" + std::string(limit - 100, 'x') + "</a>\n";
+    const std::string oversized = "<?xml version=\"1.0\"?><a>" + std::string(3 * limit, 'x') + "</a>\n";
+    const std::string small = "<?xml version=\"1.0\"?><b/>\n";
+    const std::string input = oversized + large + small;
+    std::vector<std::uint64_t> sizes;
+    BulkSplitter splitter([&](SplitDocument document) { sizes.push_back(document.size); }, limit);
+    std::size_t most_reserved = 0;
+    for (std::size_t at = 0; at < input.size(); at += chunk) {
+        splitter.feed(std::string_view(input).substr(at, chunk));
+        most_reserved = std::max(most_reserved, splitter.reserved_bytes());
+    }
+    EXPECT_LT(splitter.reserved_bytes(), std::size_t{1} << 20);
+    splitter.finish();
+    EXPECT_EQ(sizes, (std::vector<std::uint64_t>{oversized.size(), large.size(), small.size()}));
+    EXPECT_LE(most_reserved, limit + (2 << 20));
+}
 
 TEST(BulkSplitter, XmlLayoutIsKnownBeforeTheFirstLineEnds) {
     BulkSplitter splitter([](SplitDocument) {});

@@ -46,6 +46,19 @@ TEST(Options, HelpWinsAnywhere) {
     }
 }
 
+TEST(Options, DocumentSizeLimitTakesBinaryMultiples) {
+    for (const auto& [text, size] : std::vector<std::pair<std::string_view, std::size_t>>{
+             {"4096", 4096}, {"64K", 64 << 10}, {"64k", 64 << 10}, {"512M", std::size_t{512} << 20},
+             {"1G", std::size_t{1} << 30}, {"2G", largest_document}, {"2048M", largest_document}}) {
+        for (const std::string_view command : {"convert", "detect"}) {
+            const auto parsed = parse({command, "a.xml", "--max-document-size", text});
+            ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message;
+            EXPECT_EQ(std::get<Options>(parsed).max_document_size, size) << text;
+        }
+    }
+    EXPECT_EQ(std::get<Options>(parse({"convert", "a.xml"})).max_document_size, std::size_t{512} << 20);
+}
+
 struct Misuse {
     std::vector<std::string_view> arguments;
     std::string message;
@@ -73,7 +86,18 @@ INSTANTIATE_TEST_SUITE_P(
                     Misuse{{"convert", "a", "--jobs=2x"}, "--jobs needs a number from 1 to 1024, not '2x'"},
                     Misuse{{"convert", "--output=", "a"}, "option --output needs a value"},
                     Misuse{{"convert", "a", "--template", ""}, "option --template needs a value"},
-                    Misuse{{"convert", "-", "-"}, "standard input (-) can be read only once"}));
+                    Misuse{{"convert", "-", "-"}, "standard input (-) can be read only once"},
+                    Misuse{{"convert", "a", "--max-document-size=2049M"},
+                           "--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '2049M'"},
+                    Misuse{{"detect", "a", "--max-document-size", "0"},
+                           "--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '0'"},
+                    Misuse{{"convert", "a", "--max-document-size", "64MB"},
+                           "--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '64MB'"},
+                    Misuse{{"convert", "a", "--max-document-size", "-1"},
+                           "--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '-1'"},
+                    Misuse{{"convert", "a", "--max-document-size", "99999999999999999999"},
+                           "--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not "
+                           "'99999999999999999999'"}));
 
 }  // namespace
 }  // namespace quillmark::cli

@@ -4,6 +4,7 @@ import json
 
 import pytest
 
+from archives import write_archive
 from cli_runner import run_cli
 from documents import APPLICATION, APS, EXAMPLE, GRANT, ROOT, crlf, expected_markdown, module_markdown, parse_error
 
@@ -71,3 +72,35 @@ def test_aps_files_split_at_each_patent(dask_bulk, tmp_path, line_ending):
         (3, content.index(b"PATN" + line_ending + b"WKU  RE")),
     ]
     assert b"".join(p.data for p in pieces) == content[header:]
+
+
+@pytest.mark.parametrize("kind", ["zip", "tar.gz", "xml.gz"])
+def test_archives_are_read_member_by_member_as_the_command_reads_them(dask_bulk, tmp_path, kind):
+    members = {"ipg180123.xml": GRANT + APPLICATION + EXAMPLE[: len(EXAMPLE) // 2] + GRANT}
+    if kind != "xml.gz":
+        members |= {"notes/readme.pdf": b"%PDF-1.4", "aps/pftaps19760106_wk01.TXT": APS.read_bytes()}
+    archive = write_archive(tmp_path / f"ipg180123.{kind}", members)
+    report = dask_bulk.convert_bulk_files([archive], tmp_path / "dask", "jsonl", scheduler="sync")
+    command = run_cli("convert", archive, "--format", "jsonl", "-o", tmp_path / "command")
+    assert command.returncode == 1
+    written = sorted(path.name for path in (tmp_path / "command").iterdir())
+    assert sorted(path.name for path in (tmp_path / "dask").iterdir()) == written
+    for name in written:
+        from_dask = [json.loads(line) for line in (tmp_path / "dask" / name).read_text().splitlines()]
+        assert from_dask == [json.loads(line) for line in (tmp_path / "command" / name).read_text().splitlines()]
+    failures = [entry for entry in report if "error" in entry]
+    assert [(entry["path"], entry["index"], entry["offset"]) for entry in failures] == [
+        (f"{archive}!ipg180123.xml", 3, len(GRANT + APPLICATION))
+    ]
+    assert f"{archive}!ipg180123.xml: document 3 at byte {len(GRANT + APPLICATION)}: " in command.stderr.decode()
+    assert len(report) == (4 if kind == "xml.gz" else 7)
+
+
+@pytest.mark.parametrize("kind", ["zip", "tar.gz", "xml.gz"])
+def test_a_truncated_archive_is_reported_and_never_stops_the_run(dask_bulk, tmp_path, kind):
+    archive = write_archive(tmp_path / f"broken.{kind}", {"broken.xml": GRANT + APPLICATION})
+    archive.write_bytes(archive.read_bytes()[:-40])
+    (tmp_path / "after.xml").write_bytes(GRANT)
+    report = dask_bulk.convert_bulk_files([archive, tmp_path / "after.xml"], tmp_path / "out", "jsonl", scheduler="sync")
+    assert [entry["index"] for entry in report if "error" in entry] == [0]
+    assert report[-1] == {"path": str(tmp_path / "after.xml"), "index": 1, "offset": 0}
