@@ -35,7 +35,7 @@ if ! links_a_fuzzer; then
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DQUILLMARK_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" >/dev/null
+cmake --build "$build" --target "${targets[@]/#/fuzz_}" >/dev/null
 python3 fuzz/make_seeds.py "$build/seeds"
 mkdir -p "$build/crashes"
 
