@@ -1,7 +1,7 @@
 #include "cli/archive_input.hpp"
 
-#include <archive.h>
-#include <archive_entry.h>
+#include "cli/libarchive_api.hpp"
+
 #include <locale.h>
 
 #include <algorithm>
@@ -15,38 +15,41 @@ namespace {
 
 constexpr std::size_t read_block_size = 1 << 20;
 
+// Called only once read_archive has found the library.
+const LibArchive& api() { return *libarchive(); }
+
 struct ArchiveCloser {
-    void operator()(archive* reader) const { archive_read_free(reader); }
+    void operator()(archive* reader) const { api().read_free(reader); }
 };
 using ArchivePointer = std::unique_ptr<archive, ArchiveCloser>;
 
 std::string error_text(archive* reader) {
-    const char* message = archive_error_string(reader);
+    const char* message = api().error_string(reader);
     return message ? message : "unreadable archive";
 }
 
 // Only the formats and compressions the kind stands for: a damaged zip must
 // be reported as such, not read as raw bytes.
 ArchivePointer open_reader(const std::string& path, ArchiveKind kind, std::string& error) {
-    ArchivePointer reader(archive_read_new());
+    ArchivePointer reader(api().read_new());
     if (!reader) {
         error = "out of memory";
         return nullptr;
     }
     switch (kind) {
         case ArchiveKind::Zip:
-            archive_read_support_format_zip(reader.get());
+            api().support_format_zip(reader.get());
             break;
         case ArchiveKind::Tar:
-            archive_read_support_format_tar(reader.get());
-            archive_read_support_filter_gzip(reader.get());
+            api().support_format_tar(reader.get());
+            api().support_filter_gzip(reader.get());
             break;
         case ArchiveKind::Gzip:
-            archive_read_support_format_raw(reader.get());
-            archive_read_support_filter_gzip(reader.get());
+            api().support_format_raw(reader.get());
+            api().support_filter_gzip(reader.get());
             break;
     }
-    if (archive_read_open_filename(reader.get(), path.c_str(), read_block_size) != ARCHIVE_OK) {
+    if (api().open_filename(reader.get(), path.c_str(), read_block_size) != ARCHIVE_OK) {
         error = error_text(reader.get());
         return nullptr;
     }
@@ -80,8 +83,8 @@ private:
 bool is_usable(int status) { return status == ARCHIVE_OK || status == ARCHIVE_WARN; }
 
 std::string member_name(archive_entry* entry) {
-    const char* name = archive_entry_pathname_utf8(entry);
-    if (!name) name = archive_entry_pathname(entry);
+    const char* name = api().entry_pathname_utf8(entry);
+    if (!name) name = api().entry_pathname(entry);
     return name ? name : "";
 }
 
@@ -93,11 +96,11 @@ public:
     std::optional<std::string> run() {
         while (true) {
             archive_entry* entry = nullptr;
-            const int status = archive_read_next_header(reader_, &entry);
+            const int status = api().next_header(reader_, &entry);
             report_progress();
             if (status == ARCHIVE_EOF) break;
             if (!is_usable(status)) return error_text(reader_);
-            if (kind_ == ArchiveKind::Gzip && archive_filter_code(reader_, 0) != ARCHIVE_FILTER_GZIP)
+            if (kind_ == ArchiveKind::Gzip && api().filter_code(reader_, 0) != ARCHIVE_FILTER_GZIP)
                 return "not gzip-compressed";
             if (!is_publication(entry)) continue;
             if (!read_member(entry)) return std::nullopt;  // reported with the member
@@ -108,7 +111,7 @@ public:
 
 private:
     bool is_publication(archive_entry* entry) const {
-        if (archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry)) return false;
+        if (api().entry_filetype(entry) != AE_IFREG || api().entry_hardlink(entry)) return false;
         return kind_ == ArchiveKind::Gzip || is_full_text_name(member_name(entry));
     }
 
@@ -123,7 +126,7 @@ private:
             const void* block = nullptr;
             std::size_t size = 0;
             la_int64_t offset = 0;
-            const int status = archive_read_data_block(reader_, &block, &size, &offset);
+            const int status = api().data_block(reader_, &block, &size, &offset);
             report_progress();
             if (status == ARCHIVE_EOF) break;
             if (!is_usable(status)) {
@@ -157,7 +160,7 @@ private:
     }
 
     void report_progress() {
-        const la_int64_t read = archive_filter_bytes(reader_, -1);
+        const la_int64_t read = api().filter_bytes(reader_, -1);
         if (read <= reported_) return;
         sink_.archive_bytes_read(static_cast<std::uint64_t>(read - reported_));
         reported_ = read;
@@ -174,6 +177,7 @@ private:
 }  // namespace
 
 std::optional<std::string> read_archive(const std::string& path, ArchiveKind kind, MemberSink& sink) {
+    if (!libarchive()) return "reading archives needs libarchive (libarchive.so.13), which this system lacks";
     const Utf8NamesOnThisThread utf8_names;
     std::string error;
     const ArchivePointer reader = open_reader(path, kind, error);
