@@ -13,7 +13,7 @@ public:
 
     void document(const Document& document, const DocumentSummary& summary) {
         sink_.begin_object();
-        value(document.attributes);
+        attributes_field(document.attributes);
         list("sections", document.sections);
         summary_fields(document, summary);
         sink_.end_object();
@@ -75,25 +75,21 @@ private:
         out += name;
     }
 
-    void value(const Attributes& attributes) {
-        if (attributes.empty()) return;
-        sink_.key("attributes");
-        sink_.begin_object();
-        for (const Attribute& attribute : attributes) {
-            qualified_name(name_, attribute.name,
-                           attribute.prefix ? std::optional<std::string_view>(*attribute.prefix) : std::nullopt);
-            sink_.attribute_key(name_);
-            sink_.text(attribute.value);
-        }
-        sink_.end_object();
+    static std::optional<std::string_view> prefix_of(const Attribute& attribute) {
+        if (!attribute.prefix) return std::nullopt;
+        return std::string_view(*attribute.prefix);
     }
+    static std::optional<std::string_view> prefix_of(const AttributeView& attribute) { return attribute.prefix; }
 
-    void attribute_list(AttributeRange attributes) {
+    // Records keep their attributes in a list, kept XML in its entry table;
+    // both are written alike.
+    template <class Range>
+    void attributes_field(const Range& attributes) {
         if (attributes.begin() == attributes.end()) return;
         sink_.key("attributes");
         sink_.begin_object();
-        for (const AttributeView& attribute : attributes) {
-            qualified_name(name_, attribute.name, attribute.prefix);
+        for (const auto& attribute : attributes) {
+            qualified_name(name_, attribute.name, prefix_of(attribute));
             sink_.attribute_key(name_);
             sink_.text(attribute.value);
         }
@@ -113,7 +109,7 @@ private:
         typed("element", [&] {
             field("name", node.name());
             if (const auto prefix = node.prefix()) field("prefix", *prefix);
-            attribute_list(node.attributes());
+            attributes_field(node.attributes());
             sink_.key("children");
             sink_.begin_list();
             for (Node::Ref child : node.children()) kept(child);
@@ -147,7 +143,7 @@ private:
                 sink_.text(node.text_value());
             } else {
                 typed(inline_type(kind), [&] {
-                    attribute_list(node.attributes());
+                    attributes_field(node.attributes());
                     const bool reference = kind == InlineKind::CrossReference ||
                                            kind == InlineKind::FigureReference || kind == InlineKind::ClaimReference;
                     if (reference) {
@@ -172,7 +168,7 @@ private:
 
     void value(const Paragraph& paragraph) {
         typed("paragraph", [&] {
-            value(paragraph.attributes);
+            attributes_field(paragraph.attributes);
             field("id", paragraph.id);
             field("level", paragraph.level);
             content(paragraph.content);
@@ -181,7 +177,7 @@ private:
 
     void value(const Heading& heading) {
         typed("heading", [&] {
-            value(heading.attributes);
+            attributes_field(heading.attributes);
             field("level", heading.level);
             field("align", heading.align);
             content(heading.content);
@@ -204,7 +200,7 @@ private:
 
     void value(const ApplicationNumber& entry) {
         typed("application_number", [&] {
-            value(entry.attributes);
+            attributes_field(entry.attributes);
             field("appl_type", entry.appl_type);
             field("doc_number", entry.doc_number);
         });
@@ -213,14 +209,14 @@ private:
     void value(const FilingDate& entry) { typed("filing_date", [&] { field("text", entry.text); }); }
     void value(const ApplicationReference& item) {
         typed("application_reference", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
 
     void classification(std::string_view type, const Classification& entry) {
         typed(type, [&] {
-            value(entry.attributes);
+            attributes_field(entry.attributes);
             field("main", entry.main);
             list("further", entry.further);
         });
@@ -231,14 +227,14 @@ private:
     void value(const InventionTitle& entry) { typed("title", [&] { field("text", entry.text); }); }
     void value(const TechnicalInformation& item) {
         typed("technical_information", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
 
     void link(std::string_view type, const RelatedLink& entry) {
         typed(type, [&] {
-            value(entry.attributes);
+            attributes_field(entry.attributes);
             field("relationship", entry.relationship);
             field("parent_doc_number", entry.parent_doc_number);
             field("parent_date", entry.parent_date);
@@ -249,21 +245,21 @@ private:
     void value(const OtherRelatedDocument& entry) { link("related_document", entry); }
     void value(const RelatedDocuments& item) {
         typed("related_documents", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
 
     void value(const Party& party) {
         sink_.begin_object();
-        value(party.attributes);
+        attributes_field(party.attributes);
         field("name", party.name);
         field("inventor", party.inventor);
         sink_.end_object();
     }
     void party_group(std::string_view type, const PartyGroup& group) {
         typed(type, [&] {
-            value(group.attributes);
+            attributes_field(group.attributes);
             list("parties", group.parties);
         });
     }
@@ -272,7 +268,7 @@ private:
 
     void person(std::string_view type, const Person& entry) {
         typed(type, [&] {
-            value(entry.attributes);
+            attributes_field(entry.attributes);
             field("given_name", entry.given_name);
             field("middle_name", entry.middle_name);
             field("family_name", entry.family_name);
@@ -286,7 +282,7 @@ private:
     void value(const Inventor& entry) { person("inventor", entry); }
     void value(const Inventors& item) {
         typed("inventors", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
@@ -294,7 +290,7 @@ private:
     void value(const NameLine& entry) { typed("name_line", [&] { field("text", entry.text); }); }
     void value(const Address& entry) {
         typed("address", [&] {
-            value(entry.attributes);
+            attributes_field(entry.attributes);
             list("lines", entry.lines);
             field("city", entry.city);
             field("state", entry.state);
@@ -304,7 +300,7 @@ private:
     }
     void value(const CorrespondenceAddress& item) {
         typed("correspondence_address", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
@@ -313,7 +309,7 @@ private:
 
     void value(const PriorityClaim& claim) {
         sink_.begin_object();
-        value(claim.attributes);
+        attributes_field(claim.attributes);
         field("country", claim.country);
         field("doc_number", claim.doc_number);
         field("date", claim.date);
@@ -321,7 +317,7 @@ private:
     }
     void value(const PriorityClaims& item) {
         typed("priority_claims", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("claims", item.claims);
         });
     }
@@ -337,13 +333,13 @@ private:
     }
     void value(const Citation& citation) {
         sink_.begin_object();
-        value(citation.attributes);
+        attributes_field(citation.attributes);
         citation_fields(citation);
         sink_.end_object();
     }
     void value(const Citations& item) {
         typed("citations", [&] {
-            value(item.attributes);
+            attributes_field(item.attributes);
             list("citations", item.citations);
         });
     }
@@ -352,19 +348,19 @@ private:
 
     void value(const Subsection& subsection) {
         typed("subsection", [&] {
-            value(subsection.attributes);
+            attributes_field(subsection.attributes);
             list("children", subsection.children);
         });
     }
     void part(std::string_view type, const DescriptionPart& part) {
         typed(type, [&] {
-            value(part.attributes);
+            attributes_field(part.attributes);
             list("children", part.children);
         });
     }
     void value(const CrossReferencePart& part) {
         typed("cross_reference", [&] {
-            value(part.attributes);
+            attributes_field(part.attributes);
             list("children", part.children);
         });
     }
@@ -374,7 +370,7 @@ private:
 
     void value(const ClaimEntry& claim) {
         typed("claim", [&] {
-            value(claim.attributes);
+            attributes_field(claim.attributes);
             field("id", claim.id);
             content(claim.content);
         });
@@ -382,7 +378,7 @@ private:
 
     void value(const Image& image) {
         typed("image", [&] {
-            value(image.attributes);
+            attributes_field(image.attributes);
             field("id", image.id);
             field("file", image.file);
             field("imf", image.imf);
@@ -391,7 +387,7 @@ private:
     }
     void value(const Figure& figure) {
         typed("figure", [&] {
-            value(figure.attributes);
+            attributes_field(figure.attributes);
             field("id", figure.id);
             list("children", figure.children);
         });
@@ -405,7 +401,7 @@ private:
     template <class Section, class Children>
     void section(std::string_view type, const Section& section, std::string_view key, const Children& children) {
         typed(type, [&] {
-            value(section.attributes);
+            attributes_field(section.attributes);
             list(key, children);
         });
     }
