@@ -112,16 +112,8 @@ private:
         Classification classification{attributes_of(tree_, id), std::nullopt, {}};
         for (XmlId group : element_children(tree_, id)) {
             const std::string_view name = tree_.name(group);
-            if (name != "main-cpc" && name != "further-cpc") continue;
-            for (XmlId child : element_children(tree_, group)) {
-                if (tree_.name(child) != "classification-cpc") continue;
-                OptionalText symbol = ipcr_symbol(child);
-                if (!symbol) continue;
-                if (!classification.main && name == "main-cpc")
-                    classification.main = std::move(symbol);
-                else
-                    classification.further.push_back(std::move(*symbol));
-            }
+            if (name == "main-cpc" || name == "further-cpc")
+                add_symbols(classification, group, "classification-cpc", name == "main-cpc");
         }
         add_technical_entry(items, CpcClassification{std::move(classification)});
     }
@@ -188,17 +180,23 @@ private:
         return *section + *class_ + *subclass + *main_group + "/" + *subgroup;
     }
 
-    Classification read_ipcr(XmlId id) const {
-        Classification classification{attributes_of(tree_, id), std::nullopt, {}};
-        for (XmlId child : element_children(tree_, id)) {
-            if (tree_.name(child) != "classification-ipcr") continue;
+    // The symbol of each `element` child of `parent`: the first becomes the
+    // main one when `may_be_main` and none is set yet, the others further.
+    void add_symbols(Classification& classification, XmlId parent, std::string_view element, bool may_be_main) const {
+        for (XmlId child : element_children(tree_, parent)) {
+            if (tree_.name(child) != element) continue;
             OptionalText symbol = ipcr_symbol(child);
             if (!symbol) continue;
-            if (!classification.main)
+            if (may_be_main && !classification.main)
                 classification.main = std::move(symbol);
             else
                 classification.further.push_back(std::move(*symbol));
         }
+    }
+
+    Classification read_ipcr(XmlId id) const {
+        Classification classification{attributes_of(tree_, id), std::nullopt, {}};
+        add_symbols(classification, id, "classification-ipcr", true);
         return classification;
     }
 
