@@ -221,21 +221,21 @@ class Facts:
     """What the source says, as the module should report it."""
     source_format: str
     words: dict[str, list[str]]
-    claim_count: int
-    title: str | None
-    inventors: list[str]
-    applicants: list[str]
-    assignees: list[str]
-    publication_number: str | None
-    patent_number: str | None
-    publication_date: str | None
-    application_number: str | None
-    filing_date: str | None
-    priority_date: str | None
-    ipc_classifications: list[str]
-    us_classifications: list[str]
-    first_claim: str | None
-    abstract: str | None
+    claim_count: int = 0
+    title: str | None = None
+    inventors: list[str] = field(default_factory=list)
+    applicants: list[str] = field(default_factory=list)
+    assignees: list[str] = field(default_factory=list)
+    publication_number: str | None = None
+    patent_number: str | None = None
+    publication_date: str | None = None
+    application_number: str | None = None
+    filing_date: str | None = None
+    priority_date: str | None = None
+    ipc_classifications: list[str] = field(default_factory=list)
+    us_classifications: list[str] = field(default_factory=list)
+    first_claim: str | None = None
+    abstract: str | None = None
 
 
 def text_of(element) -> str:
@@ -294,6 +294,16 @@ def numbers(country: str | None, number: str, kind: str | None) -> tuple[str | N
     if kind[:1] in ("B", "E", "S"):
         return None, country + strip_zeros(number) + kind
     return country + number + kind, None
+
+
+def reference_facts(reference, country: str, number: str, kind: str, date: str) -> dict:
+    """publication_number, patent_number and publication_date of a document-id."""
+    if reference is None:
+        return {}
+    publication_number, patent_number = numbers(
+        first_text(reference, country), first_text(reference, number) or "", first_text(reference, kind))
+    return {"publication_number": publication_number, "patent_number": patent_number,
+            "publication_date": first_text(reference, date)}
 
 
 def first_text(element, path: str) -> str | None:
@@ -376,13 +386,6 @@ def v4_facts(root, source_format: str) -> Facts:
                 assignees += [v4_name(a) for a in child.findall("assignees/assignee")]
 
     reference = bib.find("publication-reference/document-id") if bib is not None else None
-    publication_number = patent_number = publication_date = None
-    if reference is not None:
-        publication_number, patent_number = numbers(
-            first_text(reference, "country"), first_text(reference, "doc-number") or "",
-            first_text(reference, "kind"))
-        publication_date = first_text(reference, "date")
-
     application = bib.find("application-reference/document-id") if bib is not None else None
     ipc, national, priority = [], [], []
     if bib is not None:
@@ -412,9 +415,7 @@ def v4_facts(root, source_format: str) -> Facts:
         inventors=distinct(inventors),
         applicants=distinct(applicants),
         assignees=distinct(assignees),
-        publication_number=publication_number,
-        patent_number=patent_number,
-        publication_date=publication_date,
+        **reference_facts(reference, "country", "doc-number", "kind", "date"),
         application_number=application_number(
             first_text(application, "doc-number"), first_text(bib, "us-application-series-code")),
         filing_date=first_text(application, "date"),
@@ -441,13 +442,6 @@ def v1_facts(root, source_format: str) -> Facts:
                  if person.tag in ("first-named-inventor", "inventor")]
     assignees = [first_text(a, "organization-name") or v1_name(a.find("name")) or v1_name(a)
                  for a in bib.findall("assignee")]
-    reference = bib.find("document-id")
-    publication_number = patent_number = publication_date = None
-    if reference is not None:
-        publication_number, patent_number = numbers(
-            first_text(reference, "country-code"), first_text(reference, "doc-number") or "",
-            first_text(reference, "kind-code"))
-        publication_date = first_text(reference, "document-date")
     filing = bib.find("domestic-filing-data")
     technical = bib.find("technical-information")
     ipc = all_texts(technical, "classification-ipc/classification-ipc-primary/ipc") + \
@@ -471,11 +465,8 @@ def v1_facts(root, source_format: str) -> Facts:
         claim_count=len(claims),
         title=first_text(technical, "title-of-invention"),
         inventors=distinct(inventors),
-        applicants=[],
         assignees=distinct(assignees),
-        publication_number=publication_number,
-        patent_number=patent_number,
-        publication_date=publication_date,
+        **reference_facts(bib.find("document-id"), "country-code", "doc-number", "kind-code", "document-date"),
         application_number=application_number(
             first_text(filing, "application-number/doc-number"),
             first_text(filing, "application-number-series-code")),
@@ -543,22 +534,10 @@ def v25_facts(root, source_format: str) -> Facts:
 # sequence listings --------------------------------------------------------------
 
 def sequence_facts(root, source_format: str) -> Facts:
-    reference = root.find("publication-reference/document-id")
-    publication_number = patent_number = publication_date = None
-    if reference is not None:
-        publication_number, patent_number = numbers(
-            first_text(reference, "country"), first_text(reference, "doc-number") or "",
-            first_text(reference, "kind"))
-        publication_date = first_text(reference, "date")
     words = gather([child for child in root if child.tag != "publication-reference"])
-    return Facts(
-        source_format=source_format, words=words.words(), claim_count=0, title=None,
-        inventors=[], applicants=[], assignees=[],
-        publication_number=publication_number, patent_number=patent_number,
-        publication_date=publication_date, application_number=None, filing_date=None,
-        priority_date=None, ipc_classifications=[], us_classifications=[],
-        first_claim=None, abstract=None,
-    )
+    return Facts(source_format=source_format, words=words.words(),
+                 **reference_facts(root.find("publication-reference/document-id"),
+                                   "country", "doc-number", "kind", "date"))
 
 
 # APS text -------------------------------------------------------------------------
@@ -674,9 +653,7 @@ def aps_facts(text: str, source_format: str) -> Facts:
         claim_count=len(claims),
         title=title.strip() if title and title.strip() else None,
         inventors=distinct(inventors),
-        applicants=[],
         assignees=distinct(assignees),
-        publication_number=None,
         patent_number=patent_number,
         publication_date=aps_field(records, "PATN", "ISD"),
         application_number=apn or None,
