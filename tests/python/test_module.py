@@ -66,12 +66,6 @@ def test_type_error_names_the_argument():
         quillmark.parse(b"x")
 
 
-@pytest.mark.parametrize("function", [quillmark.parse, quillmark.parse_to_markdown, quillmark.detect_format])
-def test_lone_surrogate_raises_unicode_encode_error(function):
-    with pytest.raises(UnicodeEncodeError):
-        function("<us-patent-grant>\udc80</us-patent-grant>")
-
-
 def titled_grant(title: str) -> str:
     return GRANT.replace(">Widget<", f">{title}<")
 
@@ -113,15 +107,11 @@ def test_non_ascii_text_reaches_the_parser_intact(title, wrap):
     assert quillmark.parse_to_markdown(xml, template=wrap("\u00bb{{title}}\u00ab")) == f"\u00bb# {title}\u00ab"
 
 
-def test_keyword_arguments():
+def test_keyword_arguments_and_the_default_template():
     assert quillmark.detect_format(xml=GRANT) == "UsptoGrantV45"
     assert quillmark.parse_to_markdown(xml=GRANT, template="{{title}}") == "# Widget"
     assert quillmark.parse(xml=GRANT).title == "Widget"
-
-
-def test_default_template_equals_none():
     assert quillmark.parse_to_markdown(GRANT) == quillmark.parse_to_markdown(GRANT, None)
-    assert quillmark.parse_to_markdown(GRANT, "{{title}}") == "# Widget"
 
 
 @pytest.mark.parametrize(
