@@ -135,10 +135,7 @@ def throughput_table(results):
         cells = []
         for key, _ in OPERATIONS:
             seconds = median(result, key)
-            if seconds is None and result["unsupported"] and key in ("parse", "parse_to_markdown", "to_markdown"):
-                cells.append("not supported yet")
-            else:
-                cells.append(cell(result["bytes"] / MB / seconds if seconds else None, 1))
+            cells.append(cell(result["bytes"] / MB / seconds if seconds else None, 1))
         utf8 = median(result, "utf8")
         cells.append(cell(result["bytes"] / MB / utf8, 0))
         lines.append("| %s | %s |" % (document_label(result), " | ".join(cells)))
@@ -287,9 +284,5 @@ def write_report(path, results, info):
     problems = [(r["name"], p) for r in results for p in r["problems"]]
     if problems:
         lines += ["", "## Consistency problems", ""] + ["- `%s`: %s" % item for item in problems]
-    unsupported = [r for r in results if r["unsupported"]]
-    if unsupported:
-        lines += ["", "## Formats not supported yet", ""]
-        lines += ["- `%s`: \"%s\"; only detection and the yardsticks are measured." % (r["name"], r["unsupported"]) for r in unsupported]
     lines += ["", "The callgrind profile of the 10 MB grant is in `bench/PROFILE.md`.", ""]
     pathlib.Path(path).write_text("\n".join(lines))

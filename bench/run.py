@@ -23,7 +23,6 @@ from report import write_report  # noqa: E402
 from timing import measure_rounds, pin_to_one_core, settle_allocator  # noqa: E402
 from yardsticks import Libxml2, lxml_baseline  # noqa: E402
 
-NOT_SUPPORTED = "is not supported yet"
 MEMORY_OPERATIONS = ("parse", "parse_to_markdown", "libxml2", "lxml")
 
 
@@ -57,16 +56,9 @@ def bench_document(name, path, expected_format, libxml2, settings, log):
         raise SystemExit("%s is detected as %s, not %s: the generator is wrong" % (name, source_format, expected_format))
     extract = lxml_baseline(source_format)
     fresh = lambda: data.decode("utf-8")  # noqa: E731 - a new str per run, as one per file in real use
-    result = {"name": name, "bytes": len(data), "format": source_format, "unsupported": None,
+    result = {"name": name, "bytes": len(data), "format": source_format,
               "times": {}, "memory": {}, "problems": []}
     times = result["times"]
-    try:
-        quillmark.parse(text)
-    except ValueError as error:
-        if NOT_SUPPORTED not in str(error):
-            raise
-        result["unsupported"] = str(error)
-
     log("%s: %s, %d bytes" % (name, source_format, len(data)))
     # Detection reads the text once and is timed on its own, with the text in
     # the cache as it is right after a file was read and decoded; next to the
@@ -79,21 +71,20 @@ def bench_document(name, path, expected_format, libxml2, settings, log):
         "detect_format_ascii": (quillmark.detect_format, lambda: ascii_text),
         "utf8": (str.encode, fresh),
     }, **settings["detection"]))
-    cases = {}
-    if not result["unsupported"]:
-        parsed = quillmark.parse(text)
-        cases["parse"] = (quillmark.parse, fresh)
-        cases["parse_to_markdown"] = (quillmark.parse_to_markdown, fresh)
-        cases["to_markdown"] = (lambda _: parsed.to_markdown(), lambda: None)
-        cases["to_dict"] = (lambda _: parsed.to_dict(), lambda: None)
-        result["problems"] = check_consistency(text, data, extract)
+    parsed = quillmark.parse(text)
+    cases = {
+        "parse": (quillmark.parse, fresh),
+        "parse_to_markdown": (quillmark.parse_to_markdown, fresh),
+        "to_markdown": (lambda _: parsed.to_markdown(), lambda: None),
+        "to_dict": (lambda _: parsed.to_dict(), lambda: None),
+    }
+    result["problems"] = check_consistency(text, data, extract)
     if path.suffix == ".xml":
         cases["libxml2"] = (libxml2.parse, lambda: data)
         cases["tokenizer"] = (libxml2.tokenize, lambda: data)
     if extract is not None:
         cases["lxml"] = (extract, lambda: data)
-    if cases:
-        times.update(measure_rounds(cases, **settings["parsing"]))
+    times.update(measure_rounds(cases, **settings["parsing"]))
 
     for operation in MEMORY_OPERATIONS:
         if operation in times:

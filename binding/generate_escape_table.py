@@ -1,5 +1,5 @@
-"""Writes escape_table.inc: the code point ranges that Document and Claim
-representations escape as \\u{x}: control, format, surrogate, private-use,
+"""Writes escape_table.inc: the code point ranges that Document, Claim and
+Citation representations escape as \\u{x}: control, format, surrogate, private-use,
 unassigned and separator characters (the space excepted) and combining marks,
 as the Unicode character database of this Python classifies them.
 

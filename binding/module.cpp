@@ -1,5 +1,5 @@
-// The quillmark module: parse, parse_to_markdown, detect_format, the two
-// classes and __version__.
+// The quillmark module: parse, parse_to_markdown, detect_format, the three
+// classes (Document, Claim, Citation) and __version__.
 #include "binding/types.hpp"
 #include "source/detect.hpp"
 #include "source/parsers.hpp"

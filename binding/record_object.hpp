@@ -1,6 +1,7 @@
-// A Python object that owns one C++ record: the pieces every read-only class
-// of the module shares (no constructor, release with the object, creation
-// from a record).
+// A Python object that owns one C++ record: the pieces the record classes
+// Claim and Citation share (no constructor, release with the object,
+// creation from a record). Document keeps its parsed document and summary
+// in an object of its own (document_type.cpp).
 #pragma once
 
 #include <memory>

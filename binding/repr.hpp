@@ -1,4 +1,4 @@
-// Quoting for the representations of Document and Claim.
+// Quoting for the representations of Document, Claim and Citation.
 #pragma once
 
 #include <string>

@@ -10,6 +10,7 @@
 
 #include "model/utf8.hpp"
 #include "model/document.hpp"
+#include "model/record.hpp"
 #include "model/summary.hpp"
 #include "model/text.hpp"
 #include "render/markdown.hpp"
@@ -52,17 +53,59 @@ inline void check_optional(const OptionalText& value, bool input_is_utf8, const 
     if (value) require_utf8(input_is_utf8, *value, what);
 }
 
+// The record walk behind to_dict and --format record: objects and lists
+// close in the order they open, every key sits in an object, and every text
+// the binding turns into a str is UTF-8.
+class RecordCheck final : public RecordSink {
+public:
+    explicit RecordCheck(bool input_is_utf8) : input_is_utf8_(input_is_utf8) {}
+    void begin_object() override { value_(); open_.push_back('{'); }
+    void key(std::string_view name) override {
+        require(!open_.empty() && open_.back() == '{' && !keyed_, "record key outside an object");
+        require_utf8(input_is_utf8_, name, "record key is not UTF-8");
+        keyed_ = true;
+    }
+    void end_object() override { close_('{'); }
+    void begin_list() override { value_(); open_.push_back('['); }
+    void end_list() override { close_('['); }
+    void text(std::string_view value) override { value_(); require_utf8(input_is_utf8_, value, "record text"); }
+    void number(std::uint64_t) override { value_(); }
+    void boolean(bool) override { value_(); }
+    void null() override { value_(); }
+    void finish() const { require(open_.empty() && !keyed_, "record left open"); }
+
+private:
+    void value_() {
+        require(open_.empty() || open_.back() == '[' || keyed_, "record value in an object without a key");
+        keyed_ = false;
+    }
+    void close_(char opened) {
+        require(!open_.empty() && open_.back() == opened && !keyed_, "record closes what it did not open");
+        open_.pop_back();
+    }
+    bool input_is_utf8_;
+    bool keyed_ = false;
+    std::string open_;
+};
+
 // Everything the Python Document object derives from a record, as its
-// getters, claims and to_markdown would compute it.
+// getters, claims, to_markdown and to_dict would compute it.
 inline void exercise_document(const Document& document, bool input_is_utf8) {
     const DocumentSummary summary = summarize(document);
     for (const auto* list : {&summary.applicants, &summary.assignees, &summary.inventors,
-                             &summary.ipc_classifications, &summary.us_classifications})
+                             &summary.ipc_classifications, &summary.us_classifications, &summary.cpc_classifications})
         for (const std::string& value : *list) require_utf8(input_is_utf8, value, "summary list entry");
     for (const OptionalText* value : {&summary.publication_number, &summary.patent_number, &summary.publication_date,
                                       &summary.application_number, &summary.filing_date, &summary.title,
-                                      &summary.priority_date})
+                                      &summary.priority_date, &summary.kind})
         check_optional(*value, input_is_utf8, "summary field");
+    for (const Citation& citation : summary.citations)
+        for (const OptionalText* value : {&citation.country, &citation.doc_number, &citation.kind, &citation.name,
+                                          &citation.date, &citation.category, &citation.text})
+            check_optional(*value, input_is_utf8, "citation field");
+    RecordCheck record(input_is_utf8);
+    write_record(document, summary, record);
+    record.finish();
 
     check_optional(abstract_text(document), input_is_utf8, "abstract text");
     std::uint32_t expected = 1;

@@ -6,7 +6,8 @@
 
 namespace quillmark {
 
-// Applies the fixed table of replacements one after the other.
+// Replaces the seventeen fixed names in one pass, then every other name of
+// the ISO 8879 and MathML sets (character_entities.inc) by its character.
 std::string decode_entities(std::string_view text);
 // Appends decode_entities(text) to `out`.
 void append_decoded(std::string& out, std::string_view text);

@@ -1,6 +1,6 @@
 // The Bibliographic section of an APS grant: publication reference, the
-// application reference, title and classifications, inventors, assignees
-// and foreign priority claims.
+// application reference, title and classifications, inventors, assignees,
+// foreign priority claims and the cited references (UREF, FREF, OREF).
 #include <vector>
 
 #include "model/text.hpp"

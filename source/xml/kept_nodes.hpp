@@ -1,4 +1,4 @@
-// Copies of library nodes that a parser keeps without a rule of its own:
+// Copies of XmlTree nodes that a parser keeps without a rule of its own:
 // generic Nodes, attribute lists, and the text an entity reference stands
 // for.
 #pragma once
