@@ -163,6 +163,19 @@ def test_entity_expansion_within_the_limit_is_kept():
     assert quillmark.parse(text).abstract_text == "b" * 9_000_000
 
 
+# Past 10,000 references to undeclared entities libxml2 used to stop the parse;
+# every paragraph number of the v1.x applications is written with two of them.
+def test_thousands_of_paragraph_numbers_written_as_entities_parse():
+    paragraphs = "".join(
+        f'<paragraph id="P-{i:04d}" lvl="0"><number>&lsqb;{i:04d}&rsqb;</number> Step {i}.</paragraph>\n'
+        for i in range(1, 6001)
+    )
+    text = (PROLOG + '<!DOCTYPE patent-application-publication SYSTEM "pap-v16-2002-01-01.dtd">\n'
+            "<patent-application-publication><subdoc-description><detailed-description><section>"
+            f"{paragraphs}</section></detailed-description></subdoc-description></patent-application-publication>")
+    assert quillmark.parse_to_markdown(text, "{{description}}").endswith("[5999] Step 5999.\n\n[6000] Step 6000.")
+
+
 # ----- nesting -------------------------------------------------------------------
 
 DEPTH = 100_000
