@@ -92,6 +92,12 @@ def test_document_repr():
         "<us-bibliographic-data-grant><publication-reference><document-id><doc-number>20050000001</doc-number><kind>A1</kind></document-id></publication-reference>",
     ).replace("Widget", "Example"))
     assert repr(document) == 'Document(publication_number="US20050000001A1", title="Example")'
+    # a grant has a patent number and no publication number; quotes are escaped
+    grant = quillmark.parse(GRANT.replace(
+        "<us-bibliographic-data-grant>",
+        "<us-bibliographic-data-grant><publication-reference><document-id><doc-number>07654321</doc-number><kind>B2</kind></document-id></publication-reference>",
+    ).replace("Widget", 'A &quot;quoted&quot; title'))
+    assert repr(grant) == 'Document(publication_number=None, title="A \\"quoted\\" title")'
 
 
 def test_claim_values():
