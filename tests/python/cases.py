@@ -11,6 +11,7 @@ end it:
     %% case [NAME] TITLE    ... into skeleton NAME; [whole] uses no skeleton
     %% expect GETTER        the getter's value as JSON ("claims" is a list of
                             [number, text], "citations" a list of objects)
+    %% record               the record's sections as JSON (to_dict()["sections"])
     %% markdown             the Markdown of the default template, as text
     %% markdown TEMPLATE    the Markdown of TEMPLATE (a JSON string when it
                             holds a line break)
@@ -73,6 +74,8 @@ def read_cases(path: pathlib.Path) -> list[Case]:
         elif kind == "expect":
             # an empty block is one still to be filled (see fill below)
             cases[-1].expected.append(("getter", argument, json.loads(body) if body else ""))
+        elif kind == "record":
+            cases[-1].expected.append(("record", None, json.loads(body) if body else ""))
         elif kind == "markdown":
             cases[-1].expected.append(("markdown", template_of(argument), body))
         elif kind == "error":
@@ -99,6 +102,8 @@ def outputs(case: Case, kind: str, key):
         values = getters(document)
         value = values[key] if key in values else getattr(document, key)
         return json.dumps(value, ensure_ascii=False)
+    if kind == "record":
+        return json.dumps(document.to_dict()["sections"], ensure_ascii=False)
     if kind == "markdown":
         return document.to_markdown(key)
     return "(no error)"
@@ -114,7 +119,7 @@ def fill(path: pathlib.Path) -> None:
         result.append(line)
         if line.startswith("%%") and not line.startswith("%%#"):
             kind = line[2:].strip().partition(" ")[0]
-            if kind in ("expect", "markdown", "error"):
+            if kind in ("expect", "record", "markdown", "error"):
                 case, kind_read, key, value = next(expectations)
                 if value == "":
                     result.extend(outputs(case, kind_read, key).split("\n"))

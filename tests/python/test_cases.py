@@ -1,5 +1,5 @@
 """Every case of tests/data/cases: small documents of each format and the
-getters, Markdown or error message expected of them."""
+getters, record, Markdown or error message expected of them."""
 import pytest
 
 import quillmark
@@ -28,6 +28,8 @@ def test_case(case):
     for kind, key, value in case.expected:
         if kind == "getter":
             assert getter(document, key) == value, key
+        elif kind == "record":
+            assert document.to_dict()["sections"] == value
         else:
             assert quillmark.parse_to_markdown(case.text, key) == value
             assert document.to_markdown(key) == value
