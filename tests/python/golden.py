@@ -10,40 +10,32 @@ outputs of one document for review:
 import json
 import pathlib
 import sys
+import types
 
 import quillmark
 
 DATA = pathlib.Path(__file__).resolve().parent.parent / "data"
 SOURCES = sorted(p for p in DATA.iterdir() if p.suffix in (".xml", ".txt") and p.with_suffix(".md").exists())
 
-GETTERS = (
-    "publication_number",
-    "patent_number",
-    "application_number",
-    "title",
-    "filing_date",
-    "publication_date",
-    "priority_date",
-    "inventors",
-    "applicants",
-    "assignees",
-    "ipc_classifications",
-    "us_classifications",
-    "source_format",
-    "abstract_text",
-)
+# Every getter of Document, in the order the class lists them.
+GETTERS = [name for name, value in vars(quillmark.Document).items() if isinstance(value, types.GetSetDescriptorType)]
+CITATION_FIELDS = [name for name, value in vars(quillmark.Citation).items() if isinstance(value, types.GetSetDescriptorType)]
 
 
-CITATION_FIELDS = ("country", "doc_number", "kind", "name", "date", "category", "text")
+def plain(value):
+    """A getter's value as JSON holds it: claims as [number, text], citations
+    as objects of their fields."""
+    if isinstance(value, list):
+        return [plain(item) for item in value]
+    if isinstance(value, quillmark.Claim):
+        return [value.number, value.text]
+    if isinstance(value, quillmark.Citation):
+        return {field: getattr(value, field) for field in CITATION_FIELDS}
+    return value
 
 
 def getters(document: quillmark.Document) -> dict:
-    values = {name: getattr(document, name) for name in GETTERS}
-    values["claims"] = [[claim.number, claim.text] for claim in document.claims]
-    values["kind"] = document.kind
-    values["cpc_classifications"] = document.cpc_classifications
-    values["citations"] = [{field: getattr(citation, field) for field in CITATION_FIELDS} for citation in document.citations]
-    return values
+    return {name: plain(getattr(document, name)) for name in GETTERS}
 
 
 def main(path: str) -> None:
