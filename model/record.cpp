@@ -207,12 +207,15 @@ private:
     }
     void value(const SeriesCode& entry) { typed("series_code", [&] { field("text", entry.text); }); }
     void value(const FilingDate& entry) { typed("filing_date", [&] { field("text", entry.text); }); }
-    void value(const ApplicationReference& item) {
-        typed("application_reference", [&] {
+    // An item that is its attributes and a list of entries.
+    template <class Item>
+    void entries_item(std::string_view type, const Item& item) {
+        typed(type, [&] {
             attributes_field(item.attributes);
             list("entries", item.entries);
         });
     }
+    void value(const ApplicationReference& item) { entries_item("application_reference", item); }
 
     void classification(std::string_view type, const Classification& entry) {
         typed(type, [&] {
@@ -225,12 +228,7 @@ private:
     void value(const NationalClassification& entry) { classification("national_classification", entry); }
     void value(const CpcClassification& entry) { classification("cpc_classification", entry); }
     void value(const InventionTitle& entry) { typed("title", [&] { field("text", entry.text); }); }
-    void value(const TechnicalInformation& item) {
-        typed("technical_information", [&] {
-            attributes_field(item.attributes);
-            list("entries", item.entries);
-        });
-    }
+    void value(const TechnicalInformation& item) { entries_item("technical_information", item); }
 
     void link(std::string_view type, const RelatedLink& entry) {
         typed(type, [&] {
@@ -243,12 +241,7 @@ private:
     }
     void value(const Relation& entry) { link("relation", entry); }
     void value(const OtherRelatedDocument& entry) { link("related_document", entry); }
-    void value(const RelatedDocuments& item) {
-        typed("related_documents", [&] {
-            attributes_field(item.attributes);
-            list("entries", item.entries);
-        });
-    }
+    void value(const RelatedDocuments& item) { entries_item("related_documents", item); }
 
     void value(const Party& party) {
         sink_.begin_object();
@@ -280,12 +273,7 @@ private:
     }
     void value(const FirstNamedInventor& entry) { person("first_named_inventor", entry); }
     void value(const Inventor& entry) { person("inventor", entry); }
-    void value(const Inventors& item) {
-        typed("inventors", [&] {
-            attributes_field(item.attributes);
-            list("entries", item.entries);
-        });
-    }
+    void value(const Inventors& item) { entries_item("inventors", item); }
 
     void value(const NameLine& entry) { typed("name_line", [&] { field("text", entry.text); }); }
     void value(const Address& entry) {
@@ -298,12 +286,7 @@ private:
             field("postal_code", entry.postal_code);
         });
     }
-    void value(const CorrespondenceAddress& item) {
-        typed("correspondence_address", [&] {
-            attributes_field(item.attributes);
-            list("entries", item.entries);
-        });
-    }
+    void value(const CorrespondenceAddress& item) { entries_item("correspondence_address", item); }
 
     void value(const OtherItem& item) { typed("other", [&] { field("node", item.node); }); }
 
