@@ -11,6 +11,8 @@ def test_no_constructors():
         quillmark.Document()
     with pytest.raises(TypeError, match="^No constructor defined for Claim$"):
         quillmark.Claim()
+    with pytest.raises(TypeError, match="^No constructor defined for Citation$"):
+        quillmark.Citation()
 
 
 @pytest.mark.parametrize("attribute", ["title", "claims", "abstract_text", "source_format", "inventors"])
@@ -98,6 +100,19 @@ def test_document_repr():
         "<us-bibliographic-data-grant><publication-reference><document-id><doc-number>07654321</doc-number><kind>B2</kind></document-id></publication-reference>",
     ).replace("Widget", 'A &quot;quoted&quot; title'))
     assert repr(grant) == 'Document(publication_number=None, title="A \\"quoted\\" title")'
+
+
+def test_citation_repr():
+    citation = quillmark.parse(GRANT.replace(
+        "<us-bibliographic-data-grant>",
+        "<us-bibliographic-data-grant><us-references-cited><us-citation><patcit><document-id><country>JP</country>"
+        "<doc-number>2001-123456</doc-number></document-id></patcit><category>cited by examiner</category>"
+        "</us-citation></us-references-cited>",
+    )).citations[0]
+    assert repr(citation) == (
+        'Citation(country="JP", doc_number="2001-123456", kind=None, name=None, date=None, '
+        'category="cited by examiner", text=None)'
+    )
 
 
 def test_claim_values():
