@@ -43,24 +43,36 @@ bool is_aps_text(std::string_view text) {
 }
 
 // Skips a document type declaration that starts at `rest` ("!DOCTYPE...").
-// Returns the position after it, or nothing when it never ends. An internal
-// subset ends at its "]" followed by optional white space and ">"; without
-// one the declaration ends at the first ">".
+// Returns the position after it, or nothing when it never ends. The
+// declaration ends at the first ">" outside quotes and outside its internal
+// subset; the subset ends at the first "]" outside quoted literals, comments
+// and processing instructions, so a "]>" inside an entity value or a comment
+// does not end it.
 std::optional<std::size_t> skip_doctype(std::string_view rest) {
-    const std::size_t close = rest.find('>');
-    const std::size_t open = rest.find('[');
-    if (open != std::string_view::npos && (close == std::string_view::npos || open < close)) {
-        for (std::size_t bracket = rest.find(']', open); bracket != std::string_view::npos;
-             bracket = rest.find(']', bracket + 1)) {
-            std::size_t pos = bracket + 1;
-            while (pos < rest.size() && (rest[pos] == ' ' || rest[pos] == '\t' || rest[pos] == '\n' || rest[pos] == '\r'))
-                ++pos;
-            if (pos < rest.size() && rest[pos] == '>') return pos + 1;
+    bool in_subset = false;
+    for (std::size_t pos = 0; pos < rest.size(); ++pos) {
+        std::string_view closing;
+        switch (rest[pos]) {
+            case '"': closing = "\""; break;
+            case '\'': closing = "'"; break;
+            case '[': in_subset = true; continue;
+            case ']': in_subset = false; continue;
+            case '>':
+                if (!in_subset) return pos + 1;
+                continue;
+            case '<':
+                if (!in_subset) continue;
+                if (rest.substr(pos).starts_with("<!--")) closing = "-->";
+                else if (rest.substr(pos).starts_with("<?")) closing = "?>";
+                else continue;
+                break;
+            default: continue;
         }
-        return std::nullopt;
+        const std::size_t end = rest.find(closing, pos + 1);
+        if (end == std::string_view::npos) return std::nullopt;
+        pos = end + closing.size() - 1;
     }
-    if (close == std::string_view::npos) return std::nullopt;
-    return close + 1;
+    return std::nullopt;
 }
 
 // Finds the root element's name past the prolog.

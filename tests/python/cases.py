@@ -10,8 +10,10 @@ end it:
     %% case TITLE           the text of a case, put into the default skeleton
     %% case [NAME] TITLE    ... into skeleton NAME; [whole] uses no skeleton
     %% expect GETTER        the getter's value as JSON ("claims" is a list of
-                            [number, text], "citations" a list of objects)
-    %% record               the record's sections as JSON (to_dict()["sections"])
+                            [number, text], "citations" a list of objects);
+                            a name that is no getter is a key of to_dict()
+    %% record               the record's sections as JSON (to_dict()["sections"]),
+                            compared with its key order
     %% markdown             the Markdown of the default template, as text
     %% markdown TEMPLATE    the Markdown of TEMPLATE (a JSON string when it
                             holds a line break)
@@ -24,6 +26,7 @@ import json
 import pathlib
 
 CASES = pathlib.Path(__file__).resolve().parent.parent / "data" / "cases"
+UNFILLED = object()  # an expectation whose block is still empty
 
 
 @dataclasses.dataclass
@@ -31,7 +34,9 @@ class Case:
     file: str
     title: str
     text: str
-    expected: list = dataclasses.field(default_factory=list)  # (kind, key, value)
+    # (kind, key, value): kind is "getter", "record", "markdown" or "error";
+    # a getter or record block left empty has the value UNFILLED
+    expected: list = dataclasses.field(default_factory=list)
 
     @property
     def id(self) -> str:
@@ -72,10 +77,9 @@ def read_cases(path: pathlib.Path) -> list[Case]:
             text = body if name == "whole" else skeletons[name].replace("@@", body)
             cases.append(Case(path.stem, argument, text))
         elif kind == "expect":
-            # an empty block is one still to be filled (see fill below)
-            cases[-1].expected.append(("getter", argument, json.loads(body) if body else ""))
+            cases[-1].expected.append(("getter", argument, json.loads(body) if body else UNFILLED))
         elif kind == "record":
-            cases[-1].expected.append(("record", None, json.loads(body) if body else ""))
+            cases[-1].expected.append(("record", None, json.loads(body) if body else UNFILLED))
         elif kind == "markdown":
             cases[-1].expected.append(("markdown", template_of(argument), body))
         elif kind == "error":
@@ -89,40 +93,51 @@ def all_cases() -> list[Case]:
     return [case for path in sorted(CASES.glob("*.cases")) for case in read_cases(path)]
 
 
-def outputs(case: Case, kind: str, key):
-    """What the module gives now for one expectation, as block text."""
-    import quillmark
+def actual(document, kind: str, key):
+    """What the module gives now for one getter, record or Markdown
+    expectation."""
     from golden import getters
+
+    if kind == "getter":
+        values = getters(document)
+        return values[key] if key in values else document.to_dict()[key]
+    if kind == "record":
+        return document.to_dict()["sections"]
+    return document.to_markdown(key)
+
+
+def block_text(case: Case, kind: str, key) -> str:
+    """An expectation's block as the module's present output writes it."""
+    import quillmark
 
     try:
         document = quillmark.parse(case.text)
     except ValueError as error:
         return str(error)
-    if kind == "getter":
-        values = getters(document)
-        value = values[key] if key in values else getattr(document, key)
-        return json.dumps(value, ensure_ascii=False)
-    if kind == "record":
-        return json.dumps(document.to_dict()["sections"], ensure_ascii=False)
-    if kind == "markdown":
-        return document.to_markdown(key)
-    return "(no error)"
+    if kind == "error":
+        return "(no error)"
+    value = actual(document, kind, key)
+    return value if kind == "markdown" else json.dumps(value, ensure_ascii=False)
 
 
 def fill(path: pathlib.Path) -> None:
     """Writes the module's present outputs into the empty expectation blocks
     of a case file, for review before it is committed."""
-    expectations = iter([(case, kind, key, value) for case in read_cases(path) for kind, key, value in case.expected])
+    expectations = iter([(case, kind, key) for case in read_cases(path) for kind, key, _ in case.expected])
     lines = path.read_text(encoding="utf-8").split("\n")
     result = []
-    for line in lines:
+    for index, line in enumerate(lines):
         result.append(line)
-        if line.startswith("%%") and not line.startswith("%%#"):
-            kind = line[2:].strip().partition(" ")[0]
-            if kind in ("expect", "record", "markdown", "error"):
-                case, kind_read, key, value = next(expectations)
-                if value == "":
-                    result.extend(outputs(case, kind_read, key).split("\n"))
+        if not line.startswith("%%") or line.startswith("%%#"):
+            continue
+        if line[2:].strip().partition(" ")[0] not in ("expect", "record", "markdown", "error"):
+            continue
+        case, kind, key = next(expectations)
+        following = next((other for other in lines[index + 1:] if other.strip()), "%%")
+        if following.startswith("%%"):  # nothing written yet
+            text = block_text(case, kind, key)
+            if text:
+                result.extend(text.split("\n"))
     path.write_text("\n".join(result), encoding="utf-8")
 
 

@@ -117,6 +117,21 @@ def test_doctype_with_internal_subset_skips_markup_inside_it():
     assert quillmark.detect_format(text) == "UsptoGrantV45"
 
 
+# Brackets inside quotes, comments and instructions of the declaration belong
+# to them; the subset and the declaration end at brackets outside them.
+@pytest.mark.parametrize("doctype, expected", [
+    ('<!DOCTYPE x [<!ENTITY e "]><sequence-cwu>">]>', "unsupported XML root 'sequence-listing'"),
+    ("<!DOCTYPE x [<!ENTITY e ']>'>]>", "unsupported XML root 'sequence-listing'"),
+    ("<!DOCTYPE x [<!-- ]><sequence-cwu> -->]>", "unsupported XML root 'sequence-listing'"),
+    ("<!DOCTYPE x [<?pi ]><sequence-cwu> ?>]>", "unsupported XML root 'sequence-listing'"),
+    ('<!DOCTYPE sequence-listing SYSTEM "a[1].dtd">', "unsupported XML root 'sequence-listing'"),
+    ('<!DOCTYPE x SYSTEM "a>b.dtd" [ ]>', "unsupported XML root 'sequence-listing'"),
+    ('<!DOCTYPE x [<!ENTITY e "never closed>]><sequence-listing/>', "malformed XML"),
+])
+def test_doctype_brackets_inside_literals_comments_and_instructions(doctype, expected):
+    assert detect_error(doctype + "<sequence-listing/>") == expected
+
+
 def test_doctype_without_internal_subset_ends_at_its_own_bracket():
     # A later "]]>" (the end of a CDATA section) must not be taken as the end
     # of the declaration: the document is a well-formed v4.5 grant.

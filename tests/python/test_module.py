@@ -126,6 +126,8 @@ def test_keyword_arguments_and_the_default_template():
             '<us-patent-grant dtd-version="v4.5"><a></b></us-patent-grant>',
             "parse error at 1:",
         ),
+        # an entity no DTD could declare is undeclared for good
+        (quillmark.parse, '<us-patent-grant dtd-version="v4.5"><a>&rsquo;</a></us-patent-grant>', "parse error at 1:"),
     ],
 )
 def test_errors_are_value_errors_with_fixed_messages(function, text, message):
