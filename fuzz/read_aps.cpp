@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         [](std::string_view text) {
             ParseResult result = read_aps(text);
             if (!result) {
-                const std::string_view message = result.error().message();
+                const std::string message = result.error().message();
                 fuzz::require(message == "APS record has no recognizable tagged fields" ||
                                   message == "APS record missing WKU (patent number)",
                               "APS reading failed with another message", message);
