@@ -2,7 +2,6 @@
 JSON Schema and against the Markdown made from it. Citations, CPC and kind
 rules are cases in tests/data/cases/citations.cases."""
 import json
-import pathlib
 import re
 
 import pytest
