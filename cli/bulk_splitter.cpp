@@ -26,7 +26,7 @@ bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\
 
 // A segment line "PATN" starting in the first column (continuation lines
 // start with a space, so they never match).
-bool is_patent_start_line(std::string_view line) { return trim_end(line) == "PATN"; }
+bool is_patent_start_line(std::string_view line) { return trim_end(without_byte_order_mark(line)) == "PATN"; }
 
 }  // namespace
 
@@ -158,8 +158,16 @@ std::optional<BulkSplitter::Boundary> BulkSplitter::next_xml_boundary() {
             scan_from_ = found;  // the next byte decides
             return std::nullopt;
         }
-        if (is_xml_space(pending_[after])) return Boundary{found, after};
-        scan_from_ = found + 1;
+        if (!is_xml_space(pending_[after])) {
+            scan_from_ = found + 1;
+            continue;
+        }
+        // A file concatenated into the bulk file may bring its byte-order
+        // mark along: it opens the next document, it does not end this one.
+        if (found >= doc_start_ + byte_order_mark.size() &&
+            std::string_view(pending_).substr(0, found).ends_with(byte_order_mark))
+            return Boundary{found - byte_order_mark.size(), after};
+        return Boundary{found, after};
     }
 }
 
