@@ -1,6 +1,7 @@
 #include "cli/bulk_splitter.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "model/text.hpp"
 #include "source/detect.hpp"
@@ -41,6 +42,32 @@ void BulkSplitter::feed(std::string_view bytes) {
     make_room(bytes.size());
     pending_.append(bytes);
     split_complete_documents(false);
+}
+
+void BulkSplitter::feed_zeros(std::uint64_t count) {
+    static constexpr std::array<char, 1 << 16> zeros{};
+    while (count > 0) {
+        // Until the layout is known the zeros are read like any bytes.
+        const std::uint64_t document = dropped_ + (pending_.size() - doc_start_);
+        if (layout_ && document + count > largest_) return drop_with_zeros(count);
+        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, zeros.size()));
+        feed(std::string_view(zeros.data(), chunk));
+        count -= chunk;
+    }
+}
+
+// The current document with `count` zeros after it is past the limit: it is
+// dropped whole, along with the bytes held after the last boundary search,
+// which the zeros keep from opening a document.
+void BulkSplitter::drop_with_zeros(std::uint64_t count) {
+    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
+    dropped_ += pending_.size() - doc_start_ + count;
+    pending_offset_ += pending_.size() + count;
+    pending_.clear();
+    release_room();
+    doc_start_ = scan_from_ = 0;
+    // An APS line that runs on through the zeros cannot open a patent.
+    if (*layout_ == BulkLayout::Aps) skipping_long_line_ = true;
 }
 
 void BulkSplitter::finish() {
