@@ -30,6 +30,7 @@ LAYOUTS = {
     "cr-lf": crlf(GRANT) + crlf(APPLICATION) + crlf(EXAMPLE),
     "no-break-between": GRANT.rstrip() + APPLICATION.rstrip() + EXAMPLE.rstrip(),
     "byte-order-mark-and-blank-lines": b"\xef\xbb\xbf\n\n" + GRANT + b"\n" + APPLICATION + EXAMPLE,
+    "files-with-byte-order-marks-concatenated": b"".join(b"\xef\xbb\xbf" + d for d in (GRANT, APPLICATION, EXAMPLE)),
 }
 
 
