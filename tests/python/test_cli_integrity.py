@@ -253,3 +253,17 @@ def test_template_is_a_regular_file_of_at_most_a_mebibyte(tmp_path, template, me
     assert result.returncode == 2
     assert result.stderr.decode() == f"quillmark: {message.format(path=path)}\n"
     assert outputs(tmp_path / "out") == []
+
+
+def limited_address_space():
+    resource.setrlimit(resource.RLIMIT_AS, (2**30, 2**30))
+
+
+# A thousand threads' stacks do not fit in 1 GiB of address space.
+@pytest.mark.skipif("libasan" in os.environ.get("LD_PRELOAD", ""), reason="AddressSanitizer needs its address space")
+def test_threads_that_cannot_start_are_a_clear_error(tmp_path):
+    (tmp_path / "ipg.xml").write_bytes(GRANT)
+    result = subprocess.run([CLI, "convert", tmp_path / "ipg.xml", "-j", "1000", "-o", tmp_path / "out"],
+                            stderr=subprocess.PIPE, preexec_fn=limited_address_space, timeout=60)
+    assert result.returncode == 2
+    assert result.stderr.decode() == "quillmark: cannot start 1000 conversion threads: Resource temporarily unavailable\n"
