@@ -68,7 +68,9 @@ std::optional<WriteError> OutputWriter::write_json_line(const ConvertedDocument&
     if (lines_open_error_) return WriteError{*lines_open_error_};
     if (const int error = write_record(lines_file_, document.outcome.payload)) {
         std::string message = cannot_write(lines_path_, error);
-        if (::ftruncate(lines_file_, static_cast<off_t>(lines_size_)) != 0) message += "; it ends in part of the record";
+        const auto whole = static_cast<off_t>(lines_size_);
+        if (::ftruncate(lines_file_, whole) != 0 || ::lseek(lines_file_, whole, SEEK_SET) != whole)
+            message += "; it ends in part of the record";
         return WriteError{std::move(message)};
     }
     lines_size_ += document.outcome.payload.size() + 1;

@@ -13,7 +13,7 @@ import pytest
 
 from archives import write_archive, write_sparse_tar
 from cli_runner import CLI, run_cli
-from documents import APPLICATION, EXAMPLE, GRANT
+from documents import APPLICATION, EXAMPLE, GRANT, UNNUMBERED
 
 FORMATS = ["markdown", "jsonl", "record"]
 
@@ -178,31 +178,28 @@ def limited_file_size(limit):
 
 
 # A file size limit stands for a full disk: the write that crosses it fails.
+# The middle document is the largest; the one after it fits again.
 @pytest.mark.parametrize("output_format", FORMATS)
-def test_documents_that_could_not_be_written_leave_no_file_and_no_part_line(tmp_path, output_format):
-    (tmp_path / "bulk.xml").write_bytes(BULK)
+def test_a_document_that_could_not_be_written_leaves_no_file_and_no_part_line(tmp_path, output_format):
+    (tmp_path / "bulk.xml").write_bytes(APPLICATION + GRANT + UNNUMBERED)
     whole = run_cli("convert", tmp_path / "bulk.xml", "--format", output_format, "-o", tmp_path / "whole")
-    sizes = sorted(path.stat().st_size for path in (tmp_path / "whole").iterdir())
-    limit = sizes[0] + 10 if output_format == "markdown" else whole.returncode * 0 + first_line_length(tmp_path / "whole") + 10
+    assert whole.returncode == 0
+    expected = {path.name: path.read_bytes() for path in (tmp_path / "whole").iterdir()}
+    if output_format == "markdown":
+        limit = max(len(expected["US20150012345A1.md"]), len(expected["bulk-3.md"]))
+        del expected["US9876543B2.md"]
+    else:
+        lines = expected["bulk.jsonl"].splitlines(keepends=True)
+        limit = len(lines[0]) + len(lines[2])
+        expected["bulk.jsonl"] = lines[0] + lines[2]
     result = subprocess.run([CLI, "convert", tmp_path / "bulk.xml", "--format", output_format, "-o", tmp_path / "out"],
                             stderr=subprocess.PIPE, preexec_fn=limited_file_size(limit), timeout=60)
     assert result.returncode == 1
-    lines = result.stderr.decode().splitlines()
-    assert all(": cannot write " in line and line.endswith(": File too large") for line in lines[:-1])
-    written = {path.name: path.read_bytes() for path in (tmp_path / "out").iterdir()}
-    assert all(written.values())
-    if output_format == "markdown":
-        assert len(written) == 3 - (len(lines) - 1)
-        for name, content in written.items():
-            assert (tmp_path / "whole" / name).read_bytes() == content
-    else:
-        (content,) = written.values()
-        assert content == (tmp_path / "whole" / "bulk.jsonl").read_bytes()[: len(content)]
-        assert content.endswith(b"\n") and content.count(b"\n") == 3 - (len(lines) - 1)
-
-
-def first_line_length(directory):
-    return len((directory / "bulk.jsonl").read_bytes().split(b"\n", 1)[0]) + 1
+    report = result.stderr.decode().splitlines()
+    assert len(report) == 2
+    assert report[0].startswith(f"quillmark: error: {tmp_path}/bulk.xml: document 2 at byte {len(APPLICATION)}: cannot write ")
+    assert report[0].endswith(": File too large")
+    assert {path.name: path.read_bytes() for path in (tmp_path / "out").iterdir()} == expected
 
 
 @pytest.mark.parametrize("command", [["convert", "-o", "-", "-j1"], ["detect"]])
