@@ -117,9 +117,10 @@ void BulkSplitter::split_complete_documents(bool at_end) {
 
 // Keeps only what the boundary search still needs of a document that has
 // grown past the size limit. The document is known to reach at least as far
-// as the search has gone: the bytes after that may still open the next one.
+// as the search has gone: the bytes after that may still open the next one,
+// and so may a byte-order mark just before them.
 void BulkSplitter::drop_oversized_document() {
-    const std::size_t keep_from = std::max(scan_from_, doc_start_);
+    const std::size_t keep_from = std::max(scan_from_ - std::min(scan_from_, byte_order_mark.size()), doc_start_);
     if (!oversized_offset_ && keep_from - doc_start_ <= largest_) return;
     if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
     dropped_ += keep_from - doc_start_;
