@@ -1,6 +1,5 @@
 #include "cli/run.hpp"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,15 +16,13 @@
 #include "cli/ordered_pool.hpp"
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
-#include "model/utf8.hpp"
-#include "render/markdown.hpp"
+#include "cli/template_file.hpp"
 
 namespace quillmark::cli {
 
 namespace {
 
 constexpr std::size_t read_chunk_size = 1 << 20;
-constexpr std::size_t largest_template = 1 << 20;
 
 // What the documents of one stream are reported and named by: an input
 // file, or a member of an archive ("FILE!MEMBER").
@@ -102,32 +99,6 @@ private:
     std::size_t documents_ = 0;
     BulkSplitter splitter_;
 };
-
-struct Failure {
-    std::string message;
-};
-
-// A template is a text of a few lines: anything but a regular file of a
-// reasonable size is refused before it is read.
-std::variant<std::string, Failure> read_template(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return Failure{"cannot read --template " + path + ": " + std::generic_category().message(errno)};
-    struct stat status {};
-    if (::fstat(::fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) {
-        std::fclose(file);
-        return Failure{"--template " + path + " is not a regular file"};
-    }
-    std::string content(largest_template + 1, '\0');
-    content.resize(std::fread(content.data(), 1, content.size(), file));
-    const bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed) return Failure{"cannot read --template " + path};
-    if (content.size() > largest_template) return Failure{"--template " + path + " is larger than 1 MiB"};
-    if (find_invalid_utf8(content)) return Failure{"--template " + path + " is not UTF-8"};
-    const auto parsed = parse_template(content);
-    if (!parsed) return Failure{"--template " + path + ": " + parsed.error().message()};
-    return content;
-}
 
 std::optional<std::uint64_t> total_size(const std::vector<InputFile>& inputs) {
     std::uint64_t total = 0;
@@ -345,8 +316,8 @@ int run_command(const Options& options) {
     ConversionSettings settings;
     settings.format = options.format;
     if (options.template_path) {
-        auto loaded = read_template(*options.template_path);
-        if (const auto* failure = std::get_if<Failure>(&loaded)) {
+        auto loaded = read_template_file(*options.template_path);
+        if (const auto* failure = std::get_if<TemplateFileError>(&loaded)) {
             std::fprintf(stderr, "quillmark: %s\n", printable(failure->message).c_str());
             return 2;
         }

@@ -237,12 +237,15 @@ def test_output_files_never_follow_a_link(tmp_path, output_format):
 @pytest.mark.parametrize("template, message", [
     ("directory", "--template {path} is not a regular file"),
     ("/dev/zero", "--template {path} is not a regular file"),
+    ("fifo", "--template {path} is not a regular file"),
     ("large.md", "--template {path} is larger than 1 MiB"),
 ])
 def test_template_is_a_regular_file_of_at_most_a_mebibyte(tmp_path, template, message):
     path = tmp_path / template if not template.startswith("/") else template
     if template == "directory":
         path.mkdir()
+    elif template == "fifo":
+        os.mkfifo(path)
     elif template == "large.md":
         path.write_text("{{title}}\n" * (2**20 // 10 + 1))
     (tmp_path / "ipg.xml").write_bytes(GRANT)
