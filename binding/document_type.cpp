@@ -120,6 +120,7 @@ PyGetSetDef document_getset[] = {
     {"kind", get_optional<&DocumentSummary::kind>, nullptr, nullptr, nullptr},
     {"cpc_classifications", get_list<&DocumentSummary::cpc_classifications>, nullptr, nullptr, nullptr},
     {"citations", py::guarded<get_citations>, nullptr, nullptr, nullptr},
+    {"locarno_classification", get_optional<&DocumentSummary::locarno_classification>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
