@@ -167,10 +167,15 @@ bool add_citation_type(PyObject* module) {
 }
 
 PyObject* new_document_object(Document record) {
+    DocumentSummary summary = summarize(record);
+    return new_document_object(std::move(record), std::move(summary));
+}
+
+PyObject* new_document_object(Document record, DocumentSummary record_summary) {
     auto* type = reinterpret_cast<PyTypeObject*>(document_type);
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     // Everything that can throw comes before the object exists.
-    auto summary = std::make_unique<DocumentSummary>(summarize(record));
+    auto summary = std::make_unique<DocumentSummary>(std::move(record_summary));
     auto owned = std::make_unique<Document>(std::move(record));
     PyObject* object = alloc(type, 0);
     if (!object) return nullptr;
