@@ -120,6 +120,7 @@ PyGetSetDef document_getset[] = {
     {"kind", get_optional<&DocumentSummary::kind>, nullptr, nullptr, nullptr},
     {"cpc_classifications", get_list<&DocumentSummary::cpc_classifications>, nullptr, nullptr, nullptr},
     {"citations", py::guarded<get_citations>, nullptr, nullptr, nullptr},
+    {"locarno_classification", get_optional<&DocumentSummary::locarno_classification>, nullptr, nullptr, nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 
@@ -166,10 +167,15 @@ bool add_citation_type(PyObject* module) {
 }
 
 PyObject* new_document_object(Document record) {
+    DocumentSummary summary = summarize(record);
+    return new_document_object(std::move(record), std::move(summary));
+}
+
+PyObject* new_document_object(Document record, DocumentSummary record_summary) {
     auto* type = reinterpret_cast<PyTypeObject*>(document_type);
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     // Everything that can throw comes before the object exists.
-    auto summary = std::make_unique<DocumentSummary>(summarize(record));
+    auto summary = std::make_unique<DocumentSummary>(std::move(record_summary));
     auto owned = std::make_unique<Document>(std::move(record));
     PyObject* object = alloc(type, 0);
     if (!object) return nullptr;

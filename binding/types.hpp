@@ -12,8 +12,10 @@ namespace quillmark {
 // on failure.
 bool create_types(PyObject* module);
 bool add_citation_type(PyObject* module);
-// A new Document object owning the record and its summary.
+// A new Document object owning the record and its summary (made here, or
+// already made elsewhere).
 PyObject* new_document_object(Document record);
+PyObject* new_document_object(Document record, DocumentSummary summary);
 // Renders a record with the template object (None or a str) and returns the
 // Markdown as a str; raises ValueError for an invalid template.
 PyObject* render_to_str(const Document& record, PyObject* template_text);

@@ -89,6 +89,8 @@ std::string document_json(const Document& document, std::string_view markdown) {
     append_json_string_list(out, summary.cpc_classifications);
     append_key(out, "citations");
     append_citations(out, summary.citations);
+    append_key(out, "locarno_classification");
+    append_json_optional(out, summary.locarno_classification);
     append_key(out, "markdown");
     append_json_string(out, markdown);
     out += '}';

@@ -195,6 +195,7 @@ def convert(piece: Piece, output_format: str) -> dict:
     record["kind"] = document.kind
     record["cpc_classifications"] = document.cpc_classifications
     record["citations"] = [{field: getattr(citation, field) for field in CITATION_FIELDS} for citation in document.citations]
+    record["locarno_classification"] = document.locarno_classification
     record["markdown"] = markdown
     return {**outcome, "record": record}
 

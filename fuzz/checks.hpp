@@ -97,7 +97,7 @@ inline void exercise_document(const Document& document, bool input_is_utf8) {
         for (const std::string& value : *list) require_utf8(input_is_utf8, value, "summary list entry");
     for (const OptionalText* value : {&summary.publication_number, &summary.patent_number, &summary.publication_date,
                                       &summary.application_number, &summary.filing_date, &summary.title,
-                                      &summary.priority_date, &summary.kind})
+                                      &summary.priority_date, &summary.kind, &summary.locarno_classification})
         check_optional(*value, input_is_utf8, "summary field");
     for (const Citation& citation : summary.citations)
         for (const OptionalText* value : {&citation.country, &citation.doc_number, &citation.kind, &citation.name,

@@ -1,5 +1,6 @@
 #include "model/entities.hpp"
 #include "model/bibliographic_values.hpp"
+#include "model/classification_forms.hpp"
 #include "model/text.hpp"
 
 namespace quillmark {
@@ -22,11 +23,14 @@ void for_each_item(const Document& document, Visit&& visit) {
 
 // Utility and reissue grants carry B and E kinds; design grants carry "S",
 // written "S1" in the XML grants; plant grants "P2" and "P3" ("P1" and the
-// other P kinds are plant application publications).
+// other P kinds are plant application publications); statutory invention
+// registrations "H". Before 2001 a utility patent was "A" and a plant
+// patent "P": pre-grant publications did not exist yet, and theirs carry
+// a digit ("A1", "P1").
 bool is_grant_kind(const OptionalText& kind) {
     if (!kind || kind->empty()) return false;
-    if (kind->front() == 'B' || kind->front() == 'E') return true;
-    if (*kind == "P2" || *kind == "P3") return true;
+    if (kind->front() == 'B' || kind->front() == 'E' || kind->front() == 'H') return true;
+    if (*kind == "A" || *kind == "P" || *kind == "P2" || *kind == "P3") return true;
     return kind->front() == 'S' && is_ascii_digits(std::string_view(*kind).substr(1));
 }
 
@@ -44,15 +48,25 @@ std::string formatted_doc_number(std::string_view doc_number, bool grant) {
     return std::string(trimmed.substr(0, letters)) + strip_leading_zeros(digits);
 }
 
+std::string as_written(std::string text) { return text; }
+
+// IPC symbols in their compact form; one that has none keeps its words.
+std::string ipc_symbol(std::string text) {
+    if (std::optional<std::string> compact = compact_ipc(text)) return std::move(*compact);
+    return collapse_white_space(text);
+}
+
+// The main and further symbols of every entry of one kind, each in the
+// form `form` gives it, listed once.
 template <class Entry>
-std::vector<std::string> classification_list(const Document& document) {
+std::vector<std::string> classification_list(const Document& document, std::string (*form)(std::string) = as_written) {
     std::vector<std::string> list;
     for_each_item<TechnicalInformation>(document, [&](const TechnicalInformation& item) {
         for (const TechnicalEntry& entry : item.entries) {
             const auto* classification = std::get_if<Entry>(&entry);
             if (!classification) continue;
-            if (classification->main) add_unique(list, decode_entities(*classification->main));
-            for (const std::string& further : classification->further) add_unique(list, decode_entities(further));
+            if (classification->main) add_unique(list, form(decode_entities(*classification->main)));
+            for (const std::string& further : classification->further) add_unique(list, form(decode_entities(further)));
         }
     });
     return list;
@@ -191,7 +205,7 @@ OptionalText priority_date(const Document& document) {
 }
 
 std::vector<std::string> ipc_classifications(const Document& document) {
-    return classification_list<IpcClassification>(document);
+    return classification_list<IpcClassification>(document, ipc_symbol);
 }
 
 std::vector<std::string> us_classifications(const Document& document) {
@@ -200,6 +214,12 @@ std::vector<std::string> us_classifications(const Document& document) {
 
 std::vector<std::string> cpc_classifications(const Document& document) {
     return classification_list<CpcClassification>(document);
+}
+
+OptionalText locarno_classification(const Document& document) {
+    std::vector<std::string> classes = classification_list<LocarnoClassification>(document);
+    if (classes.empty()) return std::nullopt;
+    return std::string(trim(classes.front()));
 }
 
 OptionalText publication_kind(const Document& document) {

@@ -35,6 +35,8 @@ OptionalText priority_date(const Document& document);
 std::vector<std::string> ipc_classifications(const Document& document);
 std::vector<std::string> us_classifications(const Document& document);
 std::vector<std::string> cpc_classifications(const Document& document);
+// The main Locarno class of a design grant, as written.
+OptionalText locarno_classification(const Document& document);
 // The kind code of the first publication reference, as written.
 OptionalText publication_kind(const Document& document);
 // Every cited document, in source order, with the entity names of its name

@@ -73,7 +73,10 @@ struct InventionTitle {
     std::string text;
 };
 struct CpcClassification : Classification {};
-using TechnicalEntry = std::variant<IpcClassification, NationalClassification, InventionTitle, CpcClassification>;
+// The Locarno class of a design grant.
+struct LocarnoClassification : Classification {};
+using TechnicalEntry = std::variant<IpcClassification, NationalClassification, InventionTitle, CpcClassification,
+                                    LocarnoClassification>;
 
 struct RelatedLink {
     Attributes attributes;

@@ -227,6 +227,7 @@ private:
     void value(const IpcClassification& entry) { classification("ipc_classification", entry); }
     void value(const NationalClassification& entry) { classification("national_classification", entry); }
     void value(const CpcClassification& entry) { classification("cpc_classification", entry); }
+    void value(const LocarnoClassification& entry) { classification("locarno_classification", entry); }
     void value(const InventionTitle& entry) { typed("title", [&] { field("text", entry.text); }); }
     void value(const TechnicalInformation& item) { entries_item("technical_information", item); }
 
@@ -433,6 +434,7 @@ private:
             sink_.end_object();
         }
         sink_.end_list();
+        field("locarno_classification", summary.locarno_classification);
     }
 
     RecordSink& sink_;

@@ -83,6 +83,7 @@ DocumentSummary summarize(const Document& document) {
     summary.kind = publication_kind(document);
     summary.cpc_classifications = cpc_classifications(document);
     summary.citations = citations(document);
+    summary.locarno_classification = locarno_classification(document);
     return summary;
 }
 

@@ -31,6 +31,7 @@ struct DocumentSummary {
     OptionalText kind;
     std::vector<std::string> cpc_classifications;
     std::vector<Citation> citations;
+    OptionalText locarno_classification;
 };
 
 struct Claim {

@@ -1,8 +1,10 @@
 // The Bibliographic section of an APS grant: publication reference, the
 // application reference, title and classifications, inventors, assignees,
-// foreign priority claims and the cited references (UREF, FREF, OREF).
+// foreign priority claims, parent applications and the cited references
+// (UREF, FREF, OREF).
 #include <vector>
 
+#include "model/classification_forms.hpp"
 #include "model/text.hpp"
 #include "model/utf8.hpp"
 #include "source/aps/bibliographic.hpp"
@@ -18,7 +20,7 @@ OptionalText non_empty(std::string_view text) {
     return std::string(text);
 }
 
-ApplicationReference application_reference(const ApsRecords& records) {
+ApplicationReference application_reference(const ApsRecords& records, bool design) {
     ApplicationReference item;
     const OptionalText number = find_field(records, patn, "APN");
     const OptionalText type = find_field(records, patn, "APT");
@@ -28,21 +30,20 @@ ApplicationReference application_reference(const ApsRecords& records) {
         if (number) entry.doc_number = normalise_apn(*number);
         item.entries.emplace_back(std::move(entry));
     }
+    if (OptionalText code = series_code(find_field(records, patn, "SRC").value_or(std::string()), design))
+        item.entries.emplace_back(SeriesCode{std::move(*code)});
     if (OptionalText date = find_field(records, patn, "APD")) item.entries.emplace_back(FilingDate{std::move(*date)});
     return item;
 }
 
-// The collapsed values of every record of segment "CLAS" with one of the
-// codes, in record order; values that collapse to nothing are left out.
-template <std::size_t N>
-std::vector<std::string> classification_values(const ApsRecords& records, const std::string_view (&codes)[N]) {
+// The values of every record of segment "CLAS" with the code, in record
+// order, each trimmed (IPC symbols keep the blanks of their fixed columns)
+// or collapsed to single spaces; values left empty are dropped.
+std::vector<std::string> classification_values(const ApsRecords& records, std::string_view code, bool collapse) {
     std::vector<std::string> values;
     for (const ApsRecord& record : records) {
-        if (record.segment != "CLAS") continue;
-        bool wanted = false;
-        for (std::string_view code : codes) wanted = wanted || record.code == code;
-        if (!wanted) continue;
-        std::string value = collapse_white_space(record.value);
+        if (record.segment != "CLAS" || record.code != code) continue;
+        std::string value = collapse ? collapse_white_space(record.value) : std::string(trim(record.value));
         if (!value.empty()) values.push_back(std::move(value));
     }
     return values;
@@ -59,15 +60,17 @@ std::optional<Entry> classification(std::vector<std::string> values) {
 }
 
 TechnicalInformation technical_information(const ApsRecords& records) {
-    // "OCL" values come before "XCL" values, whatever their record order.
-    constexpr std::string_view icl[] = {"ICL"};
-    constexpr std::string_view ocl[] = {"OCL"};
-    constexpr std::string_view xcl[] = {"XCL"};
+    // "ICL" holds the IPC symbols, or a design's Locarno classes.
+    std::vector<std::string> ipc, locarno;
+    for (std::string& value : classification_values(records, "ICL", false))
+        (is_locarno_class(value) ? locarno : ipc).push_back(std::move(value));
     TechnicalInformation item;
-    if (auto ipc = classification<IpcClassification>(classification_values(records, icl)))
-        item.entries.emplace_back(std::move(*ipc));
-    std::vector<std::string> us = classification_values(records, ocl);
-    for (std::string& value : classification_values(records, xcl)) us.push_back(std::move(value));
+    if (auto entry = classification<IpcClassification>(std::move(ipc))) item.entries.emplace_back(std::move(*entry));
+    if (auto entry = classification<LocarnoClassification>(std::move(locarno)))
+        item.entries.emplace_back(std::move(*entry));
+    // "OCL" values come before "XCL" values, whatever their record order.
+    std::vector<std::string> us = classification_values(records, "OCL", true);
+    for (std::string& value : classification_values(records, "XCL", true)) us.push_back(std::move(value));
     if (auto national = classification<NationalClassification>(std::move(us)))
         item.entries.emplace_back(std::move(*national));
     if (OptionalText title = find_field(records, patn, "TTL"))
@@ -148,6 +151,32 @@ PriorityClaims priority_claims(const ApsRecords& records) {
             })};
 }
 
+// The relation a "COD" of segment "RLAP" names, in the words of the XML
+// generations; a code of unknown meaning names none.
+OptionalText relation_of(const OptionalText& code) {
+    if (!code) return std::nullopt;
+    if (*code == "71") return "continuation";
+    if (*code == "72") return "continuation-in-part";
+    return std::nullopt;
+}
+
+// Segment "RLAP": each parent application by its relation ("COD"), its
+// serial number ("APN") and its filing date ("APD").
+RelatedDocuments parent_applications(const ApsRecords& records) {
+    RelatedDocuments item;
+    for (Relation& relation : grouped_entries<Relation>(records, {"RLAP"}, [](std::string_view code) {
+             OptionalText Relation::*field = nullptr;
+             if (code == "COD") field = &Relation::relationship;
+             if (code == "APN") field = &Relation::parent_doc_number;
+             if (code == "APD") field = &Relation::parent_date;
+             return field;
+         })) {
+        relation.relationship = relation_of(relation.relationship);
+        item.entries.emplace_back(std::move(relation));
+    }
+    return item;
+}
+
 // Segments "UREF" (US patents: "PNO" number, "ISD" issue date, "NAM" name)
 // and "FREF" (foreign patents: "PNO", "ISD", "CNT" country), then "OREF"
 // (other literature, one reference per record).
@@ -171,7 +200,38 @@ Citations citations(const ApsRecords& records) {
 
 }  // namespace
 
-PatentNumber normalise_wku(std::string_view wku) {
+namespace {
+
+// Kind codes as the USPTO printed them from 2 January 2001 on, and before.
+struct Kinds {
+    const char* from_2001;
+    const char* before_2001;
+};
+
+// By the letters before the number: utility patents (none), designs,
+// reissues (of designs too), plant patents and statutory invention
+// registrations. Defensive publications ("T") never carried a kind.
+std::optional<Kinds> kinds_of(std::string_view prefix) {
+    if (prefix.empty()) return Kinds{"B1", "A"};
+    if (prefix == "D") return Kinds{"S", "S"};
+    if (prefix == "RE" || prefix == "RD") return Kinds{"E", "E"};
+    if (prefix == "P" || prefix == "PP") return Kinds{"P2", "P"};
+    if (prefix.front() == 'H') return Kinds{"H", "H"};
+    if (prefix == "T") return std::nullopt;
+    return Kinds{"B1", "A"};
+}
+
+// An issue date before the kind codes of 2001; one not written as eight
+// digits counts as before, as nearly every APS grant is.
+bool issued_before_2001(const OptionalText& issue_date) {
+    if (!issue_date) return true;
+    const std::string_view date = trim(*issue_date);
+    return date.size() != 8 || !is_ascii_digits(date) || date < "20010102";
+}
+
+}  // namespace
+
+PatentNumber normalise_wku(std::string_view wku, const OptionalText& issue_date) {
     const std::string_view value = trim(wku);
     std::size_t letters = 0;
     while (letters < value.size() && is_ascii_letter(value[letters])) ++letters;
@@ -181,23 +241,32 @@ PatentNumber normalise_wku(std::string_view wku) {
     std::string digits;
     for (char c : rest)
         if (is_ascii_digit(c)) digits += c;
-    const std::string number = std::string(prefix) + strip_leading_zeros(digits);
+    std::string number = std::string(prefix) + strip_leading_zeros(digits);
 
-    if (prefix.empty()) return {number, "B1"};
-    if (prefix == "D") return {number, "S"};
-    if (prefix == "RE") return {number, "E"};
-    if (prefix == "P" || prefix == "PP") return {number, std::nullopt};
-    return {number, "B1"};
+    const std::optional<Kinds> kinds = kinds_of(prefix);
+    if (!kinds) return {std::move(number), std::nullopt};
+    return {std::move(number), issued_before_2001(issue_date) ? kinds->before_2001 : kinds->from_2001};
 }
 
 std::string normalise_apn(std::string_view apn) {
     const std::string_view value = trim(apn);
     if (value.empty()) return {};
+    if (offset_after_characters(value, 6) + 1 == value.size() && is_ascii_digits(value.substr(0, 6)))
+        return std::string(value.substr(0, 6));  // the serial number before its check character
     const std::string_view last = last_character(value);
     const bool alphanumeric = last.size() == 1 && (is_ascii_digit(last[0]) || is_ascii_letter(last[0]));
     const std::string_view before = without_last_character(value);
     if (!alphanumeric && is_ascii_digits(before)) return std::string(before);
     return std::string(value);
+}
+
+OptionalText series_code(std::string_view src, bool design) {
+    if (design) return "29";
+    const std::string_view code = trim(src);
+    if (code.empty()) return std::nullopt;
+    if (code == "D") return "29";
+    if (code.size() == 1 && is_ascii_digit(code[0])) return "0" + std::string(code);
+    return std::string(code);
 }
 
 PersonName split_inventor_name(std::string_view name) {
@@ -211,21 +280,25 @@ std::optional<BibliographicSection> build_bibliographic(const ApsRecords& record
     if (!wku) return std::nullopt;
 
     BibliographicSection section;
-    PatentNumber number = normalise_wku(*wku);
+    const OptionalText issue_date = find_field(records, patn, "ISD");
+    PatentNumber number = normalise_wku(*wku, issue_date);
+    const bool design = number.kind == "S";
     DocumentId id;
     id.doc_number = std::move(number.doc_number);
     id.kind = std::move(number.kind);
-    id.date = find_field(records, patn, "ISD");
+    id.date = issue_date;
     id.country = "US";
     section.items.emplace_back(PublicationReference{std::move(id)});
 
-    if (ApplicationReference item = application_reference(records); !item.entries.empty())
+    if (ApplicationReference item = application_reference(records, design); !item.entries.empty())
         section.items.emplace_back(std::move(item));
     if (TechnicalInformation item = technical_information(records); !item.entries.empty())
         section.items.emplace_back(std::move(item));
     if (Inventors item = inventors(records); !item.entries.empty()) section.items.emplace_back(std::move(item));
     if (Assignees item = assignees(records); !item.group.parties.empty()) section.items.emplace_back(std::move(item));
     if (PriorityClaims item = priority_claims(records); !item.claims.empty()) section.items.emplace_back(std::move(item));
+    if (RelatedDocuments item = parent_applications(records); !item.entries.empty())
+        section.items.emplace_back(std::move(item));
     if (Citations item = citations(records); !item.citations.empty()) section.items.emplace_back(std::move(item));
     return section;
 }

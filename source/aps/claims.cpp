@@ -16,7 +16,17 @@
 // Markdown claim block (verbatim rendering, render/inline.cpp) also indents each
 // nested part two spaces deeper than its parent, as it does for nested
 // claim text of the XML grants.
+//
+// A reissue writes the claims it adds inside the text of the last claim
+// before them, each between ".Iadd." and ".Iaddend." with no "NUM" record
+// of its own: "... its length. .Iadd. 13. A hydrophone ...". The text splits
+// into a new claim at each ".Iadd." followed by a number above that of the
+// claim it sits in, a period, white space and a capital letter; the new claim keeps
+// its ".Iadd." marker and starts at level 0, so the parts after it nest as
+// in any claim.
 #include <vector>
+
+#include "model/text.hpp"
 
 #include "source/aps/claims.hpp"
 #include "source/aps/body.hpp"
@@ -27,8 +37,31 @@ namespace {
 
 struct ClaimPart {
     std::uint32_t level;
-    const std::string* value;
+    std::string_view value;
 };
+
+constexpr std::string_view insertion_start = ".Iadd.";
+
+// The claim number that the ".Iadd." at `at` opens, or 0 when it opens none.
+std::size_t added_claim_number(std::string_view text, std::size_t at) {
+    std::size_t pos = at + insertion_start.size();
+    while (pos < text.size() && text[pos] == ' ') ++pos;
+    const std::size_t digits = pos;
+    std::size_t number = 0;
+    while (pos < text.size() && is_ascii_digit(text[pos]) && pos - digits < 6) number = number * 10 + (text[pos++] - '0');
+    if (pos == digits || pos + 2 >= text.size() || text[pos] != '.' || !white_space_at(text, pos + 1)) return 0;
+    pos += 1 + white_space_at(text, pos + 1);
+    return pos < text.size() && text[pos] >= 'A' && text[pos] <= 'Z' ? number : 0;
+}
+
+// Where the next claim added inside `text` starts, from `from` on, given
+// the number of the claim the text belongs to; npos when none does.
+std::size_t next_added_claim(std::string_view text, std::size_t from, std::size_t current_claim) {
+    for (std::size_t at = text.find(insertion_start, from); at != std::string_view::npos;
+         at = text.find(insertion_start, at + 1))
+        if (added_claim_number(text, at) > current_claim) return at;
+    return std::string_view::npos;
+}
 
 // Appends to `out` the parts from `next` on whose level is above
 // `parent_level` (each with its own deeper parts nested inside it), a "\n"
@@ -39,7 +72,7 @@ void append_parts(InlineContent& out, const std::vector<ClaimPart>& parts, std::
         const ClaimPart& part = parts[next++];
         if (!out.empty()) out.add_text({"\n"});
         const std::uint32_t claim_text = out.open(InlineKind::ClaimText);
-        out.add_text({*part.value});
+        out.add_text({part.value});
         append_parts(out, parts, next, static_cast<int>(part.level));
         out.close(claim_text);
     }
@@ -52,7 +85,7 @@ ClaimEntry claim_entry(const std::vector<ClaimPart>& parts) {
     return entry;
 }
 
-ClaimPart part_of(const ApsRecord& record) { return {paragraph_level(record.code).value_or(0), &record.value}; }
+ClaimPart part_of(const ApsRecord& record) { return {paragraph_level(record.code).value_or(0), record.value}; }
 
 }  // namespace
 
@@ -66,13 +99,29 @@ std::optional<ClaimsSection> build_claims(const ApsRecords& records) {
         parts.clear();
     };
 
+    // Adds the part, split into the claims a reissue inserted into it. The
+    // claim the part belongs to is the one after those already added.
+    auto add_part = [&](ClaimPart part) {
+        const std::string_view text = part.value;
+        std::size_t start = 0;
+        for (std::size_t at = next_added_claim(text, 0, section.children.size() + 1); at != std::string_view::npos;
+             at = next_added_claim(text, start + 1, section.children.size() + 1)) {
+            if (const std::string_view before = trim_end(text.substr(start, at - start)); !before.empty())
+                parts.push_back({part.level, before});
+            close();
+            start = at;
+            part.level = 0;
+        }
+        parts.push_back({part.level, text.substr(start)});
+    };
+
     for (const ApsRecord& record : records) {
         if (record.segment != "CLMS" || record.code == "STM") continue;
         if (record.code == "NUM") {  // its value is not kept: claims are numbered by position
             close();
             continue;
         }
-        if (!record.value.empty()) parts.push_back(part_of(record));
+        if (!record.value.empty()) add_part(part_of(record));
     }
     close();
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "model/classification_forms.hpp"
 #include "model/party_names.hpp"
 #include "model/text.hpp"
 #include "source/parsers.hpp"
@@ -112,13 +113,14 @@ private:
         return document_id;
     }
 
-    // The application number loses its leading zeros when it is all digits.
+    // The application number as written, series code included ("09343526"),
+    // and the series code of its own (B211US).
     ApplicationReference read_application(XmlId id) const {
         ApplicationReference reference{attributes_of(tree_, id), {}};
-        if (OptionalText number = path_text(id, {"B210", "DNUM", "PDAT"})) {
-            if (is_ascii_digits(*number)) number = strip_leading_zeros(*number);
+        if (OptionalText number = path_text(id, {"B210", "DNUM", "PDAT"}))
             reference.entries.emplace_back(ApplicationNumber{{}, std::nullopt, std::move(number)});
-        }
+        if (OptionalText series = path_text(id, {"B211US", "PDAT"}))
+            reference.entries.emplace_back(SeriesCode{std::move(*series)});
         if (OptionalText date = path_text(id, {"B220", "DATE", "PDAT"}))
             reference.entries.emplace_back(FilingDate{std::move(*date)});
         return reference;
@@ -135,7 +137,7 @@ private:
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
             if (name == "B510") {
-                information.entries.emplace_back(IpcClassification{read_classification(child, "B511", "B512")});
+                information.entries.emplace_back(ipc_or_locarno(read_classification(child, "B511", "B512")));
             } else if (name == "B520") {
                 information.entries.emplace_back(NationalClassification{read_classification(child, "B521", "B522")});
             } else if (OptionalText title = name == "B540" ? path_text(child, {"STEXT"}) : std::nullopt) {
@@ -148,6 +150,14 @@ private:
         }
         if (!information.entries.empty()) items.emplace_back(std::move(information));
         std::move(unread.begin(), unread.end(), std::back_inserter(items));
+    }
+
+    // A design grant's B510 holds its Locarno class ("0202") where other
+    // grants hold their IPC symbols.
+    static TechnicalEntry ipc_or_locarno(Classification classification) {
+        if (classification.main && is_locarno_class(*classification.main))
+            return LocarnoClassification{std::move(classification)};
+        return IpcClassification{std::move(classification)};
     }
 
     // The main classification and every further one, each from its PDAT.
@@ -250,15 +260,16 @@ private:
     }
 
     // Inventors (B720), who are the applicants of a US grant, and assignees
-    // (B730); agents, examiners and the other parties of B700 are not kept.
+    // (each B730 one item); agents, examiners and the other parties of B700
+    // are not kept.
     void read_parties(XmlId id, Items& items) const {
         if (XmlId inventors = find_child(tree_, id, {"B720"})) {
             PartyGroup group = read_party_group(inventors, "B721");
             for (Party& party : group.parties) party.inventor = true;
             items.emplace_back(Parties{std::move(group)});
         }
-        if (XmlId assignees = find_child(tree_, id, {"B730"}))
-            items.emplace_back(Assignees{read_party_group(assignees, "B731")});
+        for (XmlId child : element_children(tree_, id))
+            if (tree_.name(child) == "B730") items.emplace_back(Assignees{read_party_group(child, "B731")});
     }
 
     // A party without any name is skipped; the parties after it still count.

@@ -96,6 +96,9 @@ private:
     void add_national(XmlId id, Items& items) const {
         add_technical_entry(items, NationalClassification{read_classification(id)});
     }
+    void add_locarno(XmlId id, Items& items) const {
+        add_technical_entry(items, LocarnoClassification{read_classification(id)});
+    }
 
     void add_title(XmlId id, Items& items) const {
         if (OptionalText title = trimmed_text(tree_, id)) add_technical_entry(items, InventionTitle{std::move(*title)});
@@ -346,6 +349,7 @@ private:
         {"us-application-series-code", &V4Reader::add_series_code},
         {"classification-ipc", &V4Reader::add_ipc},
         {"classification-national", &V4Reader::add_national},
+        {"classification-locarno", &V4Reader::add_locarno},
         {"classifications-ipcr", &V4Reader::add_ipcr},
         {"invention-title", &V4Reader::add_title},
         {"parties", &V4Reader::add_parties},

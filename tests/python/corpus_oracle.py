@@ -234,6 +234,8 @@ class Facts:
     priority_date: str | None = None
     ipc_classifications: list[str] = field(default_factory=list)
     us_classifications: list[str] = field(default_factory=list)
+    kind: str | None = None
+    locarno_classification: str | None = None
     first_claim: str | None = None
     abstract: str | None = None
 
@@ -291,7 +293,7 @@ def numbers(country: str | None, number: str, kind: str | None) -> tuple[str | N
     """(publication_number, patent_number) of a publication reference."""
     kind = kind or ""
     country = country or "US"
-    if kind[:1] in ("B", "E", "S"):
+    if kind[:1] in ("B", "E", "S", "H") or kind in ("A", "P", "P2", "P3"):
         return None, country + strip_zeros(number) + kind
     return country + number + kind, None
 
@@ -303,7 +305,7 @@ def reference_facts(reference, country: str, number: str, kind: str, date: str) 
     publication_number, patent_number = numbers(
         first_text(reference, country), first_text(reference, number) or "", first_text(reference, kind))
     return {"publication_number": publication_number, "patent_number": patent_number,
-            "publication_date": first_text(reference, date)}
+            "publication_date": first_text(reference, date), "kind": first_text(reference, kind)}
 
 
 def first_text(element, path: str) -> str | None:
@@ -325,6 +327,29 @@ def application_number(number: str | None, series: str | None) -> str | None:
             and series.isascii() and series.isdigit():
         return series + number
     return number
+
+
+_IPC = re.compile(r"\d{0,2}\s*([A-H]\d\d[A-Z])(?:\s*0*(\d{1,4})\s*/\s*(\d{2,6})|(.{3})(\d{2,6}))")
+
+
+def compact_ipc(symbol: str) -> str:
+    """An IPC symbol as "G06F7/28", from any generation's spelling of it
+    (fixed columns "G06F  728", padded "G06F007/28", "G06F 7/28"); a text of
+    no such form with its white space squeezed."""
+    match = _IPC.fullmatch(symbol.strip())
+    if match:
+        subclass, main, subgroup, columns, rest = match.groups()
+        if columns is not None:
+            main, subgroup = columns.strip().lstrip("0"), rest
+        else:
+            main = main.lstrip("0")
+        if re.fullmatch(r"[1-9]\d{0,3}", main or ""):
+            return f"{subclass}{main}/{subgroup}"
+    return squeeze(symbol) or ""
+
+
+def is_locarno(text: str) -> bool:
+    return re.fullmatch(r"\d\d-?\d\d", text.strip()) is not None
 
 
 def claim_texts(claims) -> list[str]:
@@ -391,7 +416,8 @@ def v4_facts(root, source_format: str) -> Facts:
     if bib is not None:
         for child in bib:
             if child.tag == "classification-ipc":
-                ipc += all_texts(child, "main-classification") + all_texts(child, "further-classification")
+                ipc += [compact_ipc(text) for text in
+                        all_texts(child, "main-classification") + all_texts(child, "further-classification")]
             elif child.tag == "classifications-ipcr":
                 for item in child.findall("classification-ipcr"):
                     parts = [first_text(item, p) for p in ("section", "class", "subclass", "main-group", "subgroup")]
@@ -422,6 +448,7 @@ def v4_facts(root, source_format: str) -> Facts:
         priority_date=earliest(priority),
         ipc_classifications=distinct(ipc),
         us_classifications=distinct(national),
+        locarno_classification=first_text(bib, "classification-locarno/main-classification"),
         first_claim=claims[0] if claims else None,
         abstract=paragraphs_text(root.findall("abstract/p")),
     )
@@ -444,8 +471,9 @@ def v1_facts(root, source_format: str) -> Facts:
                  for a in bib.findall("assignee")]
     filing = bib.find("domestic-filing-data")
     technical = bib.find("technical-information")
-    ipc = all_texts(technical, "classification-ipc/classification-ipc-primary/ipc") + \
-        all_texts(technical, "classification-ipc/classification-ipc-secondary/ipc")
+    ipc = [compact_ipc(text) for text in
+           all_texts(technical, "classification-ipc/classification-ipc-primary/ipc")
+           + all_texts(technical, "classification-ipc/classification-ipc-secondary/ipc")]
     national = [
         first_text(uspc, "class") + first_text(uspc, "subclass")
         for path in ("classification-us/classification-us-primary/uspc",
@@ -502,8 +530,7 @@ def v25_facts(root, source_format: str) -> Facts:
         first_text(bib, "B100/B190"), first_text(bib, "B100/B110/DNUM") or "",
         first_text(bib, "B100/B130"))
     number = first_text(bib, "B200/B210/DNUM")
-    if number and number.isascii() and number.isdigit():
-        number = number.lstrip("0") or "0"
+    classes = all_texts(bib, "B500/B510/B511") + all_texts(bib, "B500/B510/B512")
     priority = all_texts(bib, "B600/B620//PDOC/DOC/DATE") + all_texts(bib, "B600/B630/*//PDOC/DOC/DATE") + \
         all_texts(bib, "B600/B680US/DOC/DATE") + all_texts(bib, "B300/B320/DATE")
     words = gather([bib.find("B500/B540")]
@@ -524,7 +551,9 @@ def v25_facts(root, source_format: str) -> Facts:
         application_number=number,
         filing_date=first_text(bib, "B200/B220"),
         priority_date=earliest(priority),
-        ipc_classifications=distinct(all_texts(bib, "B500/B510/B511") + all_texts(bib, "B500/B510/B512")),
+        kind=first_text(bib, "B100/B130"),
+        ipc_classifications=distinct(compact_ipc(text) for text in classes if not is_locarno(text)),
+        locarno_classification=next((text for text in classes if is_locarno(text)), None),
         us_classifications=distinct(all_texts(bib, "B500/B520/B521") + all_texts(bib, "B500/B520/B522")),
         first_claim=claims[0] if claims else None,
         abstract=paragraphs_text(abstract.iter("PARA")) if abstract is not None else None,
@@ -596,6 +625,19 @@ def aps_person(value: str) -> str:
     return join_names(given.strip(), family.strip())
 
 
+def aps_kind(prefix: str, issued: str) -> str | None:
+    """The kind code printed on a patent of that number prefix, issued then:
+    the codes changed on 2 January 2001."""
+    if prefix == "T":
+        return None
+    before = not re.fullmatch(r"\d{8}", issued) or issued < "20010102"
+    kinds = {"": ("A", "B1"), "D": ("S", "S"), "RE": ("E", "E"), "RD": ("E", "E"),
+             "P": ("P", "P2"), "PP": ("P", "P2")}
+    if prefix.startswith("H"):
+        return "H"
+    return kinds.get(prefix, ("A", "B1"))[0 if before else 1]
+
+
 def aps_facts(text: str, source_format: str) -> Facts:
     records = aps_records(decode_text(text))
 
@@ -605,20 +647,23 @@ def aps_facts(text: str, source_format: str) -> Facts:
     if len(rest) >= 2:
         rest = rest[:-1]
     digits = "".join(c for c in rest if c.isascii() and c.isdigit()).lstrip("0") or "0"
-    kind = {"": "B1", "D": "S", "RE": "E", "P": "", "PP": ""}.get(prefix, "B1")
+    issued = aps_field(records, "PATN", "ISD") or ""
+    kind = aps_kind(prefix, issued)
     number = prefix + digits
-    patent_number = "US" + number + kind
 
-    apn = aps_field(records, "PATN", "APN")
-    if apn:
-        apn = apn.strip()
-        if len(apn) > 1 and not apn[-1].isalnum() and apn[:-1].isdigit():
-            apn = apn[:-1]
+    # Series code and serial number; the APN's seventh character checks it.
+    apn = (aps_field(records, "PATN", "APN") or "").strip()
+    series = (aps_field(records, "PATN", "SRC") or "").strip()
+    series = "29" if kind == "S" or series == "D" else series.zfill(2) if series else ""
+    application = series + apn[:6] if re.fullmatch(r"\d{6}.", apn) else apn or None
 
     inventors = [aps_person(r.value) for r in records if r.segment == "INVT" and r.code == "NAM"]
     assignees = [r.value for r in records if r.segment == "ASSG" and r.code == "NAM"]
     collapse = lambda code: [squeeze(r.value) for r in records
                              if r.segment == "CLAS" and r.code == code and r.value.strip()]
+    classes = [r.value for r in records if r.segment == "CLAS" and r.code == "ICL" and r.value.strip()]
+    # Filing dates of the foreign applications and of the parent applications.
+    priority = [r.value for r in records if r.segment in ("PRIR", "RLAP") and r.code == "APD"]
 
     claims, current = [], None
     for record in records:
@@ -647,19 +692,22 @@ def aps_facts(text: str, source_format: str) -> Facts:
         words.add(value)
         words.separate()
     abstract = [r.value for r in records if r.segment == "ABST" and r.value]
+    claim_count = aps_field(records, "PATN", "NCL")
     return Facts(
         source_format=source_format,
         words=words.words(),
-        claim_count=len(claims),
+        claim_count=int(claim_count) if claim_count else len(claims),
         title=title.strip() if title and title.strip() else None,
         inventors=distinct(inventors),
         assignees=distinct(assignees),
-        patent_number=patent_number,
+        **dict(zip(("publication_number", "patent_number"), numbers("US", number, kind))),
         publication_date=aps_field(records, "PATN", "ISD"),
-        application_number=apn or None,
+        application_number=application,
         filing_date=aps_field(records, "PATN", "APD"),
-        priority_date=earliest(r.value for r in records if r.segment == "PRIR" and r.code == "APD"),
-        ipc_classifications=distinct(collapse("ICL")),
+        priority_date=earliest(priority),
+        kind=kind,
+        ipc_classifications=distinct(compact_ipc(text) for text in classes if not is_locarno(text)),
+        locarno_classification=next((text for text in classes if is_locarno(text)), None),
         us_classifications=distinct(collapse("OCL") + collapse("XCL")),
         first_claim=claims[0] if claims else None,
         abstract="\n\n".join(abstract) if abstract else None,

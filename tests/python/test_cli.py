@@ -9,6 +9,7 @@ import pytest
 
 import quillmark
 from cli_runner import run_cli
+from conftest import VERSION
 from documents import (
     APPLICATION,
     APS,
@@ -210,7 +211,7 @@ def test_template_file_shapes_the_markdown(tmp_path):
         (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown, jsonl or record, not 'html'"),
         (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
         (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
-        (["--version"], 0, "stdout", "quillmark 0.2.1\n"),
+        (["--version"], 0, "stdout", f"quillmark {VERSION}\n"),
         (["convert", "{data}/grant_v45_full.xml", "--template", "{data}/nothing.md"], 2, "stderr",
          "quillmark: cannot read --template {data}/nothing.md: No such file or directory"),
         (["convert", "{data}/grant_v45_full.xml", "--template", "{template}", "-o", "-"], 2, "stderr",

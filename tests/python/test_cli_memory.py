@@ -90,7 +90,7 @@ def stream_through(arguments, chunks):
     "before, oversized, after, index, converted",
     [
         (GRANT, oversized_xml, APPLICATION, 2, {"US9876543B2.md", "US20150012345A1.md"}),
-        (APS_THREE, oversized_aps, APS_PATENTS, 4, {"US3930584B1.md", "USRE30284E.md", "USRE30284E-2.md"}),
+        (APS_THREE, oversized_aps, APS_PATENTS, 4, {"US3930584A.md", "USRE30284E.md", "USRE30284E-2.md"}),
         (b"", no_boundary, b"", 1, set()),
     ],
     ids=["xml-between-neighbours", "aps-between-neighbours", "no-boundary-at-all"],

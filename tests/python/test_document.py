@@ -36,7 +36,7 @@ def test_getter_order_and_docs():
         "publication_number", "patent_number", "application_number", "title", "filing_date",
         "publication_date", "priority_date", "inventors", "applicants", "assignees",
         "ipc_classifications", "us_classifications", "source_format", "abstract_text", "claims",
-        "kind", "cpc_classifications", "citations",
+        "kind", "cpc_classifications", "citations", "locarno_classification",
     ]
     assert quillmark.Document.__doc__ == (
         "A parsed patent document: metadata getters plus `claims`, `abstract_text`,\nand `to_markdown(template=None)`."

@@ -4,6 +4,7 @@ import inspect
 import pytest
 
 import quillmark
+from conftest import VERSION
 
 GRANT = """<?xml version="1.0"?>
 <!DOCTYPE us-patent-grant SYSTEM "us-patent-grant-v45-2014-04-03.dtd" [ ]>
@@ -13,7 +14,7 @@ GRANT = """<?xml version="1.0"?>
 
 def test_attributes_and_version():
     assert quillmark.__all__ == ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"]
-    assert quillmark.__version__ == "0.2.1"
+    assert quillmark.__version__ == VERSION
     assert quillmark.__file__.endswith(".abi3.so")
 
 

@@ -27,6 +27,7 @@ import venv
 import zipfile
 
 import pytest
+from conftest import VERSION
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 STATIC_PREFIX = os.environ.get("QUILLMARK_LIBXML2_PREFIX")
@@ -107,7 +108,7 @@ def installed(built):
 
 def test_wheel_is_tagged_for_the_stable_abi(built):
     wheels, _, _ = built
-    assert [w.name.split("-")[:4] for w in wheels] == [["quillmark", "0.2.1", "cp310", "abi3"]]
+    assert [w.name.split("-")[:4] for w in wheels] == [["quillmark", VERSION, "cp310", "abi3"]]
 
 
 def test_module_and_command_work_in_the_fresh_environment(installed):
@@ -213,4 +214,4 @@ def test_wheel_holds_the_module_the_command_and_the_stubs_only(built):
     wheels, _, _ = built
     with zipfile.ZipFile(wheels[0]) as wheel:
         names = sorted(n for n in wheel.namelist() if ".dist-info/" not in n)
-    assert names == ["quillmark-0.2.1.data/scripts/quillmark", "quillmark-stubs/__init__.pyi", "quillmark.abi3.so"]
+    assert names == [f"quillmark-{VERSION}.data/scripts/quillmark", "quillmark-stubs/__init__.pyi", "quillmark.abi3.so"]
