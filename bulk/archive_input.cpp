@@ -1,7 +1,7 @@
-#include "cli/archive_input.hpp"
+#include "bulk/archive_input.hpp"
 
-#include "cli/gzip_reader.hpp"
-#include "cli/libarchive_api.hpp"
+#include "bulk/gzip_reader.hpp"
+#include "bulk/libarchive_api.hpp"
 
 #include <locale.h>
 
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -269,4 +269,4 @@ std::optional<ReadError> read_archive(const std::string& path, ArchiveKind kind,
     return ArchiveWalk(path, kind, nullptr, sink).run();
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

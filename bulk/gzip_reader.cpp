@@ -1,10 +1,10 @@
-#include "cli/gzip_reader.hpp"
+#include "bulk/gzip_reader.hpp"
 
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -95,4 +95,4 @@ std::string_view GzipReader::read() {
     return std::string_view(reinterpret_cast<const char*>(output_.data()), output_.size() - stream_.avail_out);
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

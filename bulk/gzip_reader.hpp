@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/zlib_api.hpp"
+#include "bulk/zlib_api.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 // Whether the file starts the way every gzip file does.
 bool is_gzip_file(const std::string& path);
@@ -52,4 +52,4 @@ private:
     std::string error_;
 };
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk
