@@ -1,0 +1,139 @@
+#include "render/gfm_body.hpp"
+
+#include "model/summary.hpp"
+#include "model/text.hpp"
+#include "render/gfm_claims.hpp"
+#include "render/gfm_writer.hpp"
+#include "render/lines.hpp"
+#include "render/section_walk.hpp"
+
+namespace quillmark {
+
+namespace {
+
+// Letters and digits only, lower case: "CROSS-REFERENCE TO RELATED
+// APPLICATIONS:" and "Cross-Reference To Related Applications" are alike.
+std::string heading_key(std::string_view text) {
+    std::string key;
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (is_ascii_digit(c) || is_ascii_letter(c)) key += c;
+    }
+    return key;
+}
+
+// The "[0012]" label of a numbered paragraph; nothing for a number made of
+// zeros (the "[0000]" of abstracts) or one the text already starts with.
+std::string paragraph_label(const Paragraph& paragraph) {
+    for (const Attribute& attribute : paragraph.attributes) {
+        if (attribute.prefix || attribute.name != "num") continue;
+        const std::string_view value = attribute.value;
+        if (value.empty() || !is_ascii_digits(value) || value.find_first_not_of('0') == std::string_view::npos) return {};
+        std::string label = "[" + attribute.value + "]";
+        for (InlineContent::Ref node : paragraph.content.nodes()) {
+            if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
+            break;
+        }
+        return label + " ";
+    }
+    return {};
+}
+
+void write_block(LineList& lines, std::string_view text) {
+    lines.write_paragraph([text](std::string& out) { out += text; });
+}
+
+class GfmBlocks final : public BlockWriter {
+public:
+    explicit GfmBlocks(const Document& document) : document_(document) {}
+
+    void fixed_heading(LineList& lines, std::string_view heading) const override { write_block(lines, heading); }
+    void part_end(LineList& lines) const override { lines.add_blank(); }
+    void heading(LineList& lines, const Heading& heading, std::string_view fixed) const override {
+        if (heading_key(plain_text(heading.content)) == heading_key(fixed)) return;
+        GfmWriter writer(nullptr);
+        writer.inline_nodes(heading.content.nodes());
+        const std::string text = writer.take();
+        if (!text.empty()) write_block(lines, "### " + text);
+    }
+    void paragraph(LineList& lines, const Paragraph& paragraph) const override {
+        GfmWriter writer(&lines);
+        writer.raw(paragraph_label(paragraph));
+        writer.inline_nodes(paragraph.content.nodes());
+        writer.flush();
+    }
+    void node(LineList& lines, Node::Ref node) const override {
+        GfmWriter writer(&lines);
+        writer.kept_block(node);
+        writer.flush();
+    }
+    void claims_heading(LineList& lines, const Heading& heading) const override {
+        GfmWriter writer(&lines);
+        writer.inline_nodes(heading.content.nodes());
+        writer.flush();
+    }
+    void claim(LineList& lines, const ClaimEntry& claim) const override { write_gfm_claim(lines, claim); }
+    void other_section(LineList& lines, const OtherSection& section) const override {
+        const PublicationIdentifier identifier = publication_identifier(document_);
+        const OptionalText& number = identifier.patent_number ? identifier.patent_number : identifier.publication_number;
+        write_block(lines, number ? "## Sequence Listing of " + *number : std::string("## Sequence Listing"));
+        node(lines, section.node.root());
+    }
+
+private:
+    const Document& document_;
+};
+
+// "FIG. 3" for figure number "00003".
+std::string figure_label(const Figure& figure) {
+    for (const Attribute& attribute : figure.attributes)
+        if (!attribute.prefix && attribute.name == "num" && !attribute.value.empty() && is_ascii_digits(attribute.value))
+            return "FIG. " + strip_leading_zeros(attribute.value);
+    return figure.id.value_or("figure");
+}
+
+std::string render_drawings(const Document& document) {
+    LineList lines;
+    bool headed = false;
+    for (const Section& section : document.sections) {
+        const auto* drawings = std::get_if<DrawingsSection>(&section);
+        if (!drawings) continue;
+        for (const DrawingsChild& child : drawings->children) {
+            const auto* figure = std::get_if<Figure>(&child);
+            if (!figure) continue;
+            const std::string label = figure_label(*figure);
+            for (const FigureChild& figure_child : figure->children) {
+                const auto* image = std::get_if<Image>(&figure_child);
+                if (!image || !image->file || image->file->empty()) continue;
+                if (!headed) write_block(lines, "## Drawings");
+                headed = true;
+                write_block(lines, "![" + label + "](" + *image->file + ")");
+            }
+        }
+    }
+    return lines.finish();
+}
+
+}  // namespace
+
+std::string render_gfm_title(const Document& document) {
+    const OptionalText text = title(document);
+    if (!text) return {};
+    GfmWriter writer(nullptr);
+    writer.text(*text);
+    const std::string written = writer.take();
+    return written.empty() ? std::string() : "# " + written;
+}
+
+std::string render_gfm_abstract(const Document& document) { return walk_abstract(document, GfmBlocks(document)); }
+
+std::string render_gfm_description(const Document& document) {
+    std::vector<std::string> parts;
+    parts.push_back(walk_description(document, GfmBlocks(document)));
+    parts.push_back(render_drawings(document));
+    return join_non_empty(std::move(parts));
+}
+
+std::string render_gfm_claims(const Document& document) { return walk_claims(document, GfmBlocks(document)); }
+
+}  // namespace quillmark

@@ -1,0 +1,589 @@
+#include "render/gfm_writer.hpp"
+
+#include "model/entities.hpp"
+#include "model/text.hpp"
+#include "render/cals_table.hpp"
+#include "render/gfm_elements.hpp"
+#include "render/mathml_latex.hpp"
+#include "render/st25_listing.hpp"
+
+namespace quillmark {
+
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
+
+bool is_punctuation(char c) {
+    return (c >= '!' && c <= '/') || (c >= ':' && c <= '@') || (c >= '[' && c <= '`') || (c >= '{' && c <= '~');
+}
+
+bool is_space_or_punctuation(char c) { return is_space(c) || is_punctuation(c); }
+
+bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }
+
+bool starts_with_ignoring_case(std::string_view text, std::string_view lower) {
+    if (text.size() < lower.size()) return false;
+    for (std::size_t i = 0; i < lower.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i]) return false;
+    }
+    return true;
+}
+
+// The first character a node writes, as far as emphasis needs to know it:
+// 'a' stands for a character that is neither white space nor punctuation.
+char first_character(Node::Ref node) {
+    if (node.kind() == Node::Kind::Text) {
+        const std::string_view text = node.text_value();
+        if (text.empty() || text.starts_with("<?") || text.starts_with("<!--")) return 'a';
+        if (is_space(text[0])) return ' ';
+        return text[0] == '&' ? 'a' : text[0];
+    }
+    switch (role_of(node.name())) {
+        case ElementRole::Subscript:
+        case ElementRole::Superscript:
+        case ElementRole::Underline:
+        case ElementRole::LineBreak:
+        case ElementRole::Inserted: return '<';
+        case ElementRole::Image: return '!';
+        case ElementRole::Math: return '$';
+        default: break;
+    }
+    for (Node::Ref child : node.children()) return first_character(child);
+    return 'a';
+}
+
+char first_character(InlineContent::Ref node) {
+    switch (node.kind()) {
+        case InlineKind::Text: {
+            const std::string_view text = node.text_value();
+            if (text.empty() || text[0] == '&') return 'a';
+            return is_space(text[0]) ? ' ' : text[0];
+        }
+        case InlineKind::Element: return first_character(node.element_value());
+        case InlineKind::Bold:
+        case InlineKind::Italic: return '*';
+        default:
+            for (InlineContent::Ref child : node.children()) return first_character(child);
+            return 'a';
+    }
+}
+
+std::optional<std::string_view> attribute_ignoring_case(Node::Ref node, std::string_view lower_name) {
+    for (const AttributeView& attribute : node.attributes())
+        if (attribute.name.size() == lower_name.size() && starts_with_ignoring_case(attribute.name, lower_name))
+            return attribute.value;
+    return std::nullopt;
+}
+
+bool holds_math(Node::Ref node) {
+    for (Node::Ref child : node.children())
+        if (child.is_element() && (role_of(child.name()) == ElementRole::Math || holds_math(child))) return true;
+    return false;
+}
+
+// Backslashes before what would start a block: a heading, a quote, a list
+// item, a thematic break.
+void escape_block_start(std::string& text) {
+    if (text.empty()) return;
+    const char c = text[0];
+    if (c == '#' || c == '>' || c == '-' || c == '+') {
+        text.insert(0, 1, '\\');
+        return;
+    }
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 10 && is_ascii_digit(text[digits])) ++digits;
+    if (digits == 0 || digits > 9 || digits == text.size()) return;
+    if ((text[digits] == '.' || text[digits] == ')') && (digits + 1 == text.size() || text[digits + 1] == ' '))
+        text.insert(digits, 1, '\\');
+}
+
+std::string render_cell(Node::Ref entry, bool html) {
+    GfmWriter writer(nullptr, html ? GfmWriter::Mode::Html : GfmWriter::Mode::Markdown);
+    if (!html) writer.set_in_cell();
+    writer.kept_block(entry);
+    return writer.take();
+}
+
+}  // namespace
+
+// ----- inline content
+
+void GfmWriter::inline_nodes(InlineContent::Nodes nodes, char next) {
+    for (auto it = nodes.begin(); it != nodes.end();) {
+        const InlineContent::Ref node = *it;
+        ++it;
+        inline_node(node, it == nodes.end() ? next : first_character(*it));
+    }
+}
+
+void GfmWriter::inline_node(InlineContent::Ref node, char next) {
+    switch (node.kind()) {
+        case InlineKind::Text: text(node.text_value()); break;
+        case InlineKind::Element: kept_inline(node.element_value(), next); break;
+        case InlineKind::Bold:
+            emphasis("**", bold_, next, [&] { inline_nodes(node.children(), next); });
+            break;
+        case InlineKind::Italic:
+            emphasis("*", italic_, next, [&] { inline_nodes(node.children(), next); });
+            break;
+        case InlineKind::FigureReference: {
+            const bool was_plain = plain_emphasis_;
+            plain_emphasis_ = true;
+            inline_nodes(node.children(), next);
+            plain_emphasis_ = was_plain;
+            break;
+        }
+        default: inline_nodes(node.children(), next); break;
+    }
+}
+
+// ----- kept XML
+
+void GfmWriter::kept_children(Node::Ref node, char next) {
+    const auto children = node.children();
+    for (auto it = children.begin(); it != children.end();) {
+        const Node::Ref child = *it;
+        ++it;
+        kept_inline(child, it == children.end() ? next : first_character(*it));
+    }
+}
+
+void GfmWriter::kept_block(Node::Ref node) {
+    if (!node.is_element()) {
+        kept_inline(node, ' ');
+        return;
+    }
+    switch (role_of(node.name())) {
+        case ElementRole::Transparent:
+            for (Node::Ref child : node.children()) kept_block(child);
+            return;
+        default: kept_inline(node, ' '); return;
+    }
+}
+
+void GfmWriter::kept_inline(Node::Ref node, char next) {
+    if (!node.is_element()) {
+        const std::string_view value = node.text_value();
+        if (value.starts_with("<?") && value.ends_with("?>"))
+            processing_instruction(value);
+        else if (!value.starts_with("<!--"))
+            text(value);
+        return;
+    }
+    const std::size_t start = out_.size();
+    switch (role_of(node.name())) {
+        case ElementRole::Subscript:
+            kept_children(node, next);
+            wrap(start, "<sub>", "</sub>");
+            return;
+        case ElementRole::Superscript:
+            kept_children(node, next);
+            wrap(start, "<sup>", "</sup>");
+            return;
+        case ElementRole::Underline:
+            kept_children(node, next);
+            wrap(start, "<u>", "</u>");
+            return;
+        case ElementRole::Inserted:
+            kept_children(node, next);
+            wrap(start, "<ins>", "</ins>");
+            return;
+        case ElementRole::Deleted:
+            kept_children(node, next);
+            if (mode_ == Mode::Html)
+                wrap(start, "<del>", "</del>");
+            else
+                wrap(start, "~~", "~~");
+            return;
+        case ElementRole::Bold: emphasis("**", bold_, next, [&] { kept_children(node, next); }); return;
+        case ElementRole::Italic: emphasis("*", italic_, next, [&] { kept_children(node, next); }); return;
+        case ElementRole::LineBreak: out_ += "<br>"; return;
+        case ElementRole::Image: image(node); return;
+        case ElementRole::Math:
+            math(node, blocks_ && mode_ == Mode::Markdown && formula_wrappers_ > 0 && !inline_formula_);
+            return;
+        case ElementRole::MathWrapper: math_wrapper(node, next); return;
+        case ElementRole::InlineFormula: {
+            const bool was_inline = inline_formula_;
+            inline_formula_ = true;
+            kept_children(node, next);
+            inline_formula_ = was_inline;
+            return;
+        }
+        case ElementRole::Table: table(node); return;
+        case ElementRole::List: list(node, false); return;
+        case ElementRole::OrderedList: list(node, true); return;
+        case ElementRole::Paragraph:
+            flush();
+            if (!out_.empty() && out_.back() != ' ') out_ += ' ';
+            kept_children(node, next);
+            flush();
+            return;
+        case ElementRole::Heading:
+            if (blocks_)
+                heading(node);
+            else
+                kept_children(node, next);
+            return;
+        case ElementRole::SequenceListing:
+            if (blocks_ && mode_ == Mode::Markdown)
+                block(st25_listing(node));
+            else
+                kept_children(node, next);
+            return;
+        case ElementRole::Unrendered: return;
+        case ElementRole::ListItem:
+        case ElementRole::Transparent: kept_children(node, next); return;
+    }
+}
+
+// ----- text
+
+void GfmWriter::text(std::string_view raw) {
+    scratch_.clear();
+    append_decoded(scratch_, raw);
+    const std::string decoded = std::move(scratch_);
+    decoded_text(decoded);
+    scratch_ = std::move(decoded);
+}
+
+void GfmWriter::decoded_text(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char c = text[pos];
+        if (is_space(c)) {
+            if (!out_.empty() && out_.back() != ' ') out_ += ' ';
+            ++pos;
+            continue;
+        }
+        const std::string_view rest = text.substr(pos);
+        if (c == '{') {
+            if (const auto opening = brace_opening(rest)) {
+                braces_.push_back({opening->mark, out_.size()});
+                pos += opening->length;
+                continue;
+            }
+            if (starts_with_ignoring_case(rest, lone_square_root)) {
+                out_ += square_root_sign;
+                pos += lone_square_root.size();
+                continue;
+            }
+        }
+        if (c == ')' && !braces_.empty() && rest.starts_with(brace_closing)) {
+            const OpenBrace open = braces_.back();
+            braces_.pop_back();
+            if (open.base_start <= out_.size()) finish_brace_item(out_, open.base_start, open.mark);
+            pos += brace_closing.size();
+            continue;
+        }
+        if (c == '.') {
+            if (const std::size_t used = dot_code(text, pos)) {
+                pos += used;
+                continue;
+            }
+        }
+        if (c == '&' && mode_ == Mode::Markdown && pos + 1 < text.size() &&
+            (is_ascii_letter(text[pos + 1]) || text[pos + 1] == '#'))
+            out_ += '\\';
+        escaped(c);
+        ++pos;
+    }
+}
+
+// APS text marks sub- and superscripts (".sub.2"), reissue insertions
+// (".Iadd." ... ".Iaddend.") and deletions (".[." ... ".].") with dot codes.
+std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
+    const std::string_view rest = text.substr(pos);
+    const bool sub = rest.starts_with(".sub.");
+    if (sub || rest.starts_with(".sup.")) {
+        std::size_t end = 5;
+        if (end < rest.size() && (rest[end] == '-' || rest[end] == '+')) ++end;
+        const std::size_t letters = end;
+        while (end < rest.size() && is_ascii_alphanumeric(rest[end])) ++end;
+        if (end == letters) return 0;
+        out_ += sub ? "<sub>" : "<sup>";
+        for (const char c : rest.substr(5, end - 5)) escaped(c);
+        out_ += sub ? "</sub>" : "</sup>";
+        return end;
+    }
+    if (rest.starts_with(".Iaddend.")) {
+        close_mark(inserted_, "<ins>", "</ins>");
+        return 9;
+    }
+    if (rest.starts_with(".Iadd.")) {
+        open_mark(inserted_);
+        return 6;
+    }
+    if (rest.starts_with(".[.")) {
+        open_mark(deleted_);
+        return 3;
+    }
+    if (rest.starts_with(".].")) {
+        if (mode_ == Mode::Html)
+            close_mark(deleted_, "<del>", "</del>");
+        else
+            close_mark(deleted_, "~~", "~~");
+        return 3;
+    }
+    return 0;
+}
+
+void GfmWriter::escaped(char c) {
+    if (mode_ == Mode::Html) {
+        switch (c) {
+            case '&': out_ += "&amp;"; return;
+            case '<': out_ += "&lt;"; return;
+            case '>': out_ += "&gt;"; return;
+            default: out_ += c; return;
+        }
+    }
+    switch (c) {
+        case '\\':
+        case '*':
+        case '_':
+        case '`':
+        case '[':
+        case '<':
+        case '$':
+        case '~': out_ += '\\'; break;
+        case '|':
+            if (in_cell_) out_ += '\\';
+            break;
+        default: break;
+    }
+    out_ += c;
+}
+
+// Markers of the v4 XML: formulas set in a paragraph, and what a reissue
+// inserted or deleted. The markers of where sections start are left out:
+// the headings show it.
+void GfmWriter::processing_instruction(std::string_view instruction) {
+    const std::string_view body = instruction.substr(2, instruction.size() - 4);
+    const std::string_view target = body.substr(0, body.find_first_of(" \t\r\n"));
+    if (target == "in-line-formulae") {
+        inline_formula_ = body.find("end=\"tail\"") == std::string_view::npos;
+    } else if (target == "insert-start") {
+        open_mark(inserted_);
+    } else if (target == "insert-end") {
+        close_mark(inserted_, "<ins>", "</ins>");
+    } else if (target == "delete-start") {
+        open_mark(deleted_);
+    } else if (target == "delete-end") {
+        if (mode_ == Mode::Html)
+            close_mark(deleted_, "<del>", "</del>");
+        else
+            close_mark(deleted_, "~~", "~~");
+    }
+}
+
+// ----- markers around content
+
+void GfmWriter::wrap(std::size_t start, std::string_view open, std::string_view close) {
+    const std::string_view written = std::string_view(out_).substr(start);
+    std::size_t lead = 0;
+    while (lead < written.size() && written[lead] == ' ') ++lead;
+    if (lead == written.size()) return;
+    std::size_t trail = 0;
+    while (written[written.size() - 1 - trail] == ' ') ++trail;
+    out_.insert(out_.size() - trail, close);
+    out_.insert(start + lead, open);
+}
+
+void GfmWriter::close_mark(std::size_t& start, std::string_view open, std::string_view close) {
+    if (start != none && start <= out_.size()) wrap(start, open, close);
+    start = none;
+}
+
+// The markers go around the content without its white space, and only
+// where CommonMark reads them as emphasis: next to punctuation inside, the
+// character outside must be white space or punctuation too, and they never
+// touch the markers of emphasis just before.
+template <typename Write>
+void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write&& write_children) {
+    if (mode_ == Mode::Html || active || plain_emphasis_) {
+        write_children();
+        return;
+    }
+    const std::size_t start = out_.size();
+    const std::uint32_t flushes = flushes_;
+    active = true;
+    write_children();
+    active = false;
+    if (flushes != flushes_) return;
+    const std::string_view written = std::string_view(out_).substr(start);
+    const std::size_t lead = written.find_first_not_of(' ');
+    if (lead == std::string_view::npos) return;
+    const std::size_t trail = written.size() - 1 - written.find_last_not_of(' ');
+    const std::size_t core_begin = start + lead;
+    const std::size_t core_end = out_.size() - trail;
+    const char before = core_begin > 0 ? out_[core_begin - 1] : ' ';
+    const char after = trail > 0 ? ' ' : next;
+    const char first = out_[core_begin];
+    const char last = out_[core_end - 1];
+    if (before == '*' && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return;
+    if (after == '*') return;
+    if (is_punctuation(first) && !is_space_or_punctuation(before)) return;
+    if (is_punctuation(last) && !is_space_or_punctuation(after)) return;
+    wrap(start, marker, marker);
+}
+
+// ----- content of its own kind
+
+void GfmWriter::image(Node::Ref node) {
+    const auto file = attribute_ignoring_case(node, "file");
+    if (!file || file->empty()) return;
+    std::string_view label = "image";
+    if (const auto content = attribute_ignoring_case(node, "img-content"))
+        label = *content;
+    else if (const auto alt = attribute_ignoring_case(node, "alt"))
+        label = *alt;
+    if (mode_ == Mode::Html) {
+        out_ += "(";
+        for (const char c : label) escaped(c);
+        out_ += ": ";
+        for (const char c : *file) escaped(c);
+        out_ += ")";
+        return;
+    }
+    out_ += "![";
+    for (const char c : label) {
+        if (c == '[' || c == ']' || c == '\\') out_ += '\\';
+        out_ += c;
+    }
+    out_ += "](";
+    for (const char c : *file) {
+        if (c == ' ')
+            out_ += "%20";
+        else if (c == '(' || c == ')' || c == '<' || c == '>')
+            out_ += '\\', out_ += c;
+        else
+            out_ += c;
+    }
+    out_ += ')';
+}
+
+void GfmWriter::math(Node::Ref node, bool displayed) {
+    const std::string latex = mathml_to_latex(node);
+    if (latex.empty()) return;
+    if (displayed) {
+        block("$$" + latex + "$$");
+        return;
+    }
+    if (!out_.empty() && out_.back() != ' ' && out_.back() != '(') out_ += ' ';
+    out_ += '$';
+    out_ += latex;
+    out_ += '$';
+}
+
+// A formula with its image: the formula when there is one, else the image.
+void GfmWriter::math_wrapper(Node::Ref node, char next) {
+    ++formula_wrappers_;
+    if (holds_math(node)) {
+        for (Node::Ref child : node.children())
+            if (child.is_element() && role_of(child.name()) != ElementRole::Image) kept_inline(child, next);
+    } else {
+        kept_children(node, next);
+    }
+    --formula_wrappers_;
+}
+
+void GfmWriter::table(Node::Ref node) {
+    if (blocks_ && mode_ == Mode::Markdown) {
+        block(cals_table_markdown(node, render_cell));
+        return;
+    }
+    // Inside a cell or a heading: rows on lines of their own.
+    bool first_row = true;
+    for_each_table_row(node, [&](Node::Ref row) {
+        if (!first_row) out_ += "<br>";
+        first_row = false;
+        for (Node::Ref entry : row.children()) {
+            if (!entry.is_element()) continue;
+            if (!out_.empty() && out_.back() != ' ') out_ += ' ';
+            kept_children(entry, ' ');
+        }
+    });
+}
+
+void GfmWriter::list(Node::Ref node, bool ordered) {
+    if (!blocks_ || mode_ == Mode::Html) {
+        bool first = true;
+        for (Node::Ref item : node.children()) {
+            if (!item.is_element()) continue;
+            if (!first) out_ += "<br>";
+            first = false;
+            kept_children(item, ' ');
+        }
+        return;
+    }
+    std::string text;
+    append_list(text, node, ordered, "");
+    block(text);
+}
+
+void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent) {
+    unsigned number = 0;
+    for (Node::Ref item : node.children()) {
+        if (!item.is_element()) continue;
+        const std::string marker = ordered ? std::to_string(++number) + ". " : "- ";
+        GfmWriter writer(nullptr, mode_);
+        std::vector<std::pair<Node::Ref, bool>> nested;
+        for (Node::Ref child : item.children()) {
+            const ElementRole role = child.is_element() ? role_of(child.name()) : ElementRole::Transparent;
+            if (role == ElementRole::List || role == ElementRole::OrderedList)
+                nested.emplace_back(child, role == ElementRole::OrderedList);
+            else
+                writer.kept_inline(child, ' ');
+        }
+        if (!text.empty()) text += '\n';
+        text += indent;
+        text += marker;
+        text += writer.take();
+        const std::string deeper = indent + std::string(marker.size(), ' ');
+        for (const auto& [list, list_ordered] : nested) {
+            std::string inner;
+            append_list(inner, list, list_ordered, deeper);
+            if (!inner.empty()) text += '\n' + inner;
+        }
+    }
+}
+
+void GfmWriter::heading(Node::Ref node) {
+    GfmWriter writer(nullptr, mode_);
+    writer.kept_children(node, ' ');
+    const std::string text = writer.take();
+    if (!text.empty()) block("### " + text);
+}
+
+// ----- blocks
+
+void GfmWriter::block(std::string_view text) {
+    flush();
+    if (trim(text).empty()) return;
+    blocks_->write_paragraph([text](std::string& out) { out += text; });
+    ++flushes_;
+}
+
+void GfmWriter::flush() {
+    if (!blocks_) return;
+    const std::string text = take();
+    if (text.empty()) return;
+    if (prefix_.empty())
+        blocks_->write_paragraph([&text](std::string& out) { out += text; });
+    else
+        blocks_->add(prefix_ + text);
+    ++flushes_;
+}
+
+std::string GfmWriter::take() {
+    std::string text(trim(out_));
+    out_.clear();
+    braces_.clear();
+    inserted_ = none;
+    deleted_ = none;
+    if (mode_ == Mode::Markdown) escape_block_start(text);
+    return text;
+}
+
+}  // namespace quillmark

@@ -1,0 +1,16 @@
+// A sequence listing in the printed layout of WIPO ST.25: one "<210>  1"
+// line per numeric identifier of the USPTO "s210" elements, the groups
+// apart by blank lines, the residues of "<400>" as written, all in a
+// fenced "text" block. A listing in the older headed format is its text
+// as written.
+#pragma once
+
+#include <string>
+
+#include "model/node.hpp"
+
+namespace quillmark {
+
+std::string st25_listing(Node::Ref listing);
+
+}  // namespace quillmark
