@@ -19,6 +19,11 @@ bool is_punctuation(char c) {
 
 bool is_space_or_punctuation(char c) { return is_space(c) || is_punctuation(c); }
 
+// A character just inside an emphasis marker that may be punctuation to
+// CommonMark: ASCII punctuation, or any character outside ASCII (this
+// writer has no Unicode tables, and "−" or "≦" are punctuation there).
+bool may_be_punctuation(char c) { return is_punctuation(c) || static_cast<unsigned char>(c) >= 0x80; }
+
 bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }
 
 bool starts_with_ignoring_case(std::string_view text, std::string_view lower) {
@@ -423,8 +428,8 @@ void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write
     const char last = out_[core_end - 1];
     if (before == '*' && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return;
     if (after == '*') return;
-    if (is_punctuation(first) && !is_space_or_punctuation(before)) return;
-    if (is_punctuation(last) && !is_space_or_punctuation(after)) return;
+    if (may_be_punctuation(first) && !is_space_or_punctuation(before)) return;
+    if (may_be_punctuation(last) && !is_space_or_punctuation(after)) return;
     wrap(start, marker, marker);
 }
 
