@@ -2,6 +2,8 @@
 
 #include "model/summary.hpp"
 #include "model/text.hpp"
+#include "model/entities.hpp"
+#include "render/code_block.hpp"
 #include "render/gfm_claims.hpp"
 #include "render/gfm_writer.hpp"
 #include "render/lines.hpp"
@@ -39,6 +41,21 @@ std::string paragraph_label(const Paragraph& paragraph) {
     return {};
 }
 
+// A table or equation of APS text comes as one run of text laid out in
+// lines, fenced; nothing for any other paragraph.
+std::optional<std::string_view> preformatted(const Paragraph& paragraph) {
+    constexpr std::string_view open = "```\n";
+    constexpr std::string_view close = "\n```";
+    const auto nodes = paragraph.content.nodes();
+    if (nodes.empty() || std::next(nodes.begin()) != nodes.end()) return std::nullopt;
+    const InlineContent::Ref node = *nodes.begin();
+    if (node.kind() != InlineKind::Text) return std::nullopt;
+    const std::string_view text = node.text_value();
+    if (text.size() < open.size() + close.size() || !text.starts_with(open) || !text.ends_with(close))
+        return std::nullopt;
+    return text.substr(open.size(), text.size() - open.size() - close.size());
+}
+
 void write_block(LineList& lines, std::string_view text) {
     lines.write_paragraph([text](std::string& out) { out += text; });
 }
@@ -57,6 +74,10 @@ public:
         if (!text.empty()) write_block(lines, "### " + text);
     }
     void paragraph(LineList& lines, const Paragraph& paragraph) const override {
+        if (const auto body = preformatted(paragraph)) {
+            write_block(lines, fenced_block(decode_entities(*body), "text"));
+            return;
+        }
         GfmWriter writer(&lines);
         writer.raw(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
@@ -73,7 +94,14 @@ public:
         writer.flush();
     }
     void claim(LineList& lines, const ClaimEntry& claim) const override { write_gfm_claim(lines, claim); }
+    // The listing under a title naming the publication; the other parts of
+    // a sequence listing document (its number) as they are.
     void other_section(LineList& lines, const OtherSection& section) const override {
+        const Node::Ref root = section.node.root();
+        if (!root.is_element() || !root.name().starts_with("sequence-list")) {
+            node(lines, root);
+            return;
+        }
         const PublicationIdentifier identifier = publication_identifier(document_);
         const OptionalText& number = identifier.patent_number ? identifier.patent_number : identifier.publication_number;
         write_block(lines, number ? "## Sequence Listing of " + *number : std::string("## Sequence Listing"));
@@ -84,12 +112,16 @@ private:
     const Document& document_;
 };
 
-// "FIG. 3" for figure number "00003".
+// "FIG. 3" for figure number "00003", or for an id that ends in it
+// ("EMI-D00003"); else the id.
 std::string figure_label(const Figure& figure) {
     for (const Attribute& attribute : figure.attributes)
         if (!attribute.prefix && attribute.name == "num" && !attribute.value.empty() && is_ascii_digits(attribute.value))
             return "FIG. " + strip_leading_zeros(attribute.value);
-    return figure.id.value_or("figure");
+    const std::string id = figure.id.value_or("figure");
+    const std::size_t digits = id.find_last_not_of("0123456789") + 1;
+    if (digits < id.size()) return "FIG. " + strip_leading_zeros(std::string_view(id).substr(digits));
+    return id;
 }
 
 std::string render_drawings(const Document& document) {

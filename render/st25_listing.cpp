@@ -2,6 +2,7 @@
 
 #include "model/entities.hpp"
 #include "model/text.hpp"
+#include "render/code_block.hpp"
 
 namespace quillmark {
 
@@ -91,16 +92,6 @@ void add_element(std::string& out, Node::Ref node) {
     add_line(out, line);
 }
 
-std::string fenced(std::string_view body) {
-    std::string fence = "```";
-    while (body.find(fence) != std::string_view::npos) fence += '`';
-    std::string out = fence + "text\n";
-    out += body;
-    out += '\n';
-    out += fence;
-    return out;
-}
-
 }  // namespace
 
 std::string st25_listing(Node::Ref listing) {
@@ -123,7 +114,7 @@ std::string st25_listing(Node::Ref listing) {
     if (trimmed.empty()) return {};
     // Leading spaces of the first line belong to the layout.
     const std::size_t start = body.find_first_not_of('\n');
-    return fenced(std::string_view(body).substr(start, body.find_last_not_of(" \n") + 1 - start));
+    return fenced_block(std::string_view(body).substr(start, body.find_last_not_of(" \n") + 1 - start), "text");
 }
 
 }  // namespace quillmark
