@@ -89,11 +89,12 @@ bool holds_math(Node::Ref node) {
 }
 
 // Backslashes before what would start a block: a heading, a quote, a list
-// item, a thematic break.
+// item, a thematic break, a task list's box.
 void escape_block_start(std::string& text) {
     if (text.empty()) return;
     const char c = text[0];
-    if (c == '#' || c == '>' || c == '-' || c == '+') {
+    const bool box = text.size() >= 3 && c == '[' && text[2] == ']' && (text[1] == ' ' || text[1] == 'x' || text[1] == 'X');
+    if (c == '#' || c == '>' || c == '-' || c == '+' || box) {
         text.insert(0, 1, '\\');
         return;
     }
@@ -288,8 +289,11 @@ void GfmWriter::decoded_text(std::string_view text) {
                 continue;
             }
         }
-        if (c == '&' && mode_ == Mode::Markdown && pos + 1 < text.size() &&
-            (is_ascii_letter(text[pos + 1]) || text[pos + 1] == '#'))
+        // "[0012]" stays as it is: brackets make a link only with "(" or
+        // "[" after the closing one, and this writer defines no references.
+        if (mode_ == Mode::Markdown && pos + 1 < text.size() &&
+            ((c == '&' && (is_ascii_letter(text[pos + 1]) || text[pos + 1] == '#')) ||
+             (c == ']' && (text[pos + 1] == '(' || text[pos + 1] == '[' || text[pos + 1] == ':'))))
             out_ += '\\';
         escaped(c);
         ++pos;
@@ -348,7 +352,6 @@ void GfmWriter::escaped(char c) {
         case '*':
         case '_':
         case '`':
-        case '[':
         case '<':
         case '$':
         case '~': out_ += '\\'; break;
