@@ -1,5 +1,7 @@
 #include "render/gfm_writer.hpp"
 
+#include <array>
+
 #include "model/entities.hpp"
 #include "model/text.hpp"
 #include "render/cals_table.hpp"
@@ -18,6 +20,15 @@ bool is_punctuation(char c) {
 }
 
 bool is_space_or_punctuation(char c) { return is_space(c) || is_punctuation(c); }
+
+// Bytes of text that need a look of their own: white space but the space,
+// what Markdown or HTML reads as markup, and where notation starts.
+constexpr std::array<bool, 256> special_bytes = [] {
+    std::array<bool, 256> special{};
+    for (const char c : std::string_view("\t\n\r\f\v\\*_`<>$~|&]{)."))
+        special[static_cast<unsigned char>(c)] = true;
+    return special;
+}();
 
 // A character just inside an emphasis marker that may be punctuation to
 // CommonMark: ASCII punctuation, or any character outside ASCII (this
@@ -257,10 +268,24 @@ void GfmWriter::text(std::string_view raw) {
 
 void GfmWriter::decoded_text(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
+        // Runs of ordinary characters are copied whole; a run that starts
+        // with spaces where one is written already, or at the start, loses them.
+        std::size_t end = pos;
+        while (end < text.size() && !special_bytes[static_cast<unsigned char>(text[end])]) ++end;
+        if (end > pos) {
+            std::string_view run = text.substr(pos, end - pos);
+            if (run[0] == ' ' && (out_.empty() || out_.back() == ' ')) {
+                const std::size_t word = run.find_first_not_of(' ');
+                run.remove_prefix(word == std::string_view::npos ? run.size() : word);
+            }
+            out_ += run;
+            pos = end;
+            continue;
+        }
         const char c = text[pos];
         if (is_space(c)) {
+            while (pos < text.size() && is_space(text[pos])) ++pos;
             if (!out_.empty() && out_.back() != ' ') out_ += ' ';
-            ++pos;
             continue;
         }
         const std::string_view rest = text.substr(pos);
