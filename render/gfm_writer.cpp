@@ -99,21 +99,20 @@ bool holds_math(Node::Ref node) {
     return false;
 }
 
-// Backslashes before what would start a block: a heading, a quote, a list
-// item, a thematic break, a task list's box.
-void escape_block_start(std::string& text) {
-    if (text.empty()) return;
+// Where a backslash goes so that a block does not start a heading, a
+// quote, a list item, a thematic break or a task list's box; npos when
+// nothing would.
+std::size_t block_start_escape(std::string_view text) {
+    if (text.empty()) return std::string_view::npos;
     const char c = text[0];
     const bool box = text.size() >= 3 && c == '[' && text[2] == ']' && (text[1] == ' ' || text[1] == 'x' || text[1] == 'X');
-    if (c == '#' || c == '>' || c == '-' || c == '+' || box) {
-        text.insert(0, 1, '\\');
-        return;
-    }
+    if (c == '#' || c == '>' || c == '-' || c == '+' || box) return 0;
     std::size_t digits = 0;
     while (digits < text.size() && digits < 10 && is_ascii_digit(text[digits])) ++digits;
-    if (digits == 0 || digits > 9 || digits == text.size()) return;
+    if (digits == 0 || digits > 9 || digits == text.size()) return std::string_view::npos;
     if ((text[digits] == '.' || text[digits] == ')') && (digits + 1 == text.size() || text[digits + 1] == ' '))
-        text.insert(digits, 1, '\\');
+        return digits;
+    return std::string_view::npos;
 }
 
 std::string render_cell(Node::Ref entry, bool html) {
@@ -259,6 +258,10 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
 // ----- text
 
 void GfmWriter::text(std::string_view raw) {
+    if (raw.find('&') == std::string_view::npos) {
+        decoded_text(raw);
+        return;
+    }
     scratch_.clear();
     append_decoded(scratch_, raw);
     const std::string decoded = std::move(scratch_);
@@ -598,24 +601,46 @@ void GfmWriter::block(std::string_view text) {
     ++flushes_;
 }
 
-void GfmWriter::flush() {
-    if (!blocks_) return;
-    const std::string text = take();
-    if (text.empty()) return;
-    if (prefix_.empty())
-        blocks_->write_paragraph([&text](std::string& out) { out += text; });
-    else
-        blocks_->add(prefix_ + text);
-    ++flushes_;
+void GfmWriter::append_pending(std::string& out) const {
+    const std::string_view text = trim(out_);
+    const std::size_t escape = mode_ == Mode::Markdown ? block_start_escape(text) : std::string_view::npos;
+    if (escape == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += text.substr(0, escape);
+    out += '\\';
+    out += text.substr(escape);
 }
 
-std::string GfmWriter::take() {
-    std::string text(trim(out_));
+void GfmWriter::clear() {
     out_.clear();
     braces_.clear();
     inserted_ = none;
     deleted_ = none;
-    if (mode_ == Mode::Markdown) escape_block_start(text);
+}
+
+void GfmWriter::flush() {
+    if (!blocks_) return;
+    if (is_white_space_only(out_)) {
+        clear();
+        return;
+    }
+    if (prefix_.empty()) {
+        blocks_->write_paragraph([this](std::string& out) { append_pending(out); });
+    } else {
+        std::string item = prefix_;
+        append_pending(item);
+        blocks_->add(item);
+    }
+    clear();
+    ++flushes_;
+}
+
+std::string GfmWriter::take() {
+    std::string text;
+    append_pending(text);
+    clear();
     return text;
 }
 

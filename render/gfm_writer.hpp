@@ -61,6 +61,9 @@ private:
 
     void kept_inline(Node::Ref node, char next);
     void kept_children(Node::Ref node, char next);
+    // The pending block, trimmed and with its start escaped, appended to `out`.
+    void append_pending(std::string& out) const;
+    void clear();
     void decoded_text(std::string_view text);
     void processing_instruction(std::string_view instruction);
     std::size_t dot_code(std::string_view text, std::size_t pos);
