@@ -21,6 +21,7 @@ bool is_punctuation(char c) {
 
 bool is_space_or_punctuation(char c) { return is_space(c) || is_punctuation(c); }
 
+
 // Bytes of text that need a look of their own: white space but the space,
 // what Markdown or HTML reads as markup, and where notation starts.
 constexpr std::array<bool, 256> special_bytes = [] {
@@ -29,6 +30,27 @@ constexpr std::array<bool, 256> special_bytes = [] {
         special[static_cast<unsigned char>(c)] = true;
     return special;
 }();
+
+// The position of the first special byte at or after `pos` that needs a
+// look, or the size. A full stop that starts no dot code, and a closing
+// parenthesis while no brace item is open, are ordinary.
+std::size_t next_special(std::string_view text, std::size_t pos, bool braces_open) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t size = text.size();
+    while (true) {
+        while (pos + 4 <= size && !(special_bytes[bytes[pos]] | special_bytes[bytes[pos + 1]] |
+                                    special_bytes[bytes[pos + 2]] | special_bytes[bytes[pos + 3]]))
+            pos += 4;
+        while (pos < size && !special_bytes[bytes[pos]]) ++pos;
+        if (pos == size) return pos;
+        const char c = text[pos];
+        const char after = pos + 1 < size ? text[pos + 1] : ' ';
+        const bool ordinary = (c == '.' && after != 's' && after != 'I' && after != '[' && after != ']') ||
+                              (c == ')' && !braces_open);
+        if (!ordinary) return pos;
+        ++pos;
+    }
+}
 
 // A character just inside an emphasis marker that may be punctuation to
 // CommonMark: ASCII punctuation, or any character outside ASCII (this
@@ -273,8 +295,7 @@ void GfmWriter::decoded_text(std::string_view text) {
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
         // with spaces where one is written already, or at the start, loses them.
-        std::size_t end = pos;
-        while (end < text.size() && !special_bytes[static_cast<unsigned char>(text[end])]) ++end;
+        const std::size_t end = next_special(text, pos, !braces_.empty());
         if (end > pos) {
             std::string_view run = text.substr(pos, end - pos);
             if (run[0] == ' ' && (out_.empty() || out_.back() == ' ')) {
@@ -311,7 +332,7 @@ void GfmWriter::decoded_text(std::string_view text) {
             pos += brace_closing.size();
             continue;
         }
-        if (c == '.') {
+        if (c == '.' && pos + 1 < text.size()) {
             if (const std::size_t used = dot_code(text, pos)) {
                 pos += used;
                 continue;
@@ -331,6 +352,9 @@ void GfmWriter::decoded_text(std::string_view text) {
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions
 // (".Iadd." ... ".Iaddend.") and deletions (".[." ... ".].") with dot codes.
 std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
+    if (pos + 2 >= text.size()) return 0;
+    const char second = text[pos + 1];
+    if (second != 's' && second != 'I' && second != '[' && second != ']') return 0;
     const std::string_view rest = text.substr(pos);
     const bool sub = rest.starts_with(".sub.");
     if (sub || rest.starts_with(".sup.")) {
