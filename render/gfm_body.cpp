@@ -8,6 +8,7 @@
 #include "render/gfm_writer.hpp"
 #include "render/lines.hpp"
 #include "render/section_walk.hpp"
+#include "render/st25_listing.hpp"
 
 namespace quillmark {
 
@@ -98,14 +99,18 @@ public:
     // a sequence listing document (its number) as they are.
     void other_section(LineList& lines, const OtherSection& section) const override {
         const Node::Ref root = section.node.root();
-        if (!root.is_element() || !root.name().starts_with("sequence-list")) {
+        const bool table = root.is_element() && root.name() == "table";
+        if (!table && (!root.is_element() || !root.name().starts_with("sequence-list"))) {
             node(lines, root);
             return;
         }
         const PublicationIdentifier identifier = publication_identifier(document_);
         const OptionalText& number = identifier.patent_number ? identifier.patent_number : identifier.publication_number;
         write_block(lines, number ? "## Sequence Listing of " + *number : std::string("## Sequence Listing"));
-        node(lines, section.node.root());
+        if (table)
+            write_block(lines, table_listing(root));
+        else
+            node(lines, root);
     }
 
 private:

@@ -582,12 +582,19 @@ void GfmWriter::list(Node::Ref node, bool ordered) {
     block(text);
 }
 
+// Items show their paragraph number ("[0005]"); an item that holds only a
+// list gives its items the item's place.
 void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent) {
     unsigned number = 0;
     for (Node::Ref item : node.children()) {
         if (!item.is_element()) continue;
-        const std::string marker = ordered ? std::to_string(++number) + ". " : "- ";
         GfmWriter writer(nullptr, mode_);
+        if (const auto num = attribute_ignoring_case(item, "num");
+            num && !num->empty() && is_ascii_digits(*num) && num->find_first_not_of('0') != std::string_view::npos) {
+            writer.raw("[");
+            writer.raw(*num);
+            writer.raw("] ");
+        }
         std::vector<std::pair<Node::Ref, bool>> nested;
         for (Node::Ref child : item.children()) {
             const ElementRole role = child.is_element() ? role_of(child.name()) : ElementRole::Transparent;
@@ -596,15 +603,19 @@ void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, con
             else
                 writer.kept_inline(child, ' ');
         }
+        std::string item_text = writer.take();
+        if (item_text.empty() && !nested.empty()) {
+            for (const auto& [list, list_ordered] : nested) append_list(text, list, list_ordered, indent);
+            continue;
+        }
+        const std::string marker = ordered ? std::to_string(++number) + ". " : "- ";
         if (!text.empty()) text += '\n';
         text += indent;
         text += marker;
-        text += writer.take();
+        text += item_text;
         const std::string deeper = indent + std::string(marker.size(), ' ');
         for (const auto& [list, list_ordered] : nested) {
-            std::string inner;
-            append_list(inner, list, list_ordered, deeper);
-            if (!inner.empty()) text += '\n' + inner;
+            append_list(text, list, list_ordered, deeper);
         }
     }
 }

@@ -94,6 +94,23 @@ void add_element(std::string& out, Node::Ref node) {
 
 }  // namespace
 
+std::string table_listing(Node::Ref table) {
+    std::string body;
+    for_each_table_row(table, [&body](Node::Ref row) {
+        std::string line;
+        for (Node::Ref entry : row.children()) {
+            if (!entry.is_element()) continue;
+            if (!line.empty()) line += "  ";
+            append_text(line, entry);
+        }
+        if (is_white_space_only(line)) return;
+        add_line(body, line);
+    });
+    if (body.empty()) return {};
+    body.pop_back();
+    return fenced_block(body, "text");
+}
+
 std::string st25_listing(Node::Ref listing) {
     std::string body;
     if (has_element_children(listing)) {

@@ -8,9 +8,13 @@
 #include <string>
 
 #include "model/node.hpp"
+#include "render/cals_table.hpp"
 
 namespace quillmark {
 
 std::string st25_listing(Node::Ref listing);
+// An older listing kept as a table of lines: each row one line as written,
+// rows with nothing in them left out.
+std::string table_listing(Node::Ref table);
 
 }  // namespace quillmark
