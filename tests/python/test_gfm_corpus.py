@@ -6,7 +6,8 @@ GFM tables and strikethrough (markdown-it-py). Then: no HTML is left but
 the inline tags the flavour writes (and table tags where a table has
 spanned cells), no processing instruction and no brace notation is left,
 every emphasis marker is read as emphasis (the only "*" of the rendered
-text are the escaped ones of the source), tables come out as tables, and
+text are the escaped ones of the source), tables come out as tables (but
+the table of lines of an older sequence listing), and
 every word of the source's title, abstract, description and claims is in
 the Markdown (the corpus test's word check).
 """
@@ -94,7 +95,7 @@ def test_gfm_reads_as_commonmark(name):
     stars = sum(token.content.count("*") for token in tokens if token.type == "text")
     assert stars == rest.count("\\*"), "emphasis markers read as text"
     source = oracle.read_source(name)
-    if "<tgroup" in source:
+    if "<tgroup" in source and not name.startswith("sequence/"):  # a listing's table is its lines
         assert any(token.type == "table_open" for token in tokens) or "<table>" in rest
 
 
