@@ -636,8 +636,13 @@ void GfmWriter::block(std::string_view text) {
     ++flushes_;
 }
 
+// A line break at either end of a block (where a formula or a table that
+// was set apart from the text stood) breaks nothing.
 void GfmWriter::append_pending(std::string& out) const {
-    const std::string_view text = trim(out_);
+    std::string_view text = trim(out_);
+    constexpr std::string_view line_break = "<br>";
+    while (text.starts_with(line_break)) text = trim(text.substr(line_break.size()));
+    while (text.ends_with(line_break)) text = trim(text.substr(0, text.size() - line_break.size()));
     const std::size_t escape = mode_ == Mode::Markdown ? block_start_escape(text) : std::string_view::npos;
     if (escape == std::string_view::npos) {
         out += text;
