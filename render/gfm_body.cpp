@@ -80,7 +80,7 @@ public:
             return;
         }
         GfmWriter writer(&lines);
-        writer.raw(paragraph_label(paragraph));
+        writer.set_label(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();
     }

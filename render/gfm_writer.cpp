@@ -591,9 +591,10 @@ void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, con
         GfmWriter writer(nullptr, mode_);
         if (const auto num = attribute_ignoring_case(item, "num");
             num && !num->empty() && is_ascii_digits(*num) && num->find_first_not_of('0') != std::string_view::npos) {
-            writer.raw("[");
-            writer.raw(*num);
-            writer.raw("] ");
+            std::string label = "[";
+            label += *num;
+            label += "] ";
+            writer.set_label(std::move(label));
         }
         std::vector<std::pair<Node::Ref, bool>> nested;
         for (Node::Ref child : item.children()) {
@@ -643,6 +644,11 @@ void GfmWriter::append_pending(std::string& out) const {
     constexpr std::string_view line_break = "<br>";
     while (text.starts_with(line_break)) text = trim(text.substr(line_break.size()));
     while (text.ends_with(line_break)) text = trim(text.substr(0, text.size() - line_break.size()));
+    if (!label_.empty()) {
+        out += text.empty() ? trim_end(label_) : std::string_view(label_);
+        out += text;
+        return;
+    }
     const std::size_t escape = mode_ == Mode::Markdown ? block_start_escape(text) : std::string_view::npos;
     if (escape == std::string_view::npos) {
         out += text;
@@ -655,6 +661,7 @@ void GfmWriter::append_pending(std::string& out) const {
 
 void GfmWriter::clear() {
     out_.clear();
+    label_.clear();
     braces_.clear();
     inserted_ = none;
     deleted_ = none;
@@ -662,7 +669,7 @@ void GfmWriter::clear() {
 
 void GfmWriter::flush() {
     if (!blocks_) return;
-    if (is_white_space_only(out_)) {
+    if (is_white_space_only(out_) && label_.empty()) {
         clear();
         return;
     }

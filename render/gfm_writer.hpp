@@ -44,8 +44,9 @@ public:
     void kept_block(Node::Ref node);
     // Text as the source holds it, entity names and notation included.
     void text(std::string_view raw);
-    // Markup written as it is (a paragraph label).
-    void raw(std::string_view markup) { out_ += markup; }
+    // A label ("[0012] ") that the next block starts with; a block of the
+    // label alone when nothing else comes.
+    void set_label(std::string label) { label_ = std::move(label); }
 
     // Writes the pending block to the line list.
     void flush();
@@ -92,6 +93,7 @@ private:
     Mode mode_;
     std::string out_;
     std::string prefix_;
+    std::string label_;
     std::string scratch_;
     bool in_cell_ = false;
     bool bold_ = false;
