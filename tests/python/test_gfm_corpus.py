@@ -7,8 +7,8 @@ the inline tags the flavour writes (and table tags where a table has
 spanned cells), no processing instruction and no brace notation is left,
 every emphasis marker is read as emphasis (the only "*" of the rendered
 text are the escaped ones of the source), tables come out as tables (but
-the table of lines of an older sequence listing), and
-every word of the source's title, abstract, description and claims is in
+the table of lines of an older sequence listing), the front matter loads
+with every value a text, and every word of the source's title, abstract, description and claims is in
 the Markdown (the corpus test's word check).
 """
 from __future__ import annotations
@@ -24,6 +24,7 @@ if not oracle.CORPUS.is_dir():
     pytest.skip(f"no corpus of real publications at {oracle.CORPUS}", allow_module_level=True)
 
 import quillmark  # noqa: E402
+import yaml  # noqa: E402
 from latex2mathml.converter import convert as latex_to_mathml  # noqa: E402
 from markdown_it import MarkdownIt  # noqa: E402
 
@@ -97,6 +98,24 @@ def test_gfm_reads_as_commonmark(name):
     source = oracle.read_source(name)
     if "<tgroup" in source and not name.startswith("sequence/"):  # a listing's table is its lines
         assert any(token.type == "table_open" for token in tokens) or "<table>" in rest
+
+
+def _texts_or_none(value) -> bool:
+    if isinstance(value, list):
+        return all(_texts_or_none(item) for item in value)
+    if isinstance(value, dict):
+        return all(_texts_or_none(item) for item in value.values())
+    return value is None or isinstance(value, str)
+
+
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_gfm_front_matter_loads_as_texts(name):
+    """A YAML 1.1 loader (PyYAML) reads every value as the text it is: no
+    date, number, boolean or octal number."""
+    front = rendered(name).split("\n---", 1)[0].removeprefix("---\n")
+    facts = yaml.safe_load(front)
+    assert isinstance(facts.pop("citation_count"), int)
+    assert _texts_or_none(facts), {key: value for key, value in facts.items() if not _texts_or_none(value)}
 
 
 def _rewritten(word: str, source: str) -> bool:
