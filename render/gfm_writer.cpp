@@ -548,12 +548,27 @@ void GfmWriter::math_wrapper(Node::Ref node, char next) {
     --formula_wrappers_;
 }
 
+// A table's title and other content outside its groups goes before it; a
+// table with no rows is its text.
 void GfmWriter::table(Node::Ref node) {
     if (blocks_ && mode_ == Mode::Markdown) {
-        block(cals_table_markdown(node, render_cell));
+        const std::string markdown = cals_table_markdown(node, render_cell);
+        if (markdown.empty()) {
+            kept_children(node, ' ');
+            return;
+        }
+        for (Node::Ref child : node.children())
+            if (child.is_element() && child.name() != "tgroup") kept_inline(child, ' ');
+        block(markdown);
         return;
     }
     // Inside a cell or a heading: rows on lines of their own.
+    bool any_row = false;
+    for_each_table_row(node, [&any_row](Node::Ref) { any_row = true; });
+    if (!any_row) {
+        kept_children(node, ' ');
+        return;
+    }
     bool first_row = true;
     for_each_table_row(node, [&](Node::Ref row) {
         if (!first_row) out_ += "<br>";
