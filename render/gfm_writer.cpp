@@ -302,7 +302,10 @@ void GfmWriter::decoded_text(std::string_view text) {
                 const std::size_t word = run.find_first_not_of(' ');
                 run.remove_prefix(word == std::string_view::npos ? run.size() : word);
             }
-            out_ += run;
+            if (run.find("  ") == std::string_view::npos)
+                out_ += run;
+            else
+                append_single_spaced(run);
             pos = end;
             continue;
         }
@@ -347,6 +350,11 @@ void GfmWriter::decoded_text(std::string_view text) {
         escaped(c);
         ++pos;
     }
+}
+
+void GfmWriter::append_single_spaced(std::string_view run) {
+    for (const char c : run)
+        if (c != ' ' || (!out_.empty() && out_.back() != ' ')) out_ += c;
 }
 
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions
@@ -481,8 +489,11 @@ void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write
     const char after = trail > 0 ? ' ' : next;
     const char first = out_[core_begin];
     const char last = out_[core_end - 1];
+    // Markers next to markers (bold in italic, italic after italic) are
+    // read by rules too subtle to rely on: the outer emphasis is left out.
     if (before == '*' && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return;
-    if (after == '*') return;
+    if (after == '*' || first == '*') return;
+    if (last == '*' && out_[core_end - 2] != '\\') return;
     if (may_be_punctuation(first) && !is_space_or_punctuation(before)) return;
     if (may_be_punctuation(last) && !is_space_or_punctuation(after)) return;
     wrap(start, marker, marker);
