@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/utf8.hpp"
+#include "render/ascii_case.hpp"
 
 namespace quillmark {
 
@@ -52,16 +53,6 @@ constexpr std::array<VulgarFraction, 18> vulgar_fractions = {{
 // The overline of a whole word: the combining overline after every
 // character; other marks go after the base once.
 constexpr std::string_view overline = "\u0305";
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view lower) {
-    if (text.size() < lower.size()) return false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i]) return false;
-    }
-    return true;
-}
 
 std::string combined(std::string_view base, std::string_view mark) {
     if (base.size() == 1) {

@@ -3,6 +3,7 @@
 #include "model/summary.hpp"
 #include "model/text.hpp"
 #include "model/entities.hpp"
+#include "render/ascii_case.hpp"
 #include "render/code_block.hpp"
 #include "render/gfm_claims.hpp"
 #include "render/gfm_writer.hpp"
@@ -18,10 +19,8 @@ namespace {
 // APPLICATIONS:" and "Cross-Reference To Related Applications" are alike.
 std::string heading_key(std::string_view text) {
     std::string key;
-    for (char c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (is_ascii_digit(c) || is_ascii_letter(c)) key += c;
-    }
+    for (const char c : text)
+        if (is_ascii_digit(c) || is_ascii_letter(c)) key += ascii_lower(c);
     return key;
 }
 

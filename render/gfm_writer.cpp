@@ -4,6 +4,7 @@
 
 #include "model/entities.hpp"
 #include "model/text.hpp"
+#include "render/ascii_case.hpp"
 #include "render/cals_table.hpp"
 #include "render/gfm_elements.hpp"
 #include "render/mathml_latex.hpp"
@@ -20,7 +21,6 @@ bool is_punctuation(char c) {
 }
 
 bool is_space_or_punctuation(char c) { return is_space(c) || is_punctuation(c); }
-
 
 // Bytes of text that need a look of their own: white space but the space,
 // what Markdown or HTML reads as markup, and where notation starts.
@@ -58,16 +58,6 @@ std::size_t next_special(std::string_view text, std::size_t pos, bool braces_ope
 bool may_be_punctuation(char c) { return is_punctuation(c) || static_cast<unsigned char>(c) >= 0x80; }
 
 bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view lower) {
-    if (text.size() < lower.size()) return false;
-    for (std::size_t i = 0; i < lower.size(); ++i) {
-        char c = text[i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != lower[i]) return false;
-    }
-    return true;
-}
 
 // The first character a node writes, as far as emphasis needs to know it:
 // 'a' stands for a character that is neither white space nor punctuation.

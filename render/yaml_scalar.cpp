@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "model/text.hpp"
+#include "render/ascii_case.hpp"
 
 namespace quillmark {
 
@@ -16,10 +17,8 @@ constexpr std::array<std::string_view, 13> reserved_words = {
 
 bool is_reserved(std::string_view text) {
     if (text.size() > 5) return false;
-    std::string lower;
-    for (char c : text) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     for (const std::string_view word : reserved_words)
-        if (lower == word) return true;
+        if (text.size() == word.size() && starts_with_ignoring_case(text, word)) return true;
     return false;
 }
 
