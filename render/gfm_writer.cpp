@@ -219,11 +219,14 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
             wrap(start, "<ins>", "</ins>");
             return;
         case ElementRole::Deleted:
+            if (struck_) {
+                kept_children(node, next);
+                return;
+            }
+            struck_ = true;
             kept_children(node, next);
-            if (mode_ == Mode::Html)
-                wrap(start, "<del>", "</del>");
-            else
-                wrap(start, "~~", "~~");
+            struck_ = false;
+            strike(start, next);
             return;
         case ElementRole::Bold: emphasis("**", bold_, next, [&] { kept_children(node, next); }); return;
         case ElementRole::Italic: emphasis("*", italic_, next, [&] { kept_children(node, next); }); return;
@@ -367,7 +370,7 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
         return end;
     }
     if (rest.starts_with(".Iaddend.")) {
-        close_mark(inserted_, "<ins>", "</ins>");
+        close_inserted();
         return 9;
     }
     if (rest.starts_with(".Iadd.")) {
@@ -379,10 +382,7 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
         return 3;
     }
     if (rest.starts_with(".].")) {
-        if (mode_ == Mode::Html)
-            close_mark(deleted_, "<del>", "</del>");
-        else
-            close_mark(deleted_, "~~", "~~");
+        close_deleted(rest.size() > 3 ? rest[3] : ' ');
         return 3;
     }
     return 0;
@@ -424,14 +424,11 @@ void GfmWriter::processing_instruction(std::string_view instruction) {
     } else if (target == "insert-start") {
         open_mark(inserted_);
     } else if (target == "insert-end") {
-        close_mark(inserted_, "<ins>", "</ins>");
+        close_inserted();
     } else if (target == "delete-start") {
         open_mark(deleted_);
     } else if (target == "delete-end") {
-        if (mode_ == Mode::Html)
-            close_mark(deleted_, "<del>", "</del>");
-        else
-            close_mark(deleted_, "~~", "~~");
+        close_deleted('a');
     }
 }
 
@@ -448,15 +445,51 @@ void GfmWriter::wrap(std::size_t start, std::string_view open, std::string_view 
     out_.insert(start + lead, open);
 }
 
-void GfmWriter::close_mark(std::size_t& start, std::string_view open, std::string_view close) {
-    if (start != none && start <= out_.size()) wrap(start, open, close);
-    start = none;
+void GfmWriter::close_inserted() {
+    if (inserted_ != none && inserted_ <= out_.size()) wrap(inserted_, "<ins>", "</ins>");
+    inserted_ = none;
+}
+
+void GfmWriter::close_deleted(char next) {
+    if (deleted_ != none && deleted_ <= out_.size()) strike(deleted_, next);
+    deleted_ = none;
+}
+
+// Struck through with "~~" where GitHub reads it so, else with <del>.
+void GfmWriter::strike(std::size_t start, char next) {
+    if (mode_ == Mode::Markdown && markers_fit(start, next))
+        wrap(start, "~~", "~~");
+    else
+        wrap(start, "<del>", "</del>");
+}
+
+// Whether markers ("*", "~~") around what was written from `start` on
+// (inside its spaces) are read as such: next to punctuation inside, the
+// character outside must be white space or punctuation too, and markers
+// next to other markers (bold in italic, italic after italic) are read by
+// rules too subtle to rely on.
+bool GfmWriter::markers_fit(std::size_t start, char next) const {
+    const std::string_view written = std::string_view(out_).substr(start);
+    const std::size_t lead = written.find_first_not_of(' ');
+    if (lead == std::string_view::npos) return false;
+    const std::size_t trail = written.size() - 1 - written.find_last_not_of(' ');
+    const std::size_t core_begin = start + lead;
+    const std::size_t core_end = out_.size() - trail;
+    const char before = core_begin > 0 ? out_[core_begin - 1] : ' ';
+    const char after = trail > 0 ? ' ' : next;
+    const char first = out_[core_begin];
+    const char last = out_[core_end - 1];
+    const auto is_marker = [](char c) { return c == '*' || c == '~'; };
+    if (is_marker(before) && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return false;
+    if (is_marker(after) || is_marker(first)) return false;
+    if (is_marker(last) && out_[core_end - 2] != '\\') return false;
+    if (may_be_punctuation(first) && !is_space_or_punctuation(before)) return false;
+    if (may_be_punctuation(last) && !is_space_or_punctuation(after)) return false;
+    return true;
 }
 
 // The markers go around the content without its white space, and only
-// where CommonMark reads them as emphasis: next to punctuation inside, the
-// character outside must be white space or punctuation too, and they never
-// touch the markers of emphasis just before.
+// where CommonMark reads them as emphasis.
 template <typename Write>
 void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write&& write_children) {
     if (mode_ == Mode::Html || active || plain_emphasis_) {
@@ -468,24 +501,7 @@ void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write
     active = true;
     write_children();
     active = false;
-    if (flushes != flushes_) return;
-    const std::string_view written = std::string_view(out_).substr(start);
-    const std::size_t lead = written.find_first_not_of(' ');
-    if (lead == std::string_view::npos) return;
-    const std::size_t trail = written.size() - 1 - written.find_last_not_of(' ');
-    const std::size_t core_begin = start + lead;
-    const std::size_t core_end = out_.size() - trail;
-    const char before = core_begin > 0 ? out_[core_begin - 1] : ' ';
-    const char after = trail > 0 ? ' ' : next;
-    const char first = out_[core_begin];
-    const char last = out_[core_end - 1];
-    // Markers next to markers (bold in italic, italic after italic) are
-    // read by rules too subtle to rely on: the outer emphasis is left out.
-    if (before == '*' && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return;
-    if (after == '*' || first == '*') return;
-    if (last == '*' && out_[core_end - 2] != '\\') return;
-    if (may_be_punctuation(first) && !is_space_or_punctuation(before)) return;
-    if (may_be_punctuation(last) && !is_space_or_punctuation(after)) return;
+    if (flushes != flushes_ || !markers_fit(start, next)) return;
     wrap(start, marker, marker);
 }
 

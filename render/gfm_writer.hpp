@@ -77,7 +77,11 @@ private:
     // inside its leading and trailing spaces.
     void wrap(std::size_t start, std::string_view open, std::string_view close);
     void open_mark(std::size_t& start) { start = out_.size(); }
-    void close_mark(std::size_t& start, std::string_view open, std::string_view close);
+    void close_inserted();
+    // `next`: the first character after the deletion.
+    void close_deleted(char next);
+    void strike(std::size_t start, char next);
+    bool markers_fit(std::size_t start, char next) const;
 
     void image(Node::Ref node);
     void math(Node::Ref node, bool displayed);
@@ -99,6 +103,7 @@ private:
     bool in_cell_ = false;
     bool bold_ = false;
     bool italic_ = false;
+    bool struck_ = false;
     bool plain_emphasis_ = false;  // figure references show no emphasis
     int formula_wrappers_ = 0;      // inside "maths" and its kin
     bool inline_formula_ = false;  // between in-line-formulae markers
