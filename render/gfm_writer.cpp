@@ -295,10 +295,7 @@ void GfmWriter::decoded_text(std::string_view text) {
                 const std::size_t word = run.find_first_not_of(' ');
                 run.remove_prefix(word == std::string_view::npos ? run.size() : word);
             }
-            if (run.find("  ") == std::string_view::npos)
-                out_ += run;
-            else
-                append_single_spaced(run);
+            out_ += run;
             pos = end;
             continue;
         }
@@ -343,11 +340,6 @@ void GfmWriter::decoded_text(std::string_view text) {
         escaped(c);
         ++pos;
     }
-}
-
-void GfmWriter::append_single_spaced(std::string_view run) {
-    for (const char c : run)
-        if (c != ' ' || (!out_.empty() && out_.back() != ' ')) out_ += c;
 }
 
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions

@@ -66,7 +66,6 @@ private:
     void append_pending(std::string& out) const;
     void clear();
     void decoded_text(std::string_view text);
-    void append_single_spaced(std::string_view run);
     void processing_instruction(std::string_view instruction);
     std::size_t dot_code(std::string_view text, std::size_t pos);
     void escaped(char c);

@@ -48,4 +48,3 @@ def test_every_marker_is_read_as_emphasis(seed):
         texts = [token.content for token in tokens(paragraph) if token.type == "text"]
         for marker in "*~":
             assert sum(text.count(marker) for text in texts) == paragraph.count("\\" + marker), (body, paragraph)
-        assert "  " not in paragraph, (body, paragraph)
