@@ -15,15 +15,6 @@ namespace quillmark {
 
 namespace {
 
-// Letters and digits only, lower case: "CROSS-REFERENCE TO RELATED
-// APPLICATIONS:" and "Cross-Reference To Related Applications" are alike.
-std::string heading_key(std::string_view text) {
-    std::string key;
-    for (const char c : text)
-        if (is_ascii_digit(c) || is_ascii_letter(c)) key += ascii_lower(c);
-    return key;
-}
-
 // The "[0012]" label of a numbered paragraph; nothing for a number made of
 // zeros (the "[0000]" of abstracts) or one the text already starts with.
 std::string paragraph_label(const Paragraph& paragraph) {
@@ -67,7 +58,7 @@ public:
     void fixed_heading(LineList& lines, std::string_view heading) const override { write_block(lines, heading); }
     void part_end(LineList& lines) const override { lines.add_blank(); }
     void heading(LineList& lines, const Heading& heading, std::string_view fixed) const override {
-        if (heading_key(plain_text(heading.content)) == heading_key(fixed)) return;
+        if (same_letters_and_digits(plain_text(heading.content), fixed)) return;
         GfmWriter writer(nullptr);
         writer.inline_nodes(heading.content.nodes());
         const std::string text = writer.take();
@@ -83,8 +74,13 @@ public:
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();
     }
+    // ST.32 keeps the cross-reference part as an element of its own.
     void node(LineList& lines, Node::Ref node) const override {
         GfmWriter writer(&lines);
+        if (node.is_element() && node.name() == "RELAPP") {
+            write_block(lines, cross_reference_heading);
+            writer.set_fixed_heading(cross_reference_heading);
+        }
         writer.kept_block(node);
         writer.flush();
     }
@@ -117,15 +113,20 @@ private:
 };
 
 // "FIG. 3" for figure number "00003", or for an id that ends in it
-// ("EMI-D00003"); else the id.
+// ("EMI-D00003"); number 0 is the drawing of the front page. Else the id.
 std::string figure_label(const Figure& figure) {
+    std::string_view number;
     for (const Attribute& attribute : figure.attributes)
         if (!attribute.prefix && attribute.name == "num" && !attribute.value.empty() && is_ascii_digits(attribute.value))
-            return "FIG. " + strip_leading_zeros(attribute.value);
+            number = attribute.value;
     const std::string id = figure.id.value_or("figure");
-    const std::size_t digits = id.find_last_not_of("0123456789") + 1;
-    if (digits < id.size()) return "FIG. " + strip_leading_zeros(std::string_view(id).substr(digits));
-    return id;
+    if (number.empty()) {
+        const std::size_t digits = id.find_last_not_of("0123456789") + 1;
+        if (digits == id.size()) return id;
+        number = std::string_view(id).substr(digits);
+    }
+    const std::string written = strip_leading_zeros(number);
+    return written == "0" ? std::string("Front page") : "FIG. " + written;
 }
 
 std::string render_drawings(const Document& document) {

@@ -4,6 +4,7 @@
 
 #include "model/entities.hpp"
 #include "model/text.hpp"
+#include "render/aps_symbols.hpp"
 #include "render/ascii_case.hpp"
 #include "render/cals_table.hpp"
 #include "render/gfm_elements.hpp"
@@ -32,7 +33,7 @@ constexpr std::array<bool, 256> special_bytes = [] {
 }();
 
 // The position of the first special byte at or after `pos` that needs a
-// look, or the size. A full stop that starts no dot code, and a closing
+// look, or the size. A full stop that can start no dot code, and a closing
 // parenthesis while no brace item is open, are ordinary.
 std::size_t next_special(std::string_view text, std::size_t pos, bool braces_open) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
@@ -45,8 +46,9 @@ std::size_t next_special(std::string_view text, std::size_t pos, bool braces_ope
         if (pos == size) return pos;
         const char c = text[pos];
         const char after = pos + 1 < size ? text[pos + 1] : ' ';
-        const bool ordinary = (c == '.' && after != 's' && after != 'I' && after != '[' && after != ']') ||
-                              (c == ')' && !braces_open);
+        const bool ordinary =
+            (c == '.' && !is_ascii_letter(after) && after != '[' && after != ']' && after != '+' && after != '-') ||
+            (c == ')' && !braces_open);
         if (!ordinary) return pos;
         ++pos;
     }
@@ -343,11 +345,10 @@ void GfmWriter::decoded_text(std::string_view text) {
 }
 
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions
-// (".Iadd." ... ".Iaddend.") and deletions (".[." ... ".].") with dot codes.
+// (".Iadd." ... ".Iaddend."), deletions (".[." ... ".].") and symbols
+// (".degree.") with dot codes.
 std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
     if (pos + 2 >= text.size()) return 0;
-    const char second = text[pos + 1];
-    if (second != 's' && second != 'I' && second != '[' && second != ']') return 0;
     const std::string_view rest = text.substr(pos);
     const bool sub = rest.starts_with(".sub.");
     if (sub || rest.starts_with(".sup.")) {
@@ -377,7 +378,13 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
         close_deleted(rest.size() > 3 ? rest[3] : ' ');
         return 3;
     }
-    return 0;
+    constexpr std::size_t longest_name = 7;
+    const std::size_t end = rest.substr(1, longest_name + 1).find('.');
+    if (end == std::string_view::npos || end == 0) return 0;
+    const auto symbol = aps_symbol(rest.substr(1, end));
+    if (!symbol) return 0;
+    out_ += *symbol;
+    return end + 2;
 }
 
 void GfmWriter::escaped(char c) {
@@ -649,7 +656,8 @@ void GfmWriter::heading(Node::Ref node) {
     GfmWriter writer(nullptr, mode_);
     writer.kept_children(node, ' ');
     const std::string text = writer.take();
-    if (!text.empty()) block("### " + text);
+    if (text.empty() || (!fixed_heading_.empty() && same_letters_and_digits(text, fixed_heading_))) return;
+    block("### " + text);
 }
 
 // ----- blocks

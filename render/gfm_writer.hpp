@@ -33,6 +33,9 @@ public:
     // Pending blocks are written after `prefix` ("- " for a list item)
     // instead of as paragraphs of their own.
     void set_block_prefix(std::string prefix) { prefix_ = std::move(prefix); }
+    // The fixed heading above the content: a heading of its own alike is
+    // not shown again.
+    void set_fixed_heading(std::string_view heading) { fixed_heading_ = heading; }
     // Inside a pipe-table cell: "|" is escaped too.
     void set_in_cell() { in_cell_ = true; }
 
@@ -98,6 +101,7 @@ private:
     std::string out_;
     std::string prefix_;
     std::string label_;
+    std::string_view fixed_heading_;
     std::string scratch_;
     bool in_cell_ = false;
     bool bold_ = false;

@@ -4,8 +4,6 @@ namespace quillmark {
 
 namespace {
 
-constexpr std::string_view cross_reference_heading = "## Cross-Reference To Related Applications";
-
 void walk_subsection_child(LineList& lines, const SubsectionChild& child, std::string_view fixed,
                            const BlockWriter& writer) {
     if (const auto* heading = std::get_if<Heading>(&child))

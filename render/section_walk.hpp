@@ -12,6 +12,8 @@
 
 namespace quillmark {
 
+inline constexpr std::string_view cross_reference_heading = "## Cross-Reference To Related Applications";
+
 class BlockWriter {
 public:
     virtual ~BlockWriter() = default;

@@ -119,11 +119,12 @@ def test_gfm_front_matter_loads_as_texts(name):
 
 
 def _rewritten(word: str, source: str) -> bool:
-    """A word of a repeated heading, of a notation, or one that the source
-    writes against a notation item ("Schr{umlaut over (o)}der" gives the
-    source's reading the word "Schr")."""
+    """A word of a repeated heading, of a notation, an APS symbol name
+    (".degree."), or one that the source writes against a notation item
+    ("Schr{umlaut over (o)}der" gives the source's reading the word "Schr")."""
     return word in NOTATION_WORDS or word.casefold() in HEADING_WORDS or bool(
-        re.search(re.escape(word) + r"(?:\{|\.su[bp]\.)|(?:\)\}|\.su[bp]\.)" + re.escape(word), source))
+        re.search(re.escape(word) + r"(?:\{|\.su[bp]\.)|(?:\)\}|\.su[bp]\.)" + re.escape(word) + "|\\." + re.escape(word) + "\\.",
+                  source))
 
 
 @pytest.mark.parametrize("name", WELL_FORMED)
