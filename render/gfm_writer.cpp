@@ -548,7 +548,20 @@ void GfmWriter::math(Node::Ref node, bool displayed) {
     }
     if (!out_.empty() && out_.back() != ' ' && out_.back() != '(') out_ += ' ';
     out_ += '$';
-    out_ += latex;
+    // A pipe table would split its cell at "|", and HTML reads "<" and "&".
+    for (std::size_t pos = 0; pos < latex.size(); ++pos) {
+        const char c = latex[pos];
+        if (in_cell_ && c == '\\' && pos + 1 < latex.size() && latex[pos + 1] == '|') {
+            out_ += "\\Vert ";
+            ++pos;
+        } else if (in_cell_ && c == '|') {
+            out_ += "\\vert ";
+        } else if (mode_ == Mode::Html && (c == '<' || c == '>' || c == '&')) {
+            escaped(c);
+        } else {
+            out_ += c;
+        }
+    }
     out_ += '$';
 }
 
