@@ -4,6 +4,7 @@
 #include <array>
 
 #include "model/utf8.hpp"
+#include "model/text.hpp"
 #include "render/ascii_case.hpp"
 
 namespace quillmark {
@@ -23,18 +24,29 @@ struct MarkName {
     BraceMark mark;
 };
 
-constexpr std::array<MarkName, 12> mark_names = {{
+constexpr std::array<MarkName, 23> mark_names = {{
     {"umlaut over (", {BraceMark::Kind::Combining, "\u0308"}},
+    {"double dot over (", {BraceMark::Kind::Combining, "\u0308"}},
     {"acute over (", {BraceMark::Kind::Combining, "\u0301"}},
     {"grave over (", {BraceMark::Kind::Combining, "\u0300"}},
     {"circumflex over (", {BraceMark::Kind::Combining, "\u0302"}},
     {"tilde over (", {BraceMark::Kind::Combining, "\u0303"}},
     {"hacek over (", {BraceMark::Kind::Combining, "\u030c"}},
+    {"haeck over (", {BraceMark::Kind::Combining, "\u030c"}},
     {"dot over (", {BraceMark::Kind::Combining, "\u0307"}},
+    {"dot under (", {BraceMark::Kind::Combining, "\u0323"}},
+    {"ring over (", {BraceMark::Kind::Combining, "\u030a"}},
+    {"cedilla over (", {BraceMark::Kind::Combining, "\u0327"}},
+    {"breve over (", {BraceMark::Kind::Combining, "\u0306"}},
     {"overscore (", {BraceMark::Kind::Combining, "\u0304"}},
+    {"double overscore (", {BraceMark::Kind::Combining, "\u033f"}},
+    {"underscore (", {BraceMark::Kind::Combining, "\u0332"}},
     {"right arrow over (", {BraceMark::Kind::Combining, "\u20d7"}},
+    {"left arrow over (", {BraceMark::Kind::Combining, "\u20d6"}},
+    {"left right arrow over (", {BraceMark::Kind::Combining, "\u20e1"}},
     {"circle around (", {BraceMark::Kind::Combining, "\u20dd"}},
-    {"square root over (", {BraceMark::Kind::SquareRoot, {}}},
+    {"square root over (", {BraceMark::Kind::Root, "\u221a"}},
+    {"cube root over (", {BraceMark::Kind::Root, "\u221b"}},
     {"fraction (", {BraceMark::Kind::Fraction, {}}},
 }};
 
@@ -92,16 +104,23 @@ std::optional<BraceOpening> brace_opening(std::string_view text) {
     const std::string_view rest = text.substr(1);
     for (const MarkName& name : mark_names)
         if (starts_with_ignoring_case(rest, name.name)) return BraceOpening{1 + name.name.size(), name.mark};
-    return std::nullopt;
+    // A name no table knows: words of letters before " over (".
+    constexpr std::string_view over = " over (";
+    constexpr std::size_t longest_name = 32;
+    std::size_t end = 0;
+    while (end < rest.size() && end <= longest_name && (is_ascii_letter(rest[end]) || rest[end] == ' ')) ++end;
+    const std::size_t name_end = rest.substr(0, end + over.size()).find(over);
+    if (name_end == std::string_view::npos || name_end < 3) return std::nullopt;
+    return BraceOpening{1 + name_end + over.size(), {BraceMark::Kind::Combining, {}}};
 }
 
 void finish_brace_item(std::string& out, std::size_t base_start, const BraceMark& mark) {
     const std::string base = out.substr(base_start);
     out.resize(base_start);
     switch (mark.kind) {
-        case BraceMark::Kind::Combining: out += combined(base, mark.combining); return;
-        case BraceMark::Kind::SquareRoot:
-            if (!std::string_view(out).ends_with(square_root_sign)) out += square_root_sign;
+        case BraceMark::Kind::Combining: out += combined(base, mark.character); return;
+        case BraceMark::Kind::Root:
+            if (!std::string_view(out).ends_with(mark.character)) out += mark.character;
             out += '(';
             out += base;
             out += ')';

@@ -1,6 +1,7 @@
 // USPTO's brace notation for characters its DTDs lack: "{umlaut over (o)}",
 // "{dot over (m)}", "{overscore (X)}", "{square root over (km)}",
-// "{fraction (1/16)}" and the lone "{square root}". The base between the
+// "{fraction (1/16)}" and the lone "{square root}"; any other "{name over
+// (" keeps its base. The base between the
 // parentheses may hold markup and further items, so a writer opens an item
 // where its "{... (" stands, writes the base as it comes, and finishes the
 // item at its ")}".
@@ -14,9 +15,12 @@
 namespace quillmark {
 
 struct BraceMark {
-    enum class Kind : std::uint8_t { Combining, SquareRoot, Fraction };
+    enum class Kind : std::uint8_t { Combining, Root, Fraction };
     Kind kind = Kind::Combining;
-    std::string_view combining;  // the combining character (UTF-8) of a Combining mark
+    // The combining character (UTF-8) of a Combining mark (empty for a
+    // mark of a name no table knows: the base is kept without it); the
+    // sign of a Root.
+    std::string_view character;
 };
 
 struct BraceOpening {

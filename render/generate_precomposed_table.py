@@ -10,7 +10,8 @@ import unicodedata
 MARKS = {  # combining character of each mark the notation names
     "umlaut": "\u0308", "acute": "\u0301", "grave": "\u0300", "circumflex": "\u0302",
     "tilde": "\u0303", "hacek": "\u030c", "dot": "\u0307", "overscore": "\u0304",
-    "circle around": "\u20dd", "right arrow": "\u20d7",
+    "circle around": "\u20dd", "right arrow": "\u20d7", "ring": "\u030a", "cedilla": "\u0327",
+    "breve": "\u0306", "dot under": "\u0323",
 }
 
 rows = []
