@@ -252,6 +252,7 @@ private:
 int run_command(const Options& options) {
     ConversionSettings settings;
     settings.format = options.format;
+    settings.flavor = options.flavor;
     if (options.template_path) {
         auto loaded = read_template(*options.template_path);
         if (const auto* failure = std::get_if<Failure>(&loaded)) {
