@@ -1,6 +1,7 @@
 #include "cli/bulk_splitter.hpp"
 
 #include <algorithm>
+#include <array>
 
 #include "model/text.hpp"
 #include "source/detect.hpp"
@@ -26,7 +27,7 @@ bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\
 
 // A segment line "PATN" starting in the first column (continuation lines
 // start with a space, so they never match).
-bool is_patent_start_line(std::string_view line) { return trim_end(line) == "PATN"; }
+bool is_patent_start_line(std::string_view line) { return trim_end(without_byte_order_mark(line)) == "PATN"; }
 
 }  // namespace
 
@@ -41,6 +42,32 @@ void BulkSplitter::feed(std::string_view bytes) {
     make_room(bytes.size());
     pending_.append(bytes);
     split_complete_documents(false);
+}
+
+void BulkSplitter::feed_zeros(std::uint64_t count) {
+    static constexpr std::array<char, 1 << 16> zeros{};
+    while (count > 0) {
+        // Until the layout is known the zeros are read like any bytes.
+        const std::uint64_t document = dropped_ + (pending_.size() - doc_start_);
+        if (layout_ && document + count > largest_) return drop_with_zeros(count);
+        const auto chunk = static_cast<std::size_t>(std::min<std::uint64_t>(count, zeros.size()));
+        feed(std::string_view(zeros.data(), chunk));
+        count -= chunk;
+    }
+}
+
+// The current document with `count` zeros after it is past the limit: it is
+// dropped whole, along with the bytes held after the last boundary search,
+// which the zeros keep from opening a document.
+void BulkSplitter::drop_with_zeros(std::uint64_t count) {
+    if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
+    dropped_ += pending_.size() - doc_start_ + count;
+    pending_offset_ += pending_.size() + count;
+    pending_.clear();
+    release_room();
+    doc_start_ = scan_from_ = 0;
+    // An APS line that runs on through the zeros cannot open a patent.
+    if (*layout_ == BulkLayout::Aps) skipping_long_line_ = true;
 }
 
 void BulkSplitter::finish() {
@@ -90,9 +117,10 @@ void BulkSplitter::split_complete_documents(bool at_end) {
 
 // Keeps only what the boundary search still needs of a document that has
 // grown past the size limit. The document is known to reach at least as far
-// as the search has gone: the bytes after that may still open the next one.
+// as the search has gone: the bytes after that may still open the next one,
+// and so may a byte-order mark just before them.
 void BulkSplitter::drop_oversized_document() {
-    const std::size_t keep_from = std::max(scan_from_, doc_start_);
+    const std::size_t keep_from = std::max(scan_from_ - std::min(scan_from_, byte_order_mark.size()), doc_start_);
     if (!oversized_offset_ && keep_from - doc_start_ <= largest_) return;
     if (!oversized_offset_) oversized_offset_ = pending_offset_ + doc_start_;
     dropped_ += keep_from - doc_start_;
@@ -158,8 +186,16 @@ std::optional<BulkSplitter::Boundary> BulkSplitter::next_xml_boundary() {
             scan_from_ = found;  // the next byte decides
             return std::nullopt;
         }
-        if (is_xml_space(pending_[after])) return Boundary{found, after};
-        scan_from_ = found + 1;
+        if (!is_xml_space(pending_[after])) {
+            scan_from_ = found + 1;
+            continue;
+        }
+        // A file concatenated into the bulk file may bring its byte-order
+        // mark along: it opens the next document, it does not end this one.
+        if (found >= doc_start_ + byte_order_mark.size() &&
+            std::string_view(pending_).substr(0, found).ends_with(byte_order_mark))
+            return Boundary{found - byte_order_mark.size(), after};
+        return Boundary{found, after};
     }
 }
 

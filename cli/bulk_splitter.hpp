@@ -40,6 +40,10 @@ public:
 
     // Takes the next bytes of the input; emits every document they complete.
     void feed(std::string_view bytes);
+    // Takes `count` zero bytes, the hole of a sparse file: they open no
+    // document and end none, so a run that takes the document past the
+    // limit is counted, never held or searched.
+    void feed_zeros(std::uint64_t count);
     // The input has ended: emits the last document.
     void finish();
 
@@ -67,6 +71,7 @@ private:
     std::size_t emit_document(std::size_t end);
     std::string take_document(std::size_t end);
     void drop_oversized_document();
+    void drop_with_zeros(std::uint64_t count);
     bool is_droppable_preamble(std::string_view text) const;
 
     Emit emit_;

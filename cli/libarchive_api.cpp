@@ -1,40 +1,33 @@
 #include "cli/libarchive_api.hpp"
 
-#include <dlfcn.h>
-
 #include <optional>
+
+#include "cli/dynamic_library.hpp"
 
 namespace quillmark::cli {
 
 namespace {
 
-template <class Function>
-bool load(void* library, const char* name, Function& function) {
-    function = reinterpret_cast<Function>(dlsym(library, name));
-    return function != nullptr;
-}
-
 std::optional<LibArchive> load_libarchive() {
-    void* library = dlopen("libarchive.so.13", RTLD_NOW | RTLD_LOCAL);
-    if (!library) library = dlopen("libarchive.so", RTLD_NOW | RTLD_LOCAL);
+    void* library = open_library({"libarchive.so.13", "libarchive.so"});
     if (!library) return std::nullopt;
     LibArchive api{};
     const bool complete =
         load(library, "archive_read_new", api.read_new) && load(library, "archive_read_free", api.read_free) &&
         load(library, "archive_read_support_format_zip", api.support_format_zip) &&
         load(library, "archive_read_support_format_tar", api.support_format_tar) &&
-        load(library, "archive_read_support_format_raw", api.support_format_raw) &&
-        load(library, "archive_read_support_filter_gzip", api.support_filter_gzip) &&
         load(library, "archive_read_open_filename", api.open_filename) &&
+        load(library, "archive_read_open", api.open_callbacks) &&
         load(library, "archive_read_next_header", api.next_header) &&
         load(library, "archive_read_data_block", api.data_block) &&
         load(library, "archive_error_string", api.error_string) &&
-        load(library, "archive_filter_code", api.filter_code) &&
         load(library, "archive_filter_bytes", api.filter_bytes) &&
         load(library, "archive_entry_filetype", api.entry_filetype) &&
         load(library, "archive_entry_hardlink", api.entry_hardlink) &&
         load(library, "archive_entry_pathname", api.entry_pathname) &&
-        load(library, "archive_entry_pathname_utf8", api.entry_pathname_utf8);
+        load(library, "archive_entry_pathname_utf8", api.entry_pathname_utf8) &&
+        load(library, "archive_entry_size", api.entry_size) &&
+        load(library, "archive_entry_size_is_set", api.entry_size_is_set);
     if (!complete) return std::nullopt;  // the library stays loaded: the process ends soon enough
     return api;
 }

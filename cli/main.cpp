@@ -1,5 +1,6 @@
 // quillmark: converts USPTO patent full-text files, single publications or
 // weekly bulk files, to Markdown or JSON Lines.
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -41,6 +42,9 @@ void keep_heap_between_documents() {
 int main(int argc, char** argv) {
     using namespace quillmark::cli;
     keep_heap_between_documents();
+    // A reader of standard output that has gone is a write error like any
+    // other, which stops the run with one message, not a silent death.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = parse_arguments(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {

@@ -2,7 +2,8 @@
 // to one delivering thread. At most `window` tasks, weighing at most `budget`
 // together, are held at a time: submit() waits while either is reached, so a
 // fast reader never runs far ahead of the workers or the writer. A task
-// weighing more than the budget is taken alone.
+// weighing more than the budget is taken alone. The constructor throws
+// std::system_error when a thread cannot be started.
 #pragma once
 
 #include <condition_variable>
@@ -24,8 +25,13 @@ public:
 
     OrderedPool(unsigned workers, std::size_t window, std::size_t budget, Work work, Deliver deliver)
         : window_(window), budget_(budget), work_(std::move(work)), deliver_(std::move(deliver)) {
-        for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { run_worker(); });
-        deliverer_ = std::thread([this] { run_deliverer(); });
+        try {
+            for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { run_worker(); });
+            deliverer_ = std::thread([this] { run_deliverer(); });
+        } catch (...) {
+            finish();  // the threads already started end
+            throw;
+        }
     }
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;
@@ -49,7 +55,7 @@ public:
         ready_.notify_all();
         done_.notify_all();
         for (std::thread& worker : workers_) worker.join();
-        deliverer_.join();
+        if (deliverer_.joinable()) deliverer_.join();
     }
 
 private:

@@ -21,6 +21,26 @@ std::string plural(std::size_t count, std::string_view one, std::string_view man
 
 }  // namespace
 
+std::string printable(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    char escape[8];
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            out += escape;
+        } else if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) < 0xA0) {
+            std::snprintf(escape, sizeof escape, "\\u%04X", static_cast<unsigned>(static_cast<unsigned char>(text[++i])));
+            out += escape;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 std::string format_megabytes(std::uint64_t bytes) { return printf_text("%.1f MB", static_cast<double>(bytes) / 1e6); }
 
 Reporter::Reporter(std::FILE* stream, bool show_progress, std::optional<std::uint64_t> total_bytes)
@@ -58,10 +78,32 @@ void Reporter::input_failed(std::string_view input, std::string_view message) {
     print_line("quillmark: error: " + std::string(input) + ": " + std::string(message));
 }
 
-// One report per line, whatever line breaks a message or file name holds.
+void Reporter::member_failed(std::string_view member, std::string_view message) {
+    {
+        std::lock_guard lock(mutex_);
+        ++failed_members_;
+    }
+    print_line("quillmark: error: " + std::string(member) + ": " + std::string(message));
+}
+
+void Reporter::member_begun() { ++members_; }
+
+void Reporter::documents_withdrawn(std::size_t count) {
+    std::lock_guard lock(mutex_);
+    failed_documents_ += count;
+}
+
+void Reporter::run_stopped(std::string_view message) {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    print_line("quillmark: error: " + std::string(message) + "; the run is stopped");
+}
+
+// One report per line, whatever a message or file name holds.
 void Reporter::print_line(std::string line) {
-    for (char& c : line)
-        if (c == '\n' || c == '\r') c = ' ';
+    line = printable(line);
     std::lock_guard lock(mutex_);
     if (line_shown_) std::fputs("\r\x1b[K", stream_);
     std::fwrite(line.data(), 1, line.size(), stream_);
@@ -82,7 +124,7 @@ std::string Reporter::progress_text(double seconds) const {
     text += plural(documents_, "document", "documents");
     text += "  " + format_megabytes(bytes);
     if (seconds > 0) text += printf_text("  %.1f MB/s", static_cast<double>(bytes) / 1e6 / seconds);
-    text += "  " + plural(failed_documents_ + failed_inputs_, "error", "errors");
+    text += "  " + plural(failed_documents_ + failed_inputs_ + failed_members_, "error", "errors");
     return text;
 }
 
@@ -106,17 +148,23 @@ RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::
     totals.documents = documents_;
     totals.failed_documents = failed_documents_;
     totals.failed_inputs = failed_inputs_;
+    totals.failed_members = failed_members_;
     totals.inputs = inputs;
+    totals.members = members_;
+    totals.stopped = stopped_;
     totals.skipped_files = skipped_files;
     totals.bytes = bytes_;
     totals.seconds = elapsed();
     if (line_shown_) std::fputs("\r\x1b[K", stream_);
     std::string line = "quillmark: " + plural(totals.documents - totals.failed_documents, "document", "documents") +
                        ' ' + std::string(done_verb) + ", " + std::to_string(totals.failed_documents) + " failed";
+    if (totals.failed_members > 0) line += ", " + plural(totals.failed_members, "member", "members") + " failed";
     if (totals.failed_inputs > 0) line += ", " + plural(totals.failed_inputs, "input", "inputs") + " failed";
     if (totals.skipped_files > 0)
         line += ", " + plural(totals.skipped_files, "file", "files") + " in directories skipped";
-    line += " (" + plural(inputs, "input", "inputs") + ", " + format_megabytes(totals.bytes) +
+    line += " (" + plural(inputs, "input", "inputs") + ", ";
+    if (totals.members > 0) line += plural(totals.members, "archive member", "archive members") + ", ";
+    line += format_megabytes(totals.bytes) +
             printf_text(" in %.2f s", totals.seconds);
     if (totals.seconds > 0) line += printf_text(", %.1f MB/s", static_cast<double>(totals.bytes) / 1e6 / totals.seconds);
     line += ")\n";

@@ -17,9 +17,12 @@ namespace quillmark::cli {
 struct RunTotals {
     std::size_t documents = 0;        // finished, converted or not
     std::size_t failed_documents = 0;
-    std::size_t failed_inputs = 0;    // inputs that could not be read at all
+    std::size_t failed_inputs = 0;    // inputs that could not be read to their end
+    std::size_t failed_members = 0;   // archive members that could not be read to their end
     std::size_t inputs = 0;
+    std::size_t members = 0;          // archive members read
     std::size_t skipped_files = 0;
+    bool stopped = false;             // the run ended early
     std::uint64_t bytes = 0;
     double seconds = 0;
 };
@@ -35,6 +38,14 @@ public:
     void document_done(bool ok);
     void document_failed(std::string_view input, std::size_t index, std::uint64_t offset, std::string_view message);
     void input_failed(std::string_view input, std::string_view message);
+    void member_failed(std::string_view member, std::string_view message);
+    // From the reading thread.
+    void member_begun();
+    // So many documents counted as done turned out not to be: they came from
+    // bytes that failed their checksum.
+    void documents_withdrawn(std::size_t count);
+    // The run cannot go on; what was read so far is summed up all the same.
+    void run_stopped(std::string_view message);
 
     // Clears the progress line, prints the summary and returns the totals.
     RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files);
@@ -54,9 +65,17 @@ private:
     std::size_t documents_ = 0;
     std::size_t failed_documents_ = 0;
     std::size_t failed_inputs_ = 0;
+    std::size_t failed_members_ = 0;
+    std::atomic<std::size_t> members_{0};
+    bool stopped_ = false;
     std::chrono::steady_clock::time_point last_draw_{};
     bool line_shown_ = false;
 };
+
+// `text` with its control characters (C0, DEL and C1) written as escapes
+// ("\x1B", "\u009B"), so that a name or message neither breaks a report in
+// two nor gives a terminal commands.
+std::string printable(std::string_view text);
 
 // "1.2 MB" style, decimal units.
 std::string format_megabytes(std::uint64_t bytes);

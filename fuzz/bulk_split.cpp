@@ -1,6 +1,9 @@
 // The command's bulk-file splitter. The first input byte picks the chunk
-// size the input is fed in and the size limit; the documents must not depend
-// on the chunking, and each must be the input's own bytes at its offset.
+// size the input is fed in, the size limit and whether runs of zero bytes
+// are fed as the holes of a sparse file; the documents must not depend on
+// the chunking nor on the holes, and each must be the input's own bytes at
+// its offset.
+#include <algorithm>
 #include <vector>
 
 #include "cli/bulk_splitter.hpp"
@@ -11,10 +14,26 @@ namespace {
 using quillmark::cli::BulkSplitter;
 using quillmark::cli::SplitDocument;
 
-std::vector<SplitDocument> split(std::string_view input, std::size_t chunk, std::size_t largest) {
+// Feeds the bytes, each run of zeros in them as a hole.
+void feed_with_holes(BulkSplitter& splitter, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t zero = std::min(bytes.find('\0'), bytes.size());
+        if (zero > 0) splitter.feed(bytes.substr(0, zero));
+        const std::size_t run = std::min(bytes.find_first_not_of('\0', zero), bytes.size()) - zero;
+        if (run > 0) splitter.feed_zeros(run);
+        bytes.remove_prefix(zero + run);
+    }
+}
+
+std::vector<SplitDocument> split(std::string_view input, std::size_t chunk, std::size_t largest, bool holes) {
     std::vector<SplitDocument> documents;
     BulkSplitter splitter([&](SplitDocument document) { documents.push_back(std::move(document)); }, largest);
-    for (std::size_t at = 0; at < input.size(); at += chunk) splitter.feed(input.substr(at, chunk));
+    for (std::size_t at = 0; at < input.size(); at += chunk) {
+        if (holes)
+            feed_with_holes(splitter, input.substr(at, chunk));
+        else
+            splitter.feed(input.substr(at, chunk));
+    }
     splitter.finish();
     return documents;
 }
@@ -28,8 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t largest = (data[0] & 0x40) ? 200 : cli::largest_document;
     const std::string_view input = fuzz::as_text(data + 1, size - 1);
 
-    const std::vector<SplitDocument> whole = split(input, input.size() + 1, largest);
-    const std::vector<SplitDocument> chunked = split(input, chunk, largest);
+    const bool holes = data[0] & 0x80;
+    const std::vector<SplitDocument> whole = split(input, input.size() + 1, largest, false);
+    const std::vector<SplitDocument> chunked = split(input, chunk, largest, holes);
     fuzz::require(whole.size() == chunked.size(), "chunking changes the number of documents");
     std::uint64_t next = 0;
     for (std::size_t i = 0; i < whole.size(); ++i) {

@@ -196,11 +196,18 @@ def main(out):
     write(out / "detect", every_document)
     write(out / "parse_to_markdown", every_document)
     write(out / "template", TEMPLATES)
-    # The splitter's first byte picks the chunk size and the size limit.
+    # The splitter's first byte picks the chunk size, the size limit and
+    # whether zero runs go in as holes.
     xml = [d for d in every_document if d.startswith("<?xml")]
     write(out / "bulk_split", [control + "".join(xml[:3]) for control in ("\x00", "\x07", "\x47")]
+          + [bytes([control]) + (xml[0] + "\0" * 300 + xml[1]).encode() for control in (0x87, 0xC7)]
           + [control + APS + APS for control in ("\x03", "\x43")])
     write(out / "read_archive", archives({"a.xml": xml[0].encode(), "b/c.TXT": APS.encode(), "d.pdf": b"%PDF"}))
+    # The byte to change (none, one in the data), then the member's bytes.
+    write(out / "archive_checksums", [pick + xml[0].encode() for pick in (b"\0\0\0\0", b"\x81\0\0\x40")])
+    # Records of every size around the writer's file size limit.
+    write(out / "write_outputs", [bytes([flag, 200, 255]) + xml[0][:200].encode() + b"\x10\x01" + b"x" * 16
+                                  for flag in (0, 1)])
     real = list(corpus_documents())
     for target, data in real:
         write(out / target, [data])

@@ -20,11 +20,14 @@ public:
         open_ = true;
     }
     void member_data(std::string_view) override { require(open_, "data outside a member"); }
-    void end_member(std::optional<std::string>) override {
+    void member_zeros(std::uint64_t) override { require(open_, "a hole outside a member"); }
+    void end_member(std::optional<quillmark::cli::ReadError> error) override {
         require(open_, "a member ends that never began");
+        require(!error || !error->message.empty(), "a member ends with an empty error");
         open_ = false;
     }
     void archive_bytes_read(std::uint64_t) override {}
+    bool stopped() const override { return false; }
     bool open() const { return open_; }
 
 private:

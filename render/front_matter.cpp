@@ -4,6 +4,7 @@
 #include "model/party_names.hpp"
 #include "model/text.hpp"
 #include "render/lines.hpp"
+#include "render/yaml_scalar.hpp"
 
 namespace quillmark {
 
@@ -12,7 +13,7 @@ namespace {
 std::string scalar_line(std::string_view key, const OptionalText& value) {
     std::string line(key);
     line += ": ";
-    line += value ? *value : "null";
+    line += value ? yaml_scalar(*value) : "null";
     return line;
 }
 
@@ -23,7 +24,7 @@ void add_list(LineList& lines, std::string_view key, const std::vector<std::stri
         return;
     }
     lines.add(line + ":");
-    for (const std::string& value : values) lines.add("  - " + value);
+    for (const std::string& value : values) lines.add("  - " + yaml_scalar(value));
 }
 
 void add_priority_chain(LineList& lines, const std::vector<PriorityLink>& chain) {
@@ -33,7 +34,7 @@ void add_priority_chain(LineList& lines, const std::vector<PriorityLink>& chain)
     }
     lines.add("priority_chain:");
     for (const PriorityLink& link : chain) {
-        lines.add("  - relationship: " + link.relationship);
+        lines.add("  - relationship: " + yaml_scalar(link.relationship));
         lines.add(scalar_line("    parent_doc_number", written_doc_number(link.parent_doc_number)));
         lines.add(scalar_line("    parent_date", link.parent_date));
         lines.add(scalar_line("    child_doc_number", written_doc_number(link.child_doc_number)));

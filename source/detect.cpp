@@ -160,7 +160,14 @@ Result<SourceFormat, DetectError> resolve_version(Family root, const VersionMark
 
 }  // namespace
 
+std::string_view without_byte_order_mark(std::string_view text) {
+    constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
+    if (text.starts_with(byte_order_mark)) text.remove_prefix(byte_order_mark.size());
+    return text;
+}
+
 Result<SourceFormat, DetectError> detect_source_format(std::string_view text) {
+    text = without_byte_order_mark(text);
     if (is_white_space_only(text)) return malformed;
     if (is_aps_text(text)) return SourceFormat::UsptoGrantApsGreenBook;
 

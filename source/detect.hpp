@@ -17,6 +17,11 @@ struct DetectError {
     std::string message() const;
 };
 
+// A byte-order mark (U+FEFF) at the start of a text marks its encoding, as
+// Python's UTF-8 decoder leaves it when a file starts with one: it is not
+// part of the publication, and detection and parsing both start after it.
+std::string_view without_byte_order_mark(std::string_view text);
+
 Result<SourceFormat, DetectError> detect_source_format(std::string_view text);
 
 }  // namespace quillmark

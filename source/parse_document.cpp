@@ -1,8 +1,11 @@
 #include "source/parsers.hpp"
 
+#include "source/detect.hpp"
+
 namespace quillmark {
 
 ParseResult parse_document(std::string_view text) {
+    text = without_byte_order_mark(text);
     auto detected = detect_source_format(text);
     if (!detected) return ParseError::detection(detected.error());
     const SourceFormat format = detected.value();

@@ -59,6 +59,8 @@ const Case cases[] = {
     {"TextBeforeFirstDeclarationIsADocument", "junk\n" + grant_a, {{"junk\n", 0}, {grant_a, 5}}},
     {"DocumentWithoutDeclaration", "<us-patent-grant/>\n", {{"<us-patent-grant/>\n", 0}}},
     {"ByteOrderMarkIsStripped", "\xEF\xBB\xBF" + grant_a, {{grant_a, 3}}},
+    {"ByteOrderMarkOfAConcatenatedFileOpensTheNextDocument", grant_a + "\xEF\xBB\xBF" + grant_b,
+     {{grant_a, 0}, {"\xEF\xBB\xBF" + grant_b, grant_a.size()}}},
     {"DeclarationStartAtEndIsText", grant_a + "<?xml", {{grant_a + "<?xml", 0}}},
     {"TruncatedLastDocumentIsKept", grant_a + "<?xml version=\"1.0\"?>\n<us-pat",
      {{grant_a, 0}, {"<?xml version=\"1.0\"?>\n<us-pat", grant_a.size()}}},
@@ -73,6 +75,8 @@ const Case cases[] = {
     {"ApsHeaderOnly", "HHHHHT APS1\n\n", {}},
     {"ApsAfterMultiByteWhiteSpace", "\xE3\x80\x80PATN\nWKU  1\nPATN\nWKU  2\n",
      {{"\xE3\x80\x80PATN\nWKU  1\n", 0}, {"PATN\nWKU  2\n", 15}}},
+    {"ApsByteOrderMarkBeforePatentLine", "PATN\nWKU  1\n\xEF\xBB\xBFPATN\nWKU  2\n",
+     {{"PATN\nWKU  1\n", 0}, {"\xEF\xBB\xBFPATN\nWKU  2\n", 12}}},
     {"XmlFileIsNotSplitAtPatnLines", "<a>\nPATN\n</a>\n", {{"<a>\nPATN\n</a>\n", 0}}},
 };
 
@@ -105,6 +109,13 @@ TEST_P(OversizedDocuments, AreReportedBySizeAndTheNextOnesKept) {
     const std::string small = "<?xml version=\"1.0\"?><b/>\n";
     EXPECT_EQ(split_with_limit(big + small + big),
               (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}, {"", big.size() + small.size(), big.size()}}));
+    expect_bounded_memory();
+}
+
+TEST_P(OversizedDocuments, ByteOrderMarkAfterOneOpensTheNext) {
+    const std::string big = "<?xml version=\"1.0\"?><a>" + std::string(10000, 'x') + "</a>\n";
+    const std::string small = "\xEF\xBB\xBF<?xml version=\"1.0\"?><b/>\n";
+    EXPECT_EQ(split_with_limit(big + small), (std::vector<Piece>{{"", 0, big.size()}, {small, big.size()}}));
     expect_bounded_memory();
 }
 
@@ -195,6 +206,25 @@ TEST(BulkSplitter, HoldsOnlyTheCurrentDocument) {
     BulkSplitter splitter([&](SplitDocument document) { seen.push_back(std::move(document.text)); });
     splitter.feed(grant_a + grant_a.substr(0, 8));
     EXPECT_EQ(seen, std::vector<std::string>{grant_a});
+}
+
+// A terabyte of zeros, the hole of a sparse file, is counted at once: the
+// document it lengthens is reported by its size, and the one after the hole
+// keeps its offset.
+TEST(BulkSplitter, ZerosPastTheLimitAreCountedNotHeld) {
+    std::vector<SplitDocument> seen;
+    BulkSplitter splitter([&](SplitDocument document) { seen.push_back(std::move(document)); }, 1 << 20);
+    const std::uint64_t hole = std::uint64_t{1} << 40;
+    splitter.feed(grant_a);
+    splitter.feed_zeros(hole);
+    EXPECT_LE(splitter.held_bytes(), std::size_t{1} << 20);
+    splitter.feed(grant_b);
+    splitter.finish();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].too_large());
+    EXPECT_EQ(seen[0].size, grant_a.size() + hole);
+    EXPECT_EQ(seen[1].text, grant_b);
+    EXPECT_EQ(seen[1].offset, grant_a.size() + hole);
 }
 
 }  // namespace

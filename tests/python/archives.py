@@ -51,3 +51,36 @@ def unpack(members: dict[str, bytes | None], directory: pathlib.Path) -> list[pa
         path.write_bytes(content)
         paths.append(path)
     return paths
+
+
+def _octal_or_base256(value: int, width: int) -> bytes:
+    """A tar number field: octal while it fits, GNU base-256 beyond."""
+    text = b"%0*o\0" % (width - 1, value)
+    if len(text) == width:
+        return text
+    return b"\x80" + value.to_bytes(width - 1, "big")
+
+
+def write_sparse_tar(path: pathlib.Path, name: str, chunks: list[tuple[int, bytes]], size: int) -> pathlib.Path:
+    """Writes a tar of one GNU sparse member of `size` bytes that holds only
+    `chunks` (offset, data), at most four, in order; the rest are holes."""
+    assert len(chunks) <= 4
+    header = bytearray(512)
+    header[0 : len(name)] = name.encode()
+    header[100:108] = b"0000644\0"
+    header[108:116] = header[116:124] = b"0000000\0"
+    stored = b"".join(data for _, data in chunks)
+    header[124:136] = _octal_or_base256(len(stored), 12)
+    header[136:148] = b"00000000000\0"
+    header[156:157] = b"S"
+    header[257:265] = b"ustar  \0"
+    for number, (offset, data) in enumerate(chunks):
+        at = 386 + 24 * number
+        header[at : at + 12] = _octal_or_base256(offset, 12)
+        header[at + 12 : at + 24] = _octal_or_base256(len(data), 12)
+    header[483:495] = _octal_or_base256(size, 12)
+    header[148:156] = b" " * 8
+    header[148:156] = b"%06o\0 " % sum(header)
+    padding = b"\0" * (-len(stored) % 512)
+    path.write_bytes(bytes(header) + stored + padding + b"\0" * 1024)
+    return path

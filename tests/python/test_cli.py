@@ -31,6 +31,7 @@ LAYOUTS = {
     "cr-lf": crlf(GRANT) + crlf(APPLICATION) + crlf(EXAMPLE),
     "no-break-between": GRANT.rstrip() + APPLICATION.rstrip() + EXAMPLE.rstrip(),
     "byte-order-mark-and-blank-lines": b"\xef\xbb\xbf\n\n" + GRANT + b"\n" + APPLICATION + EXAMPLE,
+    "files-with-byte-order-marks-concatenated": b"".join(b"\xef\xbb\xbf" + d for d in (GRANT, APPLICATION, EXAMPLE)),
 }
 
 
@@ -285,11 +286,15 @@ def test_progress_is_shown_only_on_a_terminal(tmp_path):
     assert b"\r" not in plain.stderr
 
 
-def test_each_report_stays_on_one_line(tmp_path):
-    broken = tmp_path / "two\nlines.xml"
+# Control characters in names (line breaks, the escape that starts terminal
+# commands, C1 controls) are written as escapes, in reports and in detect's lines.
+def test_each_report_stays_on_one_line_and_sends_no_control_characters(tmp_path):
+    broken = tmp_path / "two\nlines\x1b[31m\u009b.xml"
     broken.write_bytes(GRANT.replace(b"</abstract>", b"</abstrakt>"))
+    shown = f"{tmp_path}/two\\x0Alines\\x1B[31m\\u009B.xml"
     result = run_cli("convert", broken, "-o", tmp_path / "out")
     assert result.returncode == 1
     report = result.stderr.decode().splitlines()
     assert len(report) == 2
-    assert report[0].startswith(f"quillmark: error: {tmp_path}/two lines.xml: document 1 at byte 0: parse error at ")
+    assert report[0].startswith(f"quillmark: error: {shown}: document 1 at byte 0: parse error at ")
+    assert run_cli("detect", broken).stdout.decode() == f"{shown}\t1\tUsptoGrantV45\n"

@@ -1,7 +1,11 @@
 """Source format detection from the first line, the prolog and version markers."""
+import pathlib
+
 import pytest
 
 import quillmark
+
+DATA = pathlib.Path(__file__).resolve().parent.parent / "data"
 
 PROLOG = '<?xml version="1.0" encoding="UTF-8"?>\n<!-- bulk file member -->\n'
 GRANT_V44 = (
@@ -14,6 +18,12 @@ GRANT_V44 = (
 def detect_error(text):
     with pytest.raises(ValueError) as caught:
         quillmark.detect_format(text)
+    return caught.value.args[0]
+
+
+def parse_error(text):
+    with pytest.raises(ValueError) as caught:
+        quillmark.parse(text)
     return caught.value.args[0]
 
 
@@ -56,7 +66,9 @@ def test_version_markers(text, expected):
         ("", "malformed XML"),
         ("  \n\t ", "malformed XML"),
         ("\u3000\u2028", "malformed XML"),
-        ("\ufeff<?xml version='1.0'?><us-patent-grant/>", "malformed XML"),
+        ("\ufeff<?xml version='1.0'?><us-patent-grant/>", "unknown XML format"),
+        ("\ufeff\ufeff<us-patent-grant/>", "malformed XML"),
+        (" \ufeff<us-patent-grant/>", "malformed XML"),
         ("<![CDATA[x]]><root/>", "malformed XML"),
         ("</x>", "malformed XML"),
         ("text<root/>", "malformed XML"),
@@ -151,3 +163,18 @@ def test_markers_found_anywhere_in_a_large_text():
     for pad in range(40):
         text = "<us-patent-grant>" + "x" * pad + 'dtd-version="v4.6' + "</us-patent-grant>"
         assert quillmark.detect_format(text) == "UsptoGrantV46"
+
+
+# What Python's UTF-8 codec leaves of a file that starts with a byte-order
+# mark: the mark is not part of the publication, for any format, and parse
+# errors count their positions from after it.
+@pytest.mark.parametrize("name", sorted(p.name for p in DATA.glob("*.xml")) + ["aps_grant_full.txt"])
+def test_leading_byte_order_mark_is_skipped(name):
+    text = (DATA / name).read_text(encoding="utf-8")
+    marked = "\ufeff" + text
+    assert quillmark.detect_format(marked) == quillmark.detect_format(text)
+    assert quillmark.parse(marked).to_dict() == quillmark.parse(text).to_dict()
+    assert quillmark.parse_to_markdown(marked) == quillmark.parse_to_markdown(text)
+    if name.endswith(".xml"):
+        half = text[: len(text) // 2]
+        assert parse_error("\ufeff" + half) == parse_error(half)

@@ -12,6 +12,7 @@ import sys
 import time
 
 import pytest
+import yaml
 
 import quillmark
 from conftest import read_data
@@ -421,3 +422,36 @@ def test_document_too_large_for_memory_raises_memory_error(call):
     result = subprocess.run([sys.executable, "-c", script], capture_output=True, text=True, timeout=120,
                             env={**os.environ, "PYTHONPATH": os.pathsep.join(sys.path)})
     assert (result.returncode, result.stdout.strip()) == (0, "MemoryError"), result.stderr[-2000:]
+
+
+# ----- front matter ------------------------------------------------------------
+
+def front_matter(markdown):
+    return yaml.safe_load(markdown.split("---\n")[1])
+
+
+# Names that would add keys, comments, nodes or unreadable characters to the
+# front matter if written as they are: they are quoted and read back as the
+# same single value, and the block keeps its keys.
+@pytest.mark.parametrize("name", [
+    "Evil&#10;evil3: y", "Carriage&#13;return: y", "key: value", "ends with:", "# comment", "x #comment",
+    "- dash", "? question", ": colon", "[flow]", "{flow}", "*alias", "&amp;anchor", "!tag", "|block", "&gt;folded",
+    "'single'", '"double"', "%directive", "@at", "`tick", "tab&#9;#x", "line&#x2028;separator", "next&#x85;line",
+    "byte&#xFEFF;order", "back\\slash: y",
+])
+def test_front_matter_values_keep_the_keys(name):
+    source = read_data("grant_v45_full.xml").replace("<first-name>Mary</first-name>", f"<first-name>{name}</first-name>")
+    document = quillmark.parse(source)
+    plain = front_matter(quillmark.parse_to_markdown(read_data("grant_v45_full.xml")))
+    written = front_matter(quillmark.parse_to_markdown(source))
+    assert list(written) == list(plain)
+    assert written["inventors"] == document.inventors
+    assert written["inventors"][0] != plain["inventors"][0]
+
+
+# Values YAML reads as they are stay byte for byte what they were.
+@pytest.mark.parametrize("name", ["Mary-Ann", "O’Brien", "a:b", "x#y", "tab&#9;inside", "-x", "?x", "100%", "C++"])
+def test_front_matter_values_that_read_back_are_written_as_they_are(name):
+    source = read_data("grant_v45_full.xml").replace("<first-name>Mary</first-name>", f"<first-name>{name}</first-name>")
+    document = quillmark.parse(source)
+    assert f"\n  - {document.inventors[0]}\n" in quillmark.parse_to_markdown(source)

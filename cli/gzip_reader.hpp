@@ -1,0 +1,55 @@
+// Decompresses a gzip file in blocks as it is read: one member, or several
+// concatenated the way gzip writes them. Every member's trailer is checked,
+// its CRC-32 and its length, which libarchive's own gzip reader leaves out.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/zlib_api.hpp"
+
+namespace quillmark::cli {
+
+// Whether the file starts the way every gzip file does.
+bool is_gzip_file(const std::string& path);
+
+class GzipReader {
+public:
+    // Needs zlib() to have been found.
+    explicit GzipReader(const std::string& path);
+    GzipReader(const GzipReader&) = delete;
+    GzipReader& operator=(const GzipReader&) = delete;
+    ~GzipReader();
+
+    // The next decompressed bytes, valid until the next call; empty once the
+    // data has ended or reading has failed.
+    std::string_view read();
+
+    // Why reading ended before the end of the data; empty when it did not.
+    const std::string& error() const { return error_; }
+    // A member's trailer disagreed with its data: what was handed on is not
+    // what was compressed.
+    bool checksum_failed() const { return checksum_failed_; }
+    // Bytes of the file read so far.
+    std::uint64_t file_bytes_read() const { return file_bytes_read_; }
+
+private:
+    bool fill_input();
+    bool next_member_follows();
+    void fail(std::string message);
+
+    std::FILE* file_ = nullptr;
+    z_stream stream_{};
+    bool stream_ready_ = false;
+    std::vector<unsigned char> input_;
+    std::vector<unsigned char> output_;
+    std::uint64_t file_bytes_read_ = 0;
+    bool finished_ = false;
+    bool checksum_failed_ = false;
+    std::string error_;
+};
+
+}  // namespace quillmark::cli
