@@ -73,11 +73,15 @@ PyObject* get_claims(PyObject* self, void*) {
 PyObject* get_citations(PyObject* self, void*) { return new_object_list(summary_of(self).citations, new_citation_object); }
 
 PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs) {
-    static char* keywords[] = {const_cast<char*>("template"), nullptr};
+    static char* keywords[] = {const_cast<char*>("template"), const_cast<char*>("flavor"), nullptr};
     PyObject* template_text = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:to_markdown", keywords, &template_text)) return nullptr;
+    PyObject* flavor = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$O:to_markdown", keywords, &template_text, &flavor))
+        return nullptr;
     if (!py::is_optional_str(template_text, "to_markdown", "template")) return nullptr;
-    return render_to_str(*as_document(self).record, template_text);
+    const auto chosen = flavor_argument(flavor, "to_markdown");
+    if (!chosen) return nullptr;
+    return render_to_str(*as_document(self).record, template_text, *chosen);
 }
 
 PyObject* document_to_dict(PyObject* self, PyObject*) {
@@ -127,7 +131,7 @@ PyGetSetDef document_getset[] = {
 PyMethodDef document_methods[] = {
     {"to_markdown", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py::guarded<document_to_markdown>)),
      METH_VARARGS | METH_KEYWORDS,
-     "to_markdown($self, template=None)\n--\n\nRender this document to Markdown, optionally with a section-placeholder\n"
+     "to_markdown($self, template=None, *, flavor=None)\n--\n\nRender this document to Markdown, optionally with a section-placeholder\n"
      "template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,\n`{{description}}`, `{{claims}}`)."},
     {"to_dict", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py::guarded<document_to_dict>)), METH_NOARGS,
      "to_dict($self)\n--\n\nThe whole parsed record as plain Python data: every section, bibliographic\n"
@@ -184,11 +188,21 @@ PyObject* new_document_object(Document record, DocumentSummary record_summary) {
     return object;
 }
 
-PyObject* render_to_str(const Document& record, PyObject* template_text) {
-    if (template_text == Py_None) return py::new_str(render_markdown(record));
+std::optional<Flavor> flavor_argument(PyObject* flavor, const char* function) {
+    if (flavor == Py_None) return Flavor::Default;
+    if (!py::is_optional_str(flavor, function, "flavor")) return std::nullopt;
+    const auto name = py::utf8_of(flavor);
+    if (!name) return std::nullopt;
+    const auto named = flavor_named(name->view());
+    if (!named) py::raise_value_error(unknown_flavor_message(name->view()));
+    return named;
+}
+
+PyObject* render_to_str(const Document& record, PyObject* template_text, Flavor flavor) {
+    if (template_text == Py_None) return py::new_str(render_markdown(record, flavor));
     const auto text = py::utf8_of(template_text);
     if (!text) return nullptr;
-    auto markdown = render_markdown_with_template(record, text->view());
+    auto markdown = render_markdown_with_template(record, text->view(), flavor);
     if (!markdown) return py::raise_value_error(markdown.error().message());
     return py::new_str(markdown.value());
 }

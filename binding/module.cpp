@@ -21,17 +21,21 @@ PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) {
 }
 
 PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
-    static char* keywords[] = {const_cast<char*>("xml"), const_cast<char*>("template"), nullptr};
+    static char* keywords[] = {const_cast<char*>("xml"), const_cast<char*>("template"), const_cast<char*>("flavor"),
+                               nullptr};
     PyObject* xml = nullptr;
     PyObject* template_text = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U|O:parse_to_markdown", keywords, &xml, &template_text))
+    PyObject* flavor = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U|O$O:parse_to_markdown", keywords, &xml, &template_text, &flavor))
         return nullptr;
     if (!py::is_optional_str(template_text, "parse_to_markdown", "template")) return nullptr;
+    const auto chosen = flavor_argument(flavor, "parse_to_markdown");
+    if (!chosen) return nullptr;
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto document = parse_document(text->view());
     if (!document) return py::raise_value_error(document.error().message());
-    return render_to_str(document.value(), template_text);
+    return render_to_str(document.value(), template_text, *chosen);
 }
 
 PyObject* detect_format(PyObject*, PyObject* args, PyObject* kwargs) {
@@ -54,7 +58,7 @@ PyMethodDef module_functions[] = {
     {"parse", as_cfunction(py::guarded<parse>), METH_VARARGS | METH_KEYWORDS,
      "parse(xml)\n--\n\nParse USPTO patent XML into a structured [`Document`]."},
     {"parse_to_markdown", as_cfunction(py::guarded<parse_to_markdown>), METH_VARARGS | METH_KEYWORDS,
-     "parse_to_markdown(xml, template=None)\n--\n\nParse USPTO patent XML and render Markdown in one call."},
+     "parse_to_markdown(xml, template=None, *, flavor=None)\n--\n\nParse USPTO patent XML and render Markdown in one call."},
     {"detect_format", as_cfunction(py::guarded<detect_format>), METH_VARARGS | METH_KEYWORDS,
      "detect_format(xml)\n--\n\nDetect the USPTO source format of `xml` without a full parse."},
     {"read_bulk", as_cfunction(py::guarded<read_bulk>), METH_VARARGS | METH_KEYWORDS,

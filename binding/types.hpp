@@ -4,6 +4,7 @@
 #include "binding/python.hpp"
 #include "model/document.hpp"
 #include "model/summary.hpp"
+#include "render/flavor.hpp"
 
 namespace quillmark {
 
@@ -16,8 +17,13 @@ bool add_citation_type(PyObject* module);
 // already made elsewhere).
 PyObject* new_document_object(Document record);
 PyObject* new_document_object(Document record, DocumentSummary summary);
-// Renders a record with the template object (None or a str) and returns the
-// Markdown as a str; raises ValueError for an invalid template.
-PyObject* render_to_str(const Document& record, PyObject* template_text);
+// The flavour a `flavor` argument names, None giving the default layout;
+// nothing, with TypeError (not a str) or ValueError (no such flavour) set,
+// otherwise.
+std::optional<Flavor> flavor_argument(PyObject* flavor, const char* function);
+// Renders a record with the template object (None or a str) in a flavour
+// and returns the Markdown as a str; raises ValueError for an invalid
+// template.
+PyObject* render_to_str(const Document& record, PyObject* template_text, Flavor flavor);
 
 }  // namespace quillmark

@@ -27,9 +27,9 @@ std::optional<std::string> utf8_problem(std::string_view text) {
 }
 
 std::string render(const Document& document, const ConversionSettings& settings) {
-    if (!settings.template_text) return render_markdown(document);
+    if (!settings.template_text) return render_markdown(document, settings.flavor);
     // The template was parsed once before the run, so it cannot fail here.
-    return render_markdown_with_template(document, *settings.template_text).value();
+    return render_markdown_with_template(document, *settings.template_text, settings.flavor).value();
 }
 
 Outcome convert(std::string_view text, const ConversionSettings& settings) {

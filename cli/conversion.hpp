@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "render/flavor.hpp"
+
 namespace quillmark::cli {
 
 enum class OutputFormat { Markdown, JsonLines, Record };
@@ -13,6 +15,7 @@ enum class OutputFormat { Markdown, JsonLines, Record };
 struct ConversionSettings {
     OutputFormat format = OutputFormat::Markdown;
     std::optional<std::string> template_text;  // checked beforehand; the default layout when absent
+    Flavor flavor = Flavor::Default;
 };
 
 struct Outcome {

@@ -8,7 +8,7 @@ namespace quillmark::cli {
 
 const std::string_view usage_synopsis =
     "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl|record] [--template FILE] [--jobs N]\n"
-    "                         [--max-document-size SIZE]\n"
+    "                         [--flavor gfm] [--max-document-size SIZE]\n"
     "       quillmark detect INPUT... [--max-document-size SIZE]\n"
     "       quillmark --help | --version\n";
 
@@ -33,6 +33,8 @@ const std::string_view help_text =
     "  --format FORMAT      markdown (default), jsonl, or record (the whole parsed\n"
     "                       record of each document as JSON Lines)\n"
     "  --template FILE      a section template for the Markdown\n"
+    "  --flavor FLAVOR      gfm for GitHub Flavored Markdown (tables, LaTeX math,\n"
+    "                       escaped text); default for the default layout\n"
     "  -j, --jobs N         documents converted at once (default: one per core)\n"
     "  --max-document-size SIZE\n"
     "                       larger documents are reported by their size and\n"
@@ -111,6 +113,7 @@ std::pair<std::string_view, std::optional<std::string_view>> split_option(std::s
 std::optional<UsageError> read_option(Options& options, bool& help, ArgumentReader& reader, std::string_view argument) {
     const auto [name, attached] = split_option(argument);
     const bool takes_value = name == "-o" || name == "--output" || name == "--format" || name == "--template" ||
+                             name == "--flavor" ||
                              name == "-j" || name == "--jobs" || name == "--max-document-size";
     if (!takes_value) {
         if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
@@ -135,6 +138,13 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
             return UsageError{"--format is markdown, jsonl or record, not '" + std::string(*value) + "'"};
     } else if (name == "--template") {
         options.template_path = std::string(*value);
+    } else if (name == "--flavor") {
+        if (*value == "default")
+            options.flavor = Flavor::Default;
+        else if (const auto flavor = flavor_named(*value))
+            options.flavor = *flavor;
+        else
+            return UsageError{"--flavor is default or gfm, not '" + std::string(*value) + "'"};
     } else if (name == "--max-document-size") {
         auto size = parse_document_size(*value);
         if (auto* error = std::get_if<UsageError>(&size)) return *error;

@@ -20,6 +20,7 @@ struct Options {
     std::string output_directory = ".";  // "-" for standard output
     OutputFormat format = OutputFormat::Markdown;
     std::optional<std::string> template_path;
+    Flavor flavor = Flavor::Default;
     unsigned jobs = 0;  // 0: one per core
     std::size_t max_document_size = bulk::default_document_limit;  // larger documents are skipped
 };

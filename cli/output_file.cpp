@@ -11,7 +11,8 @@
 namespace quillmark::cli {
 
 CreatedFile create_output_file(const std::string& path) {
-    // Non-blocking, so that a FIFO in the file's place is refused, not waited on.
+    // Non-blocking, so that a FIFO in the file's place is refused, not waited
+    // on; on the regular file written it changes nothing.
     const int descriptor = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0666);
     if (descriptor < 0) {
         if (errno == ELOOP) return {-1, "a symbolic link is in its place"};
@@ -22,7 +23,6 @@ CreatedFile create_output_file(const std::string& path) {
         ::close(descriptor);
         return {-1, "something other than a regular file is in its place"};
     }
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     return {descriptor, {}};
 }
 

@@ -191,6 +191,7 @@ private:
 int run_command(const Options& options) {
     ConversionSettings settings;
     settings.format = options.format;
+    settings.flavor = options.flavor;
     if (options.template_path) {
         auto loaded = read_template_file(*options.template_path);
         if (const auto* failure = std::get_if<TemplateFileError>(&loaded)) {

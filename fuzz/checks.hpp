@@ -116,6 +116,7 @@ inline void exercise_document(const Document& document, bool input_is_utf8) {
         require_utf8(input_is_utf8, claim.text, "claim text");
     }
     check_rendering(render_markdown(document), input_is_utf8);
+    check_rendering(render_markdown(document, Flavor::Gfm), input_is_utf8);
 }
 
 // Error messages quote pieces of the input (root names, the XML library's

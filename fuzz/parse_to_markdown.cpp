@@ -1,5 +1,5 @@
 // The whole path of parse and parse_to_markdown: detection, the chosen
-// parser, the summary and the default rendering.
+// parser, the summary and both renderings.
 #include "fuzz/checks.hpp"
 #include "source/parsers.hpp"
 

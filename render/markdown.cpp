@@ -6,6 +6,8 @@
 #include "model/text.hpp"
 #include "render/body.hpp"
 #include "render/front_matter.hpp"
+#include "render/gfm_body.hpp"
+#include "render/gfm_front_matter.hpp"
 
 namespace quillmark {
 
@@ -38,7 +40,19 @@ void trim_in_place(std::string& text) {
     text.erase(0, start);
 }
 
-std::string render_section(const Document& document, SectionKind kind) {
+std::string render_gfm_section(const Document& document, SectionKind kind) {
+    switch (kind) {
+        case SectionKind::FrontMatter: return render_gfm_front_matter(document);
+        case SectionKind::Title: return render_gfm_title(document);
+        case SectionKind::Abstract: return render_gfm_abstract(document);
+        case SectionKind::Description: return render_gfm_description(document);
+        case SectionKind::Claims: return render_gfm_claims(document);
+    }
+    return {};
+}
+
+std::string render_section(const Document& document, SectionKind kind, Flavor flavor) {
+    if (flavor == Flavor::Gfm) return render_gfm_section(document, kind);
     switch (kind) {
         case SectionKind::FrontMatter: return render_front_matter(document);
         case SectionKind::Title: return render_title(document);
@@ -50,7 +64,7 @@ std::string render_section(const Document& document, SectionKind kind) {
 }
 
 // Each section the template names is rendered once, and only those.
-std::string fill(const Template& segments, const Document& document) {
+std::string fill(const Template& segments, const Document& document, Flavor flavor) {
     std::array<std::optional<std::string>, 5> sections;
     std::size_t size = 0;
     for (const TemplateSegment& segment : segments) {
@@ -60,7 +74,7 @@ std::string fill(const Template& segments, const Document& document) {
         }
         const SectionKind kind = std::get<SectionKind>(segment);
         std::optional<std::string>& section = sections[static_cast<std::size_t>(kind)];
-        if (!section) section = render_section(document, kind);
+        if (!section) section = render_section(document, kind, flavor);
         size += section->size();
     }
     std::string out;
@@ -78,15 +92,16 @@ std::string fill(const Template& segments, const Document& document) {
 
 }  // namespace
 
-std::string render_markdown(const Document& document) {
+std::string render_markdown(const Document& document, Flavor flavor) {
     // The default template always parses.
-    return fill(parse_template(default_template).value(), document);
+    return fill(parse_template(default_template).value(), document, flavor);
 }
 
-Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text) {
+Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text,
+                                                                 Flavor flavor) {
     auto segments = parse_template(text);
     if (!segments) return segments.error();
-    return fill(segments.value(), document);
+    return fill(segments.value(), document, flavor);
 }
 
 }  // namespace quillmark

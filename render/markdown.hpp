@@ -7,12 +7,14 @@
 
 #include "model/document.hpp"
 #include "model/result.hpp"
+#include "render/flavor.hpp"
 #include "render/template.hpp"
 
 namespace quillmark {
 
 // With the default template.
-std::string render_markdown(const Document& document);
-Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text);
+std::string render_markdown(const Document& document, Flavor flavor = Flavor::Default);
+Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text,
+                                                                 Flavor flavor = Flavor::Default);
 
 }  // namespace quillmark

@@ -2,7 +2,7 @@
 # created from Python: a Document comes only from parse(), a Claim only from
 # Document.claims, a Citation only from Document.citations. None can be
 # subclassed, and all attributes are read-only.
-from typing import Any, final
+from typing import Any, Literal, final
 
 __all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"]
 
@@ -11,7 +11,7 @@ __version__: str
 def parse(xml: str) -> Document:
     """Parse USPTO patent XML into a structured [`Document`]."""
 
-def parse_to_markdown(xml: str, template: str | None = None) -> str:
+def parse_to_markdown(xml: str, template: str | None = None, *, flavor: Literal["gfm"] | None = None) -> str:
     """Parse USPTO patent XML and render Markdown in one call."""
 
 def detect_format(xml: str) -> str:
@@ -60,7 +60,7 @@ and `to_markdown(template=None)`."""
     def citations(self) -> list[Citation]: ...
     @property
     def locarno_classification(self) -> str | None: ...
-    def to_markdown(self, template: str | None = None) -> str:
+    def to_markdown(self, template: str | None = None, *, flavor: Literal["gfm"] | None = None) -> str:
         """Render this document to Markdown, optionally with a section-placeholder
 template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,
 `{{description}}`, `{{claims}}`)."""

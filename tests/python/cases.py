@@ -17,6 +17,9 @@ end it:
     %% markdown             the Markdown of the default template, as text
     %% markdown TEMPLATE    the Markdown of TEMPLATE (a JSON string when it
                             holds a line break)
+    %% markdown [FLAVOR] [TEMPLATE]
+                            the Markdown in a flavour ("gfm"), with the
+                            default template or TEMPLATE
     %% error                the message of the ValueError that parse raises
 
 Lines before the first block, and lines that start with "%%#", are comments.
@@ -58,10 +61,15 @@ def blocks(path: pathlib.Path):
         yield header, "\n".join(lines).rstrip("\n")
 
 
-def template_of(argument: str):
+def markdown_key(argument: str):
+    """(template, flavor) of a markdown block's argument."""
+    flavor = None
+    if argument.startswith("["):
+        flavor, _, argument = argument[1:].partition("]")
+        argument = argument.strip()
     if not argument:
-        return None
-    return json.loads(argument) if argument.startswith('"') else argument
+        return None, flavor
+    return (json.loads(argument) if argument.startswith('"') else argument), flavor
 
 
 def read_cases(path: pathlib.Path) -> list[Case]:
@@ -81,7 +89,7 @@ def read_cases(path: pathlib.Path) -> list[Case]:
         elif kind == "record":
             cases[-1].expected.append(("record", None, json.loads(body) if body else UNFILLED))
         elif kind == "markdown":
-            cases[-1].expected.append(("markdown", template_of(argument), body))
+            cases[-1].expected.append(("markdown", markdown_key(argument), body))
         elif kind == "error":
             cases[-1].expected.append(("error", None, body))
         else:
@@ -103,7 +111,8 @@ def actual(document, kind: str, key):
         return values[key] if key in values else document.to_dict()[key]
     if kind == "record":
         return document.to_dict()["sections"]
-    return document.to_markdown(key)
+    template, flavor = key
+    return document.to_markdown(template, flavor=flavor)
 
 
 def block_text(case: Case, kind: str, key) -> str:

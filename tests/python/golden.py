@@ -1,7 +1,8 @@
 """Whole-output comparison of the shipped test documents.
 
 Every tests/data/<name>.xml or <name>.txt that has a <name>.md beside it is
-rendered and compared with that file; a <name>.json beside it holds the
+rendered and compared with that file, and in the gfm flavour with
+<name>.gfm.md; a <name>.json beside it holds the
 expected getter values. Run this module as a script to print the current
 outputs of one document for review:
 

@@ -23,8 +23,9 @@ def test_case(case):
     document = quillmark.parse(case.text)
     for kind, key, value in case.expected:
         if kind == "markdown":
-            assert quillmark.parse_to_markdown(case.text, key) == value
-            assert document.to_markdown(key) == value
+            template, flavor = key
+            assert quillmark.parse_to_markdown(case.text, template, flavor=flavor) == value
+            assert document.to_markdown(template, flavor=flavor) == value
         else:
             assert value is not UNFILLED, f"{kind} {key or ''}: an expectation still to fill"
             # as JSON, so the order of keys and attributes counts too

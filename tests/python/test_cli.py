@@ -204,11 +204,23 @@ def test_template_file_shapes_the_markdown(tmp_path):
     assert result.stdout.decode().startswith("# Self-heating beverage container\n\n## Claims\n")
 
 
+@pytest.mark.parametrize("output_format", ["markdown", "jsonl"])
+def test_flavor_gfm_renders_as_the_module_does(tmp_path, output_format):
+    (tmp_path / "in.xml").write_bytes(APPLICATION)
+    result = run_cli("convert", tmp_path / "in.xml", "--flavor", "gfm", "--format", output_format, "-o", "-")
+    assert result.returncode == 0, result.stderr
+    expected = quillmark.parse_to_markdown(APPLICATION.decode(), flavor="gfm")
+    output = result.stdout.decode()
+    assert (json.loads(output)["markdown"] if output_format == "jsonl" else output) == \
+        (expected if output_format == "jsonl" else expected + "\n")
+
+
 @pytest.mark.parametrize(
     "arguments, status, stream, text",
     [
         ([], 2, "stderr", "quillmark: no command given\nusage: quillmark convert INPUT..."),
         (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown, jsonl or record, not 'html'"),
+        (["convert", "a.xml", "--flavor", "GFM"], 2, "stderr", "--flavor is default or gfm, not 'GFM'"),
         (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
         (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
         (["--version"], 0, "stdout", f"quillmark {VERSION}\n"),

@@ -46,7 +46,7 @@ def test_getter_order_and_docs():
         "Render this document to Markdown, optionally with a section-placeholder\n"
         "template (`{{frontmatter}}`, `{{title}}`, `{{abstract}}`,\n`{{description}}`, `{{claims}}`)."
     )
-    assert quillmark.Document.to_markdown.__text_signature__ == "($self, template=None)"
+    assert quillmark.Document.to_markdown.__text_signature__ == "($self, template=None, *, flavor=None)"
 
 
 def test_every_access_builds_new_objects():

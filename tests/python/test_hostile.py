@@ -37,6 +37,7 @@ def outcome(text, template=None, raise_errors=False):
             raise
         return str(error)
     values = [document.to_markdown(template), markdown, repr(document), document.source_format]
+    values.append(document.to_markdown(template, flavor="gfm"))
     values += [document.abstract_text or "", document.title or ""]
     values += [repr(claim) + claim.text for claim in document.claims]
     for name in ("inventors", "applicants", "assignees", "ipc_classifications", "us_classifications"):
@@ -212,7 +213,8 @@ def test_deep_nesting_fails_without_overflow(root, place):
 INLINE_DEPTH = 250  # below the XML library's limit of 256 levels
 
 
-@pytest.mark.parametrize("element", ["b", "i", "claim-text", "claim-ref", "figref", "sub", "unknown"])
+@pytest.mark.parametrize("element", ["b", "i", "claim-text", "claim-ref", "figref", "sub", "unknown", "ul", "maths",
+                                     "table"])
 def test_deep_inline_markup_within_the_limit_renders(element):
     claim = f"<{element}>" * INLINE_DEPTH + "deep claim" + f"</{element}>" * INLINE_DEPTH
     abstract = f"<{element}>" * INLINE_DEPTH + "deep abstract" + f"</{element}>" * INLINE_DEPTH
@@ -221,8 +223,9 @@ def test_deep_inline_markup_within_the_limit_renders(element):
     assert "deep abstract" in document.abstract_text
     assert [claim.number for claim in document.claims] == [1]
     assert "deep claim" in document.claims[0].text
-    markdown = document.to_markdown()
-    assert "deep abstract" in markdown and "deep claim" in markdown
+    for flavor in (None, "gfm"):
+        markdown = document.to_markdown(flavor=flavor)
+        assert "deep abstract" in markdown and "deep claim" in markdown
     record = json.dumps(document.to_dict())
     assert "deep abstract" in record and "deep claim" in record
 

@@ -24,7 +24,7 @@ def test_attributes_and_version():
         (quillmark.parse, "(xml)", "Parse USPTO patent XML into a structured [`Document`]."),
         (
             quillmark.parse_to_markdown,
-            "(xml, template=None)",
+            "(xml, template=None, *, flavor=None)",
             "Parse USPTO patent XML and render Markdown in one call.",
         ),
         (
@@ -53,6 +53,10 @@ def test_docstrings_and_text_signatures(function, signature, doc):
         lambda: quillmark.parse_to_markdown(GRANT, template=3),
         lambda: quillmark.parse_to_markdown(GRANT, None, None),
         lambda: quillmark.parse_to_markdown(template="{{title}}"),
+        lambda: quillmark.parse_to_markdown(GRANT, None, "gfm"),
+        lambda: quillmark.parse_to_markdown(GRANT, flavor=b"gfm"),
+        lambda: quillmark.parse(GRANT).to_markdown(None, "gfm"),
+        lambda: quillmark.parse(GRANT).to_markdown(flavor=1),
     ],
 )
 def test_argument_errors_are_type_errors(call):

@@ -29,7 +29,10 @@ def stub_definitions(body):
 def stub_parameters(function: ast.FunctionDef) -> list:
     arguments = function.args
     defaults = [None] * (len(arguments.args) - len(arguments.defaults)) + arguments.defaults
-    return [(a.arg, ast.literal_eval(d) if d else inspect.Parameter.empty) for a, d in zip(arguments.args, defaults)]
+    keyword_only = [(a.arg, ast.literal_eval(d) if d else inspect.Parameter.empty)
+                    for a, d in zip(arguments.kwonlyargs, arguments.kw_defaults)]
+    return [(a.arg, ast.literal_eval(d) if d else inspect.Parameter.empty)
+            for a, d in zip(arguments.args, defaults)] + keyword_only
 
 
 def runtime_parameters(function) -> list:

@@ -1,0 +1,132 @@
+#include "render/brace_notation.hpp"
+
+#include <algorithm>
+#include <array>
+
+#include "model/utf8.hpp"
+#include "model/text.hpp"
+#include "render/ascii_case.hpp"
+
+namespace quillmark {
+
+namespace {
+
+struct PrecomposedLetter {
+    std::string_view mark;
+    char base;
+    std::string_view composed;
+};
+
+#include "render/precomposed_letters.inc"
+
+struct MarkName {
+    std::string_view name;  // lower case, as in "{name over ("
+    BraceMark mark;
+};
+
+constexpr std::array<MarkName, 23> mark_names = {{
+    {"umlaut over (", {BraceMark::Kind::Combining, "\u0308"}},
+    {"double dot over (", {BraceMark::Kind::Combining, "\u0308"}},
+    {"acute over (", {BraceMark::Kind::Combining, "\u0301"}},
+    {"grave over (", {BraceMark::Kind::Combining, "\u0300"}},
+    {"circumflex over (", {BraceMark::Kind::Combining, "\u0302"}},
+    {"tilde over (", {BraceMark::Kind::Combining, "\u0303"}},
+    {"hacek over (", {BraceMark::Kind::Combining, "\u030c"}},
+    {"haeck over (", {BraceMark::Kind::Combining, "\u030c"}},
+    {"dot over (", {BraceMark::Kind::Combining, "\u0307"}},
+    {"dot under (", {BraceMark::Kind::Combining, "\u0323"}},
+    {"ring over (", {BraceMark::Kind::Combining, "\u030a"}},
+    {"cedilla over (", {BraceMark::Kind::Combining, "\u0327"}},
+    {"breve over (", {BraceMark::Kind::Combining, "\u0306"}},
+    {"overscore (", {BraceMark::Kind::Combining, "\u0304"}},
+    {"double overscore (", {BraceMark::Kind::Combining, "\u033f"}},
+    {"underscore (", {BraceMark::Kind::Combining, "\u0332"}},
+    {"right arrow over (", {BraceMark::Kind::Combining, "\u20d7"}},
+    {"left arrow over (", {BraceMark::Kind::Combining, "\u20d6"}},
+    {"left right arrow over (", {BraceMark::Kind::Combining, "\u20e1"}},
+    {"circle around (", {BraceMark::Kind::Combining, "\u20dd"}},
+    {"square root over (", {BraceMark::Kind::Root, "\u221a"}},
+    {"cube root over (", {BraceMark::Kind::Root, "\u221b"}},
+    {"fraction (", {BraceMark::Kind::Fraction, {}}},
+}};
+
+struct VulgarFraction {
+    std::string_view written;
+    std::string_view character;
+};
+
+constexpr std::array<VulgarFraction, 18> vulgar_fractions = {{
+    {"1/2", "\u00bd"}, {"1/3", "\u2153"}, {"2/3", "\u2154"}, {"1/4", "\u00bc"}, {"3/4", "\u00be"},
+    {"1/5", "\u2155"}, {"2/5", "\u2156"}, {"3/5", "\u2157"}, {"4/5", "\u2158"}, {"1/6", "\u2159"},
+    {"5/6", "\u215a"}, {"1/7", "\u2150"}, {"1/8", "\u215b"}, {"3/8", "\u215c"}, {"5/8", "\u215d"},
+    {"7/8", "\u215e"}, {"1/9", "\u2151"}, {"1/10", "\u2152"},
+}};
+
+// The overline of a whole word: the combining overline after every
+// character; other marks go after the base once.
+constexpr std::string_view overline = "\u0305";
+
+std::string combined(std::string_view base, std::string_view mark) {
+    if (base.size() == 1) {
+        const auto found = std::find_if(precomposed_letters.begin(), precomposed_letters.end(),
+                                        [&](const PrecomposedLetter& letter) {
+                                            return letter.mark == mark && letter.base == base[0];
+                                        });
+        if (found != precomposed_letters.end()) return std::string(found->composed);
+    }
+    std::string out;
+    if (mark == "\u0304" && base.size() > 1) {
+        for (std::size_t pos = 0; pos < base.size();) {
+            const std::size_t length = code_point_length(base, pos);
+            out += base.substr(pos, length);
+            out += overline;
+            pos += length;
+        }
+        return out;
+    }
+    out = base;
+    out += mark;
+    return out;
+}
+
+std::string fraction(std::string_view base) {
+    for (const VulgarFraction& vulgar : vulgar_fractions)
+        if (vulgar.written == base) return std::string(vulgar.character);
+    std::string out(base);
+    if (const std::size_t slash = out.find('/'); slash != std::string::npos) out.replace(slash, 1, "\u2044");
+    return out;
+}
+
+}  // namespace
+
+std::optional<BraceOpening> brace_opening(std::string_view text) {
+    if (text.empty() || text[0] != '{') return std::nullopt;
+    const std::string_view rest = text.substr(1);
+    for (const MarkName& name : mark_names)
+        if (starts_with_ignoring_case(rest, name.name)) return BraceOpening{1 + name.name.size(), name.mark};
+    // A name no table knows: words of letters before " over (".
+    constexpr std::string_view over = " over (";
+    constexpr std::size_t longest_name = 32;
+    std::size_t end = 0;
+    while (end < rest.size() && end <= longest_name && (is_ascii_letter(rest[end]) || rest[end] == ' ')) ++end;
+    const std::size_t name_end = rest.substr(0, end + over.size()).find(over);
+    if (name_end == std::string_view::npos || name_end < 3) return std::nullopt;
+    return BraceOpening{1 + name_end + over.size(), {BraceMark::Kind::Combining, {}}};
+}
+
+void finish_brace_item(std::string& out, std::size_t base_start, const BraceMark& mark) {
+    const std::string base = out.substr(base_start);
+    out.resize(base_start);
+    switch (mark.kind) {
+        case BraceMark::Kind::Combining: out += combined(base, mark.character); return;
+        case BraceMark::Kind::Root:
+            if (!std::string_view(out).ends_with(mark.character)) out += mark.character;
+            out += '(';
+            out += base;
+            out += ')';
+            return;
+        case BraceMark::Kind::Fraction: out += fraction(base); return;
+    }
+}
+
+}  // namespace quillmark

@@ -1,0 +1,176 @@
+#include "render/gfm_body.hpp"
+
+#include "model/summary.hpp"
+#include "model/text.hpp"
+#include "model/entities.hpp"
+#include "render/ascii_case.hpp"
+#include "render/code_block.hpp"
+#include "render/gfm_claims.hpp"
+#include "render/gfm_writer.hpp"
+#include "render/lines.hpp"
+#include "render/section_walk.hpp"
+#include "render/st25_listing.hpp"
+
+namespace quillmark {
+
+namespace {
+
+// The "[0012]" label of a numbered paragraph; nothing for a number made of
+// zeros (the "[0000]" of abstracts) or one the text already starts with.
+std::string paragraph_label(const Paragraph& paragraph) {
+    for (const Attribute& attribute : paragraph.attributes) {
+        if (attribute.prefix || attribute.name != "num") continue;
+        const std::string_view value = attribute.value;
+        if (value.empty() || !is_ascii_digits(value) || value.find_first_not_of('0') == std::string_view::npos) return {};
+        std::string label = "[" + attribute.value + "]";
+        for (InlineContent::Ref node : paragraph.content.nodes()) {
+            if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
+            break;
+        }
+        return label + " ";
+    }
+    return {};
+}
+
+// A table or equation of APS text comes as one run of text laid out in
+// lines, fenced; nothing for any other paragraph.
+std::optional<std::string_view> preformatted(const Paragraph& paragraph) {
+    constexpr std::string_view open = "```\n";
+    constexpr std::string_view close = "\n```";
+    const auto nodes = paragraph.content.nodes();
+    if (nodes.empty() || std::next(nodes.begin()) != nodes.end()) return std::nullopt;
+    const InlineContent::Ref node = *nodes.begin();
+    if (node.kind() != InlineKind::Text) return std::nullopt;
+    const std::string_view text = node.text_value();
+    if (text.size() < open.size() + close.size() || !text.starts_with(open) || !text.ends_with(close))
+        return std::nullopt;
+    return text.substr(open.size(), text.size() - open.size() - close.size());
+}
+
+void write_block(LineList& lines, std::string_view text) {
+    lines.write_paragraph([text](std::string& out) { out += text; });
+}
+
+class GfmBlocks final : public BlockWriter {
+public:
+    explicit GfmBlocks(const Document& document) : document_(document) {}
+
+    void fixed_heading(LineList& lines, std::string_view heading) const override { write_block(lines, heading); }
+    void part_end(LineList& lines) const override { lines.add_blank(); }
+    void heading(LineList& lines, const Heading& heading, std::string_view fixed) const override {
+        if (same_letters_and_digits(plain_text(heading.content), fixed)) return;
+        GfmWriter writer(nullptr);
+        writer.inline_nodes(heading.content.nodes());
+        const std::string text = writer.take();
+        if (!text.empty()) write_block(lines, "### " + text);
+    }
+    void paragraph(LineList& lines, const Paragraph& paragraph) const override {
+        if (const auto body = preformatted(paragraph)) {
+            write_block(lines, fenced_block(decode_entities(*body), "text"));
+            return;
+        }
+        GfmWriter writer(&lines);
+        writer.set_label(paragraph_label(paragraph));
+        writer.inline_nodes(paragraph.content.nodes());
+        writer.flush();
+    }
+    // ST.32 keeps the cross-reference part as an element of its own.
+    void node(LineList& lines, Node::Ref node) const override {
+        GfmWriter writer(&lines);
+        if (node.is_element() && node.name() == "RELAPP") {
+            write_block(lines, cross_reference_heading);
+            writer.set_fixed_heading(cross_reference_heading);
+        }
+        writer.kept_block(node);
+        writer.flush();
+    }
+    void claims_heading(LineList& lines, const Heading& heading) const override {
+        GfmWriter writer(&lines);
+        writer.inline_nodes(heading.content.nodes());
+        writer.flush();
+    }
+    void claim(LineList& lines, const ClaimEntry& claim) const override { write_gfm_claim(lines, claim); }
+    // The listing under a title naming the publication; the other parts of
+    // a sequence listing document (its number) as they are.
+    void other_section(LineList& lines, const OtherSection& section) const override {
+        const Node::Ref root = section.node.root();
+        const bool table = root.is_element() && root.name() == "table";
+        if (!table && (!root.is_element() || !root.name().starts_with("sequence-list"))) {
+            node(lines, root);
+            return;
+        }
+        const PublicationIdentifier identifier = publication_identifier(document_);
+        const OptionalText& number = identifier.patent_number ? identifier.patent_number : identifier.publication_number;
+        write_block(lines, number ? "## Sequence Listing of " + *number : std::string("## Sequence Listing"));
+        if (table)
+            write_block(lines, table_listing(root));
+        else
+            node(lines, root);
+    }
+
+private:
+    const Document& document_;
+};
+
+// "FIG. 3" for figure number "00003", or for an id that ends in it
+// ("EMI-D00003"); number 0 is the drawing of the front page. Else the id.
+std::string figure_label(const Figure& figure) {
+    std::string_view number;
+    for (const Attribute& attribute : figure.attributes)
+        if (!attribute.prefix && attribute.name == "num" && !attribute.value.empty() && is_ascii_digits(attribute.value))
+            number = attribute.value;
+    const std::string id = figure.id.value_or("figure");
+    if (number.empty()) {
+        const std::size_t digits = id.find_last_not_of("0123456789") + 1;
+        if (digits == id.size()) return id;
+        number = std::string_view(id).substr(digits);
+    }
+    const std::string written = strip_leading_zeros(number);
+    return written == "0" ? std::string("Front page") : "FIG. " + written;
+}
+
+std::string render_drawings(const Document& document) {
+    LineList lines;
+    bool headed = false;
+    for (const Section& section : document.sections) {
+        const auto* drawings = std::get_if<DrawingsSection>(&section);
+        if (!drawings) continue;
+        for (const DrawingsChild& child : drawings->children) {
+            const auto* figure = std::get_if<Figure>(&child);
+            if (!figure) continue;
+            const std::string label = figure_label(*figure);
+            for (const FigureChild& figure_child : figure->children) {
+                const auto* image = std::get_if<Image>(&figure_child);
+                if (!image || !image->file || image->file->empty()) continue;
+                if (!headed) write_block(lines, "## Drawings");
+                headed = true;
+                write_block(lines, "![" + label + "](" + *image->file + ")");
+            }
+        }
+    }
+    return lines.finish();
+}
+
+}  // namespace
+
+std::string render_gfm_title(const Document& document) {
+    const OptionalText text = title(document);
+    if (!text) return {};
+    GfmWriter writer(nullptr);
+    writer.text(*text);
+    const std::string written = writer.take();
+    return written.empty() ? std::string() : "# " + written;
+}
+
+std::string render_gfm_abstract(const Document& document) { return walk_abstract(document, GfmBlocks(document)); }
+
+std::string render_gfm_description(const Document& document) {
+    std::vector<std::string> parts;
+    parts.push_back(walk_description(document, GfmBlocks(document)));
+    parts.push_back(render_drawings(document));
+    return join_non_empty(std::move(parts));
+}
+
+std::string render_gfm_claims(const Document& document) { return walk_claims(document, GfmBlocks(document)); }
+
+}  // namespace quillmark

@@ -1,0 +1,38 @@
+// What each element name of every USPTO generation is to the GFM writer:
+// "sub", "subscript" and ST.32's "SB" are all a subscript, "p", "PARA" and
+// "paragraph" all a paragraph. Names the table lacks are transparent: their
+// content is written, their tags are not.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace quillmark {
+
+enum class ElementRole : std::uint8_t {
+    Transparent,
+    Subscript,
+    Superscript,
+    Bold,
+    Italic,
+    Underline,
+    LineBreak,
+    Image,
+    Math,         // a MathML formula
+    MathWrapper,  // a formula with its image ("maths", "math-cwu")
+    InlineFormula,
+    Table,        // a CALS table
+    List,
+    OrderedList,
+    ListItem,
+    Paragraph,
+    Heading,
+    Inserted,
+    Deleted,
+    SequenceListing,
+    Unrendered,  // nothing a reader can use ("colspec" outside a table, file references)
+};
+
+ElementRole role_of(std::string_view local_name);
+
+}  // namespace quillmark

@@ -1,0 +1,120 @@
+// Writes inline content and kept XML as GitHub Flavored Markdown: text
+// with white space collapsed and every character CommonMark or GitHub would
+// read as markup escaped, emphasis that never encloses white space,
+// sub- and superscripts of every generation as <sub> and <sup>, images,
+// formulas as LaTeX math, USPTO's brace and APS dot notation as the
+// characters they stand for, reissue insertions and deletions marked.
+//
+// Text gathers into a pending block. With a line list to write to, block
+// content met on the way (a table, a list, a displayed formula) ends the
+// pending block and follows as a block of its own; without one (a table
+// cell, a heading) it is written inline.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/document.hpp"
+#include "render/brace_notation.hpp"
+#include "render/lines.hpp"
+
+namespace quillmark {
+
+class GfmWriter {
+public:
+    // Html: inside an HTML table cell, where Markdown is not read: text is
+    // HTML-escaped and emphasis is left out.
+    enum class Mode : std::uint8_t { Markdown, Html };
+
+    explicit GfmWriter(LineList* blocks, Mode mode = Mode::Markdown) : blocks_(blocks), mode_(mode) {}
+
+    // Pending blocks are written after `prefix` ("- " for a list item)
+    // instead of as paragraphs of their own.
+    void set_block_prefix(std::string prefix) { prefix_ = std::move(prefix); }
+    // The fixed heading above the content: a heading of its own alike is
+    // not shown again.
+    void set_fixed_heading(std::string_view heading) { fixed_heading_ = heading; }
+    // Inside a pipe-table cell: "|" is escaped too.
+    void set_in_cell() { in_cell_ = true; }
+
+    void inline_nodes(InlineContent::Nodes nodes, char next = ' ');
+    // One node; `next` is the first character of what follows it.
+    void inline_node(InlineContent::Ref node, char next);
+    // Kept XML at the level of blocks: paragraphs, headings, tables and lists
+    // become blocks, everything else is written inline.
+    void kept_block(Node::Ref node);
+    // Text as the source holds it, entity names and notation included.
+    void text(std::string_view raw);
+    // A label ("[0012] ") that the next block starts with; a block of the
+    // label alone when nothing else comes.
+    void set_label(std::string label) { label_ = std::move(label); }
+
+    // Writes the pending block to the line list.
+    void flush();
+    // The pending block, trimmed and with its start escaped; the writer is
+    // left empty.
+    std::string take();
+
+private:
+    struct OpenBrace {
+        BraceMark mark;
+        std::size_t base_start;
+    };
+
+    void kept_inline(Node::Ref node, char next);
+    void kept_children(Node::Ref node, char next);
+    // The pending block, trimmed and with its start escaped, appended to `out`.
+    void append_pending(std::string& out) const;
+    void clear();
+    void decoded_text(std::string_view text);
+    void processing_instruction(std::string_view instruction);
+    std::size_t dot_code(std::string_view text, std::size_t pos);
+    void escaped(char c);
+
+    template <typename Write>
+    void emphasis(std::string_view marker, bool& active, char next, Write&& write_children);
+    // Puts `open` and `close` around what was written from `start` on,
+    // inside its leading and trailing spaces.
+    void wrap(std::size_t start, std::string_view open, std::string_view close);
+    void open_mark(std::size_t& start) { start = out_.size(); }
+    void close_inserted();
+    // `next`: the first character after the deletion.
+    void close_deleted(char next);
+    void strike(std::size_t start, char next);
+    bool markers_fit(std::size_t start, char next) const;
+
+    void image(Node::Ref node);
+    void math(Node::Ref node, bool displayed);
+    void math_wrapper(Node::Ref node, char next);
+    void table(Node::Ref node);
+    void list(Node::Ref node, bool ordered);
+    void append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent);
+    void heading(Node::Ref node);
+    void sequence_listing(Node::Ref node);
+    // A block made apart from the pending text (a table, a list).
+    void block(std::string_view text);
+
+    LineList* blocks_;
+    Mode mode_;
+    std::string out_;
+    std::string prefix_;
+    std::string label_;
+    std::string_view fixed_heading_;
+    std::string scratch_;
+    bool in_cell_ = false;
+    bool bold_ = false;
+    bool italic_ = false;
+    bool struck_ = false;
+    bool plain_emphasis_ = false;  // figure references show no emphasis
+    int formula_wrappers_ = 0;      // inside "maths" and its kin
+    bool inline_formula_ = false;  // between in-line-formulae markers
+    std::uint32_t flushes_ = 0;
+    static constexpr std::size_t none = static_cast<std::size_t>(-1);
+    std::size_t inserted_ = none;
+    std::size_t deleted_ = none;
+    std::vector<OpenBrace> braces_;
+};
+
+}  // namespace quillmark
