@@ -30,6 +30,9 @@ public:
 
     // Why reading ended before the end of the data; empty when it did not.
     const std::string& error() const { return error_; }
+    // read() has returned the empty end that the error brought: whoever
+    // reads knows the data stopped short.
+    bool error_handed_on() const { return error_handed_on_; }
     // A member's trailer disagreed with its data: what was handed on is not
     // what was compressed.
     bool checksum_failed() const { return checksum_failed_; }
@@ -49,6 +52,7 @@ private:
     std::uint64_t file_bytes_read_ = 0;
     bool finished_ = false;
     bool checksum_failed_ = false;
+    bool error_handed_on_ = false;
     std::string error_;
 };
 
