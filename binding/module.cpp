@@ -1,5 +1,6 @@
-// The quillmark module: parse, parse_to_markdown, detect_format, the three
-// classes (Document, Claim, Citation) and __version__.
+// The quillmark module: parse, parse_to_markdown, detect_format, read_bulk,
+// the classes (Document, Claim, Citation, BulkItem) and __version__.
+#include "binding/bulk_reader.hpp"
 #include "binding/types.hpp"
 #include "source/detect.hpp"
 #include "source/parsers.hpp"
@@ -60,6 +61,11 @@ PyMethodDef module_functions[] = {
      "parse_to_markdown(xml, template=None, *, flavor=None)\n--\n\nParse USPTO patent XML and render Markdown in one call."},
     {"detect_format", as_cfunction(py::guarded<detect_format>), METH_VARARGS | METH_KEYWORDS,
      "detect_format(xml)\n--\n\nDetect the USPTO source format of `xml` without a full parse."},
+    {"read_bulk", as_cfunction(py::guarded<read_bulk>), METH_VARARGS | METH_KEYWORDS,
+     "read_bulk(path, *, jobs=1, max_document_size=536870912)\n--\n\n"
+     "Iterate over the publications of a bulk file, an archive (.zip, .tar,\n"
+     ".tar.gz, .tgz, .gz) or a directory of them, in file order: one `BulkItem`\n"
+     "per document, parsed on `jobs` threads outside the interpreter lock."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -73,7 +79,9 @@ bool add_attributes(PyObject* module) {
     if (!create_types(module)) return false;
     if (PyModule_AddStringConstant(module, "__version__", QUILLMARK_VERSION) < 0) return false;
     if (!add_citation_type(module)) return false;
-    for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"}) {
+    if (!add_bulk_types(module)) return false;
+    for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation",
+                             "read_bulk", "BulkItem"}) {
         py::Ref text(PyUnicode_FromString(name));
         if (!text || PyList_Append(all.get(), text.get()) < 0) return false;
     }

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "bulk/input_reader.hpp"
 #include "cli/document_json.hpp"
 #include "cli/record_json.hpp"
-#include "model/utf8.hpp"
 #include "model/summary.hpp"
 #include "render/markdown.hpp"
 #include "source/detect.hpp"
@@ -20,12 +20,6 @@ Outcome failure(std::string message) {
     return outcome;
 }
 
-std::optional<std::string> utf8_problem(std::string_view text) {
-    const auto invalid = find_invalid_utf8(text);
-    if (!invalid) return std::nullopt;
-    return "invalid UTF-8 at byte " + std::to_string(*invalid) + " of the document";
-}
-
 std::string render(const Document& document, const ConversionSettings& settings) {
     if (!settings.template_text) return render_markdown(document, settings.flavor);
     // The template was parsed once before the run, so it cannot fail here.
@@ -33,7 +27,7 @@ std::string render(const Document& document, const ConversionSettings& settings)
 }
 
 Outcome convert(std::string_view text, const ConversionSettings& settings) {
-    if (auto problem = utf8_problem(text)) return failure(std::move(*problem));
+    if (auto problem = bulk::invalid_utf8_message(text)) return failure(std::move(*problem));
     auto parsed = parse_document(text);
     if (!parsed) return failure(parsed.error().message());
     const Document& document = parsed.value();
@@ -68,7 +62,7 @@ Outcome convert_document(std::string_view text, const ConversionSettings& settin
 }
 
 Outcome detect_document(std::string_view text) {
-    if (auto problem = utf8_problem(text)) return failure(std::move(*problem));
+    if (auto problem = bulk::invalid_utf8_message(text)) return failure(std::move(*problem));
     const auto format = detect_source_format(text);
     if (!format) return failure(format.error().message());
     Outcome outcome;

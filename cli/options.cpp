@@ -96,7 +96,7 @@ std::variant<std::size_t, UsageError> parse_document_size(std::string_view text)
     if (error != std::errc() || shift < 0 || size == 0 || size > (most >> shift))
         return UsageError{"--max-document-size needs a size from 1 to 2G (bytes, or K, M, G), not '" +
                           std::string(text) + "'"};
-    return std::min(static_cast<std::size_t>(size << shift), largest_document);
+    return std::min(static_cast<std::size_t>(size << shift), bulk::largest_document);
 }
 
 // Splits "--name=value" and "-xVALUE" into the option and its attached value.

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "cli/bulk_splitter.hpp"
+#include "bulk/bulk_splitter.hpp"
 #include "cli/conversion.hpp"
 
 namespace quillmark::cli {
@@ -22,7 +22,7 @@ struct Options {
     std::optional<std::string> template_path;
     Flavor flavor = Flavor::Default;
     unsigned jobs = 0;  // 0: one per core
-    std::size_t max_document_size = default_document_limit;  // larger documents are skipped
+    std::size_t max_document_size = bulk::default_document_limit;  // larger documents are skipped
 };
 
 struct UsageError {

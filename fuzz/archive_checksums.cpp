@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "cli/archive_input.hpp"
+#include "bulk/archive_input.hpp"
 #include "fuzz/checks.hpp"
 
 namespace {
@@ -95,21 +95,21 @@ Packed stored_gzip(std::string_view data) {
     return {gz, trailer, trailer + 4};
 }
 
-class CollectingSink final : public quillmark::cli::MemberSink {
+class CollectingSink final : public quillmark::bulk::MemberSink {
 public:
     void begin_member(std::string_view) override { ++members; }
     void member_data(std::string_view bytes) override { data += bytes; }
     void member_zeros(std::uint64_t) override { require(false, "a hole in a stored member"); }
-    void end_member(std::optional<quillmark::cli::ReadError> ended) override { error = std::move(ended); }
+    void end_member(std::optional<quillmark::bulk::ReadError> ended) override { error = std::move(ended); }
     void archive_bytes_read(std::uint64_t) override {}
     bool stopped() const override { return false; }
 
     int members = 0;
     std::string data;
-    std::optional<quillmark::cli::ReadError> error;
+    std::optional<quillmark::bulk::ReadError> error;
 };
 
-void check(const Packed& packed, quillmark::cli::ArchiveKind kind, std::string_view data, std::uint32_t pick) {
+void check(const Packed& packed, quillmark::bulk::ArchiveKind kind, std::string_view data, std::uint32_t pick) {
     std::string bytes = packed.bytes;
     const bool change = pick & 0x80000000u;
     const std::size_t position = pick % bytes.size();
@@ -118,7 +118,7 @@ void check(const Packed& packed, quillmark::cli::ArchiveKind kind, std::string_v
     if (file < 0) return;
     require(write(file, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()), "memfd write");
     CollectingSink sink;
-    const auto error = quillmark::cli::read_archive("/proc/self/fd/" + std::to_string(file), kind, sink);
+    const auto error = quillmark::bulk::read_archive("/proc/self/fd/" + std::to_string(file), kind, sink);
     close(file);
     if (!change) {
         require(!error && sink.members == 1 && !sink.error && sink.data == data, "an intact archive did not read whole");
@@ -134,7 +134,7 @@ void check(const Packed& packed, quillmark::cli::ArchiveKind kind, std::string_v
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* input, std::size_t size) {
-    using quillmark::cli::ArchiveKind;
+    using quillmark::bulk::ArchiveKind;
     if (size < 5) return 0;
     const std::uint32_t pick = static_cast<std::uint32_t>(input[0]) << 24 | static_cast<std::uint32_t>(input[1]) << 16 |
                                static_cast<std::uint32_t>(input[2]) << 8 | input[3];

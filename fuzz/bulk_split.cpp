@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/bulk_splitter.hpp"
+#include "bulk/bulk_splitter.hpp"
 #include "fuzz/checks.hpp"
 
 namespace {
 
-using quillmark::cli::BulkSplitter;
-using quillmark::cli::SplitDocument;
+using quillmark::bulk::BulkSplitter;
+using quillmark::bulk::SplitDocument;
 
 // Feeds the bytes, each run of zeros in them as a hole.
 void feed_with_holes(BulkSplitter& splitter, std::string_view bytes) {
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace quillmark;
     if (size == 0) return 0;
     const std::size_t chunk = 1 + (data[0] & 0x3F);
-    const std::size_t largest = (data[0] & 0x40) ? 200 : cli::largest_document;
+    const std::size_t largest = (data[0] & 0x40) ? 200 : bulk::largest_document;
     const std::string_view input = fuzz::as_text(data + 1, size - 1);
 
     const bool holes = data[0] & 0x80;

@@ -6,14 +6,14 @@
 
 #include <array>
 
-#include "cli/archive_input.hpp"
+#include "bulk/archive_input.hpp"
 #include "fuzz/checks.hpp"
 
 namespace {
 
 using quillmark::fuzz::require;
 
-class CheckingSink final : public quillmark::cli::MemberSink {
+class CheckingSink final : public quillmark::bulk::MemberSink {
 public:
     void begin_member(std::string_view) override {
         require(!open_, "a member begins inside another");
@@ -21,7 +21,7 @@ public:
     }
     void member_data(std::string_view) override { require(open_, "data outside a member"); }
     void member_zeros(std::uint64_t) override { require(open_, "a hole outside a member"); }
-    void end_member(std::optional<quillmark::cli::ReadError> error) override {
+    void end_member(std::optional<quillmark::bulk::ReadError> error) override {
         require(open_, "a member ends that never began");
         require(!error || !error->message.empty(), "a member ends with an empty error");
         open_ = false;
@@ -37,7 +37,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using quillmark::cli::ArchiveKind;
+    using quillmark::bulk::ArchiveKind;
     const int file = memfd_create("archive", 0);
     if (file < 0) return 0;
     for (std::size_t written = 0; written < size;) {
@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = "/proc/self/fd/" + std::to_string(file);
     for (ArchiveKind kind : std::array{ArchiveKind::Zip, ArchiveKind::Tar, ArchiveKind::Gzip}) {
         CheckingSink sink;
-        quillmark::cli::read_archive(path, kind, sink);
+        quillmark::bulk::read_archive(path, kind, sink);
         require(!sink.open(), "a member never ended");
     }
     close(file);

@@ -1,10 +1,14 @@
 # Type information for the quillmark extension module. No class can be
-# created from Python: a Document comes only from parse(), a Claim only from
-# Document.claims, a Citation only from Document.citations. None can be
-# subclassed, and all attributes are read-only.
+# created from Python: a Document comes only from parse() or read_bulk(), a
+# Claim only from Document.claims, a Citation only from Document.citations, a
+# BulkItem only from read_bulk(). None can be subclassed, and all attributes
+# are read-only.
+import os
+from collections.abc import Iterator
 from typing import Any, Literal, final
 
-__all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation"]
+__all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation",
+           "read_bulk", "BulkItem"]
 
 __version__: str
 
@@ -98,3 +102,28 @@ name, date) or other literature (text), with who cited it (category)."""
     def category(self) -> str | None: ...
     @property
     def text(self) -> str | None: ...
+
+def read_bulk(
+    path: str | bytes | os.PathLike[str] | os.PathLike[bytes], *, jobs: int = 1, max_document_size: int = 536870912
+) -> Iterator[BulkItem]:
+    """Iterate over the publications of a bulk file, an archive (.zip, .tar,
+.tar.gz, .tgz, .gz) or a directory of them, in file order: one `BulkItem`
+per document, parsed on `jobs` threads outside the interpreter lock."""
+
+@final
+class BulkItem:
+    """One publication of a bulk file: its `source` (the file, or FILE!MEMBER),
+`index` (1-based within it; 0 for an error of the file or member itself),
+`offset` (the byte where it starts), and the parsed `document` or the
+`error` that stopped it."""
+
+    @property
+    def source(self) -> str: ...
+    @property
+    def index(self) -> int: ...
+    @property
+    def offset(self) -> int: ...
+    @property
+    def document(self) -> Document | None: ...
+    @property
+    def error(self) -> str | None: ...

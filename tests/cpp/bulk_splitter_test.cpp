@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/bulk_splitter.hpp"
+#include "bulk/bulk_splitter.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 namespace {
 
 struct Piece {
@@ -228,4 +228,4 @@ TEST(BulkSplitter, ZerosPastTheLimitAreCountedNotHeld) {
 }
 
 }  // namespace
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

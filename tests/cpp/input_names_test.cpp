@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "cli/input_names.hpp"
+#include "bulk/input_names.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 namespace {
 
 TEST(InputNames, ArchiveKindFollowsTheLastExtensionsInAnyCase) {
@@ -28,4 +28,4 @@ TEST(InputNames, DirectorySearchTakesFullTextArchivesAndCompressedFullText) {
 }
 
 }  // namespace
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

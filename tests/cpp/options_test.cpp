@@ -49,7 +49,7 @@ TEST(Options, HelpWinsAnywhere) {
 TEST(Options, DocumentSizeLimitTakesBinaryMultiples) {
     for (const auto& [text, size] : std::vector<std::pair<std::string_view, std::size_t>>{
              {"4096", 4096}, {"64K", 64 << 10}, {"64k", 64 << 10}, {"512M", std::size_t{512} << 20},
-             {"1G", std::size_t{1} << 30}, {"2G", largest_document}, {"2048M", largest_document}}) {
+             {"1G", std::size_t{1} << 30}, {"2G", bulk::largest_document}, {"2048M", bulk::largest_document}}) {
         for (const std::string_view command : {"convert", "detect"}) {
             const auto parsed = parse({command, "a.xml", "--max-document-size", text});
             ASSERT_TRUE(std::holds_alternative<Options>(parsed)) << std::get<UsageError>(parsed).message;

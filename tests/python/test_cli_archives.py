@@ -143,6 +143,16 @@ def test_truncated_archive_is_reported_and_the_run_goes_on(tmp_path, kind, repor
     assert written["first.jsonl"].count(b"\n") == first_documents
 
 
+def test_a_gzipped_tar_cut_after_its_last_member_is_reported(tmp_path):
+    # Only the tar's end padding and the gzip trailer are lost: the members
+    # read whole, but no trailer vouches for them.
+    archive = write_archive(tmp_path / "bulk.tar.gz", {"first.xml": GRANT + APPLICATION})
+    archive.write_bytes(archive.read_bytes()[:-40])
+    result = run_cli("convert", archive, "--format", "jsonl", "-o", tmp_path / "out")
+    assert result.returncode == 1
+    assert result.stderr.decode().splitlines()[0] == f"quillmark: error: {archive}: truncated gzip input"
+
+
 def test_unreadable_member_is_reported_and_the_next_member_read(tmp_path):
     archive = write_archive(tmp_path / "method.zip", {"aes.xml": GRANT, "plain.xml": APPLICATION})
     data = bytearray(archive.read_bytes())

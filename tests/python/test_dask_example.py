@@ -1,5 +1,5 @@
-"""examples/dask_bulk.py on Dask's local schedulers: it splits bulk files as
-the quillmark command does and writes the same records and Markdown."""
+"""examples/dask_bulk.py on Dask's local schedulers: it reads bulk files with
+read_bulk and writes the same records and Markdown as the quillmark command."""
 import json
 
 import pytest
@@ -60,20 +60,6 @@ def test_markdown_files_are_named_per_bulk_file(dask_bulk, bulk_files, tmp_path)
     assert (out / "ipa150108" / "US20150012345A1.md").read_text() == expected_markdown("application_v44_short.md")
 
 
-@pytest.mark.parametrize("line_ending", [b"\n", b"\r\n"], ids=["lf", "crlf"])
-def test_aps_files_split_at_each_patent(dask_bulk, tmp_path, line_ending):
-    content = APS.read_bytes().replace(b"\n", line_ending)
-    (tmp_path / "aps.txt").write_bytes(content)
-    pieces = list(dask_bulk.split_documents(str(tmp_path / "aps.txt")))
-    header = content.index(b"PATN")
-    assert [(p.index, p.offset) for p in pieces] == [
-        (1, header),
-        (2, content.index(b"PATN" + line_ending + b"WKU  D0")),
-        (3, content.index(b"PATN" + line_ending + b"WKU  RE")),
-    ]
-    assert b"".join(p.data for p in pieces) == content[header:]
-
-
 @pytest.mark.parametrize("kind", ["zip", "tar.gz", "xml.gz"])
 def test_archives_are_read_member_by_member_as_the_command_reads_them(dask_bulk, tmp_path, kind):
     members = {"ipg180123.xml": GRANT + APPLICATION + EXAMPLE[: len(EXAMPLE) // 2] + GRANT}
@@ -99,8 +85,9 @@ def test_archives_are_read_member_by_member_as_the_command_reads_them(dask_bulk,
 @pytest.mark.parametrize("kind", ["zip", "tar.gz", "xml.gz"])
 def test_a_truncated_archive_is_reported_and_never_stops_the_run(dask_bulk, tmp_path, kind):
     archive = write_archive(tmp_path / f"broken.{kind}", {"broken.xml": GRANT + APPLICATION})
-    archive.write_bytes(archive.read_bytes()[:-40])
+    data = archive.read_bytes()
+    archive.write_bytes(data[: len(data) * 4 // 5])
     (tmp_path / "after.xml").write_bytes(GRANT)
     report = dask_bulk.convert_bulk_files([archive, tmp_path / "after.xml"], tmp_path / "out", "jsonl", scheduler="sync")
-    assert [entry["index"] for entry in report if "error" in entry] == [0]
+    assert {entry["index"] for entry in report if "error" in entry} == {0}  # the archive's own errors
     assert report[-1] == {"path": str(tmp_path / "after.xml"), "index": 1, "offset": 0}

@@ -45,7 +45,7 @@ def test_stubs_declare_the_module_attributes_in_order():
     assert stub_definitions(STUBS.body).keys() | {"__version__"} == set(quillmark.__all__)
 
 
-@pytest.mark.parametrize("name", ["parse", "parse_to_markdown", "detect_format"])
+@pytest.mark.parametrize("name", ["parse", "parse_to_markdown", "detect_format", "read_bulk"])
 def test_function_stubs_have_the_runtime_signature_and_docstring(name):
     stub = stub_definitions(STUBS.body)[name]
     function = getattr(quillmark, name)
@@ -53,7 +53,8 @@ def test_function_stubs_have_the_runtime_signature_and_docstring(name):
     assert ast.get_docstring(stub, clean=False) == function.__doc__
 
 
-@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation], ids=lambda c: c.__name__)
+@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation, quillmark.BulkItem],
+                         ids=lambda c: c.__name__)
 def test_class_stubs_list_every_read_only_property_and_method(cls):
     stub = stub_definitions(STUBS.body)[cls.__name__]
     assert ast.get_docstring(stub, clean=False) == cls.__doc__
@@ -99,6 +100,10 @@ def test_mypy_accepts_correct_use(tmp_path):
 
         version: str = quillmark.__version__
         kind: str = quillmark.detect_format(xml="<x/>")
+        for item in quillmark.read_bulk("ipg180123.zip", jobs=2):
+            where: tuple[str, int, int] = (item.source, item.index, item.offset)
+            found: quillmark.Document | None = item.document
+            error: str | None = item.error
         """,
     )
     assert (status, messages) == (0, [])

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 struct SplitDocument {
     std::string text;      // empty when the document was too large to hold
@@ -91,4 +91,4 @@ private:
     bool skipping_long_line_ = false;  // APS: the line being read is too long to open a patent
 };
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

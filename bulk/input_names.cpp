@@ -1,9 +1,9 @@
-#include "cli/input_names.hpp"
+#include "bulk/input_names.hpp"
 
 #include <algorithm>
 #include <array>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -36,4 +36,4 @@ bool is_searched_input_name(std::string_view name) {
     return kind || is_full_text_name(name);
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

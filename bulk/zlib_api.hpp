@@ -6,7 +6,7 @@
 
 #include <zlib.h>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 struct Zlib {
     decltype(&::inflateInit2_) inflate_init;
@@ -18,4 +18,4 @@ struct Zlib {
 // The functions, loaded once; nullptr when the system has no zlib.
 const Zlib* zlib();
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

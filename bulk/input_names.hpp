@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 enum class ArchiveKind { Zip, Tar, Gzip };
 
@@ -18,4 +18,4 @@ std::optional<ArchiveKind> archive_kind(std::string_view name);
 // single compressed file of full text (x.xml.gz, not x.log.gz).
 bool is_searched_input_name(std::string_view name);
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,10 +1,10 @@
-#include "cli/zlib_api.hpp"
+#include "bulk/zlib_api.hpp"
 
 #include <optional>
 
-#include "cli/dynamic_library.hpp"
+#include "bulk/dynamic_library.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -26,4 +26,4 @@ const Zlib* zlib() {
     return api ? &*api : nullptr;
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,4 +1,4 @@
-#include "cli/bulk_splitter.hpp"
+#include "bulk/bulk_splitter.hpp"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include "model/text.hpp"
 #include "source/detect.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -270,4 +270,4 @@ bool BulkSplitter::is_droppable_preamble(std::string_view text) const {
     return true;
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,7 +1,7 @@
-#include "cli/archive_input.hpp"
+#include "bulk/archive_input.hpp"
 
-#include "cli/gzip_reader.hpp"
-#include "cli/libarchive_api.hpp"
+#include "bulk/gzip_reader.hpp"
+#include "bulk/libarchive_api.hpp"
 
 #include <locale.h>
 
@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -242,13 +242,16 @@ std::optional<ReadError> read_gzip_file(const std::string& path, MemberSink& sin
 }
 
 // The tar inside is read first; the gzip data after its end (padding) is
-// read too, so that the trailer is checked.
+// read too, so that the trailer is checked, and a file cut short after the
+// tar's last member is reported: its trailer cannot vouch for what was read.
 std::optional<ReadError> read_gzipped_tar(const std::string& path, MemberSink& sink) {
     GzipReader gzip(path);
     auto error = ArchiveWalk(path, ArchiveKind::Tar, &gzip, sink).run();
     if (sink.stopped()) return error;
+    const bool reported = gzip.error_handed_on();  // libarchive failed on it, and said where
     while (!gzip.read().empty()) {}
     if (gzip.checksum_failed()) return ReadError{"checksum mismatch", true};
+    if (!error && !reported && !gzip.error().empty()) return ReadError{gzip.error()};
     return error;
 }
 
@@ -269,4 +272,4 @@ std::optional<ReadError> read_archive(const std::string& path, ArchiveKind kind,
     return ArchiveWalk(path, kind, nullptr, sink).run();
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 template <class Task, class Outcome>
 class OrderedPool {
@@ -115,4 +115,4 @@ private:
     std::thread deliverer_;
 };
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

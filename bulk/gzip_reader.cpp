@@ -1,10 +1,10 @@
-#include "cli/gzip_reader.hpp"
+#include "bulk/gzip_reader.hpp"
 
 #include <cerrno>
 #include <cstring>
 #include <system_error>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -92,7 +92,9 @@ std::string_view GzipReader::read() {
             fail("damaged gzip data");
         }
     }
-    return std::string_view(reinterpret_cast<const char*>(output_.data()), output_.size() - stream_.avail_out);
+    const std::size_t produced = output_.size() - stream_.avail_out;
+    if (produced == 0 && !error_.empty()) error_handed_on_ = true;
+    return std::string_view(reinterpret_cast<const char*>(output_.data()), produced);
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,10 +1,10 @@
-#include "cli/libarchive_api.hpp"
+#include "bulk/libarchive_api.hpp"
 
 #include <optional>
 
-#include "cli/dynamic_library.hpp"
+#include "bulk/dynamic_library.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace {
 
@@ -39,4 +39,4 @@ const LibArchive* libarchive() {
     return api ? &*api : nullptr;
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,10 +1,10 @@
-#include "cli/inputs.hpp"
+#include "bulk/inputs.hpp"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 namespace fs = std::filesystem;
 
@@ -81,4 +81,4 @@ InputList expand_inputs(const std::vector<std::string>& arguments) {
     return list;
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/input_names.hpp"
+#include "bulk/input_names.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 struct InputFile {
     std::string path;     // empty for standard input
@@ -30,4 +30,4 @@ struct InputList {
 // read whatever its name, as an archive when its name says it is one.
 InputList expand_inputs(const std::vector<std::string>& arguments);
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

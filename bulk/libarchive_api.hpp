@@ -7,7 +7,7 @@
 #include <archive.h>
 #include <archive_entry.h>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 struct LibArchive {
     decltype(&::archive_read_new) read_new;
@@ -31,4 +31,4 @@ struct LibArchive {
 // The functions, loaded once; nullptr when the system has no libarchive.
 const LibArchive* libarchive();
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

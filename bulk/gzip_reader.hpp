@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/zlib_api.hpp"
+#include "bulk/zlib_api.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 // Whether the file starts the way every gzip file does.
 bool is_gzip_file(const std::string& path);
@@ -30,6 +30,9 @@ public:
 
     // Why reading ended before the end of the data; empty when it did not.
     const std::string& error() const { return error_; }
+    // read() has returned the empty end that the error brought: whoever
+    // reads knows the data stopped short.
+    bool error_handed_on() const { return error_handed_on_; }
     // A member's trailer disagreed with its data: what was handed on is not
     // what was compressed.
     bool checksum_failed() const { return checksum_failed_; }
@@ -49,7 +52,8 @@ private:
     std::uint64_t file_bytes_read_ = 0;
     bool finished_ = false;
     bool checksum_failed_ = false;
+    bool error_handed_on_ = false;
     std::string error_;
 };
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

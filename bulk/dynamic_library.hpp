@@ -5,7 +5,7 @@
 
 #include <dlfcn.h>
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 // Opens the first of the names the system has; nullptr when it has none.
 // The library stays loaded: the process ends soon enough.
@@ -21,4 +21,4 @@ bool load(void* library, const char* name, Function& function) {
     return function != nullptr;
 }
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "cli/input_names.hpp"
+#include "bulk/input_names.hpp"
 
-namespace quillmark::cli {
+namespace quillmark::bulk {
 
 // Why a member or an archive could not be read to its end.
 struct ReadError {
@@ -49,4 +49,4 @@ public:
 // the archive holds no publication.
 std::optional<ReadError> read_archive(const std::string& path, ArchiveKind kind, MemberSink& sink);
 
-}  // namespace quillmark::cli
+}  // namespace quillmark::bulk

@@ -1,0 +1,164 @@
+// read_bulk and its iterator. The iterator owns a BulkRun: its threads read
+// and parse outside the interpreter lock, and each step waits for the next
+// result with the lock released, taking it back every tenth of a second to
+// let signal handlers (Ctrl-C) run. Dropping the iterator, or exhausting it,
+// stops the threads and frees what they hold.
+#include "binding/bulk_reader.hpp"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "binding/bulk_item_type.hpp"
+#include "binding/bulk_run.hpp"
+#include "bulk/bulk_splitter.hpp"
+
+namespace quillmark {
+
+namespace {
+
+constexpr std::chrono::milliseconds signal_check_interval{100};
+constexpr Py_ssize_t most_jobs = 1024;
+
+struct BulkReaderObject {
+    PyObject_HEAD
+    BulkRun* run;  // nullptr once exhausted
+};
+
+PyObject* bulk_reader_type = nullptr;
+
+BulkReaderObject& as_reader(PyObject* self) { return *reinterpret_cast<BulkReaderObject*>(self); }
+
+// Stopping waits for the threads: a parse under way ends first.
+void end_run(BulkReaderObject& reader) {
+    BulkRun* run = reader.run;
+    reader.run = nullptr;
+    Py_BEGIN_ALLOW_THREADS
+    delete run;
+    Py_END_ALLOW_THREADS
+}
+
+void bulk_reader_dealloc(PyObject* self) {
+    end_run(as_reader(self));
+    PyTypeObject* type = Py_TYPE(self);
+    auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
+    free_object(self);
+    Py_DECREF(type);
+}
+
+PyObject* bulk_reader_next(PyObject* self) {
+    BulkReaderObject& reader = as_reader(self);
+    while (reader.run) {
+        BulkResult result;
+        BulkRun::Wait state;
+        Py_BEGIN_ALLOW_THREADS
+        state = reader.run->next(result, signal_check_interval);
+        Py_END_ALLOW_THREADS
+        if (state == BulkRun::Wait::Ready) return new_bulk_item(std::move(result));
+        if (state == BulkRun::Wait::Finished) end_run(reader);
+        else if (PyErr_CheckSignals() < 0) return nullptr;
+    }
+    return nullptr;  // StopIteration
+}
+
+PyType_Slot bulk_reader_slots[] = {
+    {Py_tp_doc, const_cast<char*>("The publications of a bulk file, archive or directory, in file order.")},
+    {Py_tp_dealloc, reinterpret_cast<void*>(bulk_reader_dealloc)},
+    {Py_tp_iter, reinterpret_cast<void*>(PyObject_SelfIter)},
+    {Py_tp_iternext, reinterpret_cast<void*>(py::guarded<bulk_reader_next>)},
+    {0, nullptr},
+};
+
+PyType_Spec bulk_reader_spec = {"quillmark.BulkReader", sizeof(BulkReaderObject), 0, Py_TPFLAGS_DEFAULT,
+                                bulk_reader_slots};
+
+// The path as the file system's bytes; nothing (an exception set) for an
+// argument that is no path.
+std::optional<std::string> file_system_path(PyObject* path) {
+    py::Ref fspath(PyOS_FSPath(path));
+    if (!fspath) return std::nullopt;
+    py::Ref bytes;
+    if (PyUnicode_Check(fspath.get()))
+        bytes = py::Ref(PyUnicode_EncodeFSDefault(fspath.get()));
+    else
+        bytes = py::Ref(Py_NewRef(fspath.get()));
+    if (!bytes) return std::nullopt;
+    char* data = nullptr;
+    Py_ssize_t size = 0;
+    if (PyBytes_AsStringAndSize(bytes.get(), &data, &size) < 0) return std::nullopt;
+    std::string text(data, static_cast<std::size_t>(size));
+    if (text.find('\0') != std::string::npos) {
+        PyErr_SetString(PyExc_ValueError, "read_bulk: embedded null character in path");
+        return std::nullopt;
+    }
+    return text;
+}
+
+// A path that cannot be opened is an OSError before anything is read.
+bool can_open(const std::string& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return false;
+    if (S_ISDIR(status.st_mode)) {
+        DIR* directory = ::opendir(path.c_str());
+        if (!directory) return false;
+        ::closedir(directory);
+        return true;
+    }
+    // Not blocking: a named pipe opens before its writer does.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) return false;
+    ::close(descriptor);
+    return true;
+}
+
+PyObject* new_reader(bulk::InputList inputs, unsigned jobs, std::size_t largest) {
+    std::unique_ptr<BulkRun> run;
+    try {
+        run = std::make_unique<BulkRun>(std::move(inputs), jobs, largest);
+    } catch (const std::system_error& error) {
+        PyErr_Format(PyExc_RuntimeError, "read_bulk: cannot start %u parsing threads: %s", jobs, error.what());
+        return nullptr;
+    }
+    auto* type = reinterpret_cast<PyTypeObject*>(bulk_reader_type);
+    auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
+    PyObject* object = alloc(type, 0);
+    if (!object) return nullptr;  // the run stops as it goes
+    as_reader(object).run = run.release();
+    return object;
+}
+
+}  // namespace
+
+bool add_bulk_types(PyObject* module) {
+    bulk_reader_type = PyType_FromSpec(&bulk_reader_spec);
+    if (!bulk_reader_type) return false;
+    PyObject* item = create_bulk_item_type();
+    return item && PyModule_AddObjectRef(module, "BulkItem", item) == 0;
+}
+
+PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
+    static char* keywords[] = {const_cast<char*>("path"), const_cast<char*>("jobs"),
+                               const_cast<char*>("max_document_size"), nullptr};
+    PyObject* path_argument = nullptr;
+    Py_ssize_t jobs = 1;
+    Py_ssize_t largest = static_cast<Py_ssize_t>(bulk::default_document_limit);
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nn:read_bulk", keywords, &path_argument, &jobs, &largest))
+        return nullptr;
+    if (jobs < 1 || jobs > most_jobs)
+        return py::raise_value_error("read_bulk: jobs must be from 1 to " + std::to_string(most_jobs));
+    if (largest < 1 || static_cast<std::size_t>(largest) > bulk::largest_document)
+        return py::raise_value_error("read_bulk: max_document_size must be from 1 to " +
+                                     std::to_string(bulk::largest_document) + " bytes");
+    const std::optional<std::string> path = file_system_path(path_argument);
+    if (!path) return nullptr;
+    if (!can_open(*path)) return PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path_argument);
+    // "-" names standard input to the command; here it is a file.
+    bulk::InputList inputs = bulk::expand_inputs({*path == "-" ? "./-" : *path});
+    return new_reader(std::move(inputs), static_cast<unsigned>(jobs), static_cast<std::size_t>(largest));
+}
+
+}  // namespace quillmark

@@ -1,0 +1,167 @@
+"""quillmark.read_bulk: the publications of bulk files, archives and
+directories, parsed on the module's own threads and yielded in file order."""
+import gc
+import os
+import pathlib
+import threading
+import subprocess
+import sys
+import time
+import zipfile
+
+import pytest
+
+import quillmark
+from archives import write_archive
+from conftest import DATA
+from documents import APPLICATION, APS, EXAMPLE, GRANT, crlf, parse_error
+from test_cli_memory import ALLOWANCE, LIMIT, SANITIZED, SPAWN, oversized_xml, write_compressed
+
+TRUNCATED = EXAMPLE[: len(EXAMPLE) // 2]
+BULK = GRANT + APPLICATION + TRUNCATED + GRANT + crlf(APPLICATION)
+
+
+def items_of(reader):
+    return [(item.source, item.index, item.offset, item.error,
+             item.document.to_dict() if item.document else None) for item in reader]
+
+
+def expected_items(source, parts):
+    """What read_bulk gives for documents `parts` concatenated in `source`."""
+    items, offset = [], 0
+    for index, part in enumerate(parts, 1):
+        text = part.decode("utf-8")
+        try:
+            record, error = quillmark.parse(text).to_dict(), None
+        except ValueError as failure:
+            record, error = None, str(failure)
+        items.append((source, index, offset, error, record))
+        offset += len(part)
+    return items
+
+
+@pytest.fixture
+def bulk_file(tmp_path):
+    path = tmp_path / "ipg180123.xml"
+    path.write_bytes(BULK)
+    return path
+
+
+@pytest.mark.parametrize("jobs", [1, 4])
+def test_bulk_file_items_are_the_documents_parsed_alone(bulk_file, jobs):
+    parts = [GRANT, APPLICATION, TRUNCATED, GRANT, crlf(APPLICATION)]
+    assert items_of(quillmark.read_bulk(bulk_file, jobs=jobs)) == expected_items(str(bulk_file), parts)
+    assert expected_items(str(bulk_file), parts)[2][3] == parse_error(TRUNCATED)
+
+
+@pytest.mark.parametrize("kind", ["zip", "tar.gz", "xml.gz"])
+def test_archives_give_the_items_of_their_members(tmp_path, kind):
+    archive = write_archive(tmp_path / f"ipg180123.{kind}", {"ipg180123.xml": BULK})
+    member = f"{archive}!ipg180123.xml"
+    parts = [GRANT, APPLICATION, TRUNCATED, GRANT, crlf(APPLICATION)]
+    assert items_of(quillmark.read_bulk(str(archive), jobs=2)) == expected_items(member, parts)
+
+
+def test_directories_are_read_in_sorted_order_aps_included(tmp_path):
+    (tmp_path / "b.xml").write_bytes(GRANT)
+    (tmp_path / "a.txt").write_bytes(APS.read_bytes())
+    (tmp_path / "notes.md").write_bytes(b"not a publication")
+    items = list(quillmark.read_bulk(tmp_path))
+    assert [(pathlib.Path(item.source).name, item.index) for item in items] == \
+        [("a.txt", 1), ("a.txt", 2), ("a.txt", 3), ("b.xml", 1)]
+    assert [item.document.patent_number for item in items] == \
+        ["US3930584A", "USD251234S", "USRE30284E", "US9876543B2"]
+
+
+def test_a_corrupt_member_is_an_error_item_and_the_next_member_is_read(tmp_path):
+    archive = tmp_path / "bulk.zip"
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_STORED) as packed:
+        for name, content in (("one.xml", GRANT), ("two.xml", APPLICATION), ("three.xml", GRANT)):
+            packed.writestr(name, content)
+    data = bytearray(archive.read_bytes())
+    data[data.index(b"<us-patent-application") + 1] ^= 0x20  # one changed byte fails the member's CRC
+    archive.write_bytes(bytes(data))
+    items = [(item.source.split("!")[1], item.index, item.document is not None, item.error)
+             for item in quillmark.read_bulk(archive)]
+    assert items[0] == ("one.xml", 1, True, None) and items[-1] == ("three.xml", 1, True, None)
+    assert items[-2] == ("two.xml", 0, False,
+                         "checksum mismatch; the 1 document yielded from it before this item came from corrupt data")
+
+
+def test_oversized_document_is_an_error_item_between_its_neighbours(tmp_path):
+    big = GRANT.replace(b"</us-patent-grant>", b"<!--" + b"x" * 200_000 + b"-->\n</us-patent-grant>")
+    path = tmp_path / "bulk.xml"
+    path.write_bytes(GRANT + big + APPLICATION)
+    items = list(quillmark.read_bulk(path, max_document_size=100_000))
+    assert [item.error for item in items] == [
+        None, f"document of {len(big)} bytes is over max_document_size (100000 bytes)", None]
+    assert [item.index for item in items] == [1, 2, 3]
+
+
+def test_a_file_that_cannot_be_opened_raises_at_once(tmp_path):
+    with pytest.raises(FileNotFoundError) as raised:
+        quillmark.read_bulk(tmp_path / "nothing.xml")
+    assert raised.value.filename == tmp_path / "nothing.xml"
+
+
+@pytest.mark.parametrize("arguments, error", [
+    ((b"\0",), ValueError),
+    ((3,), TypeError),
+    (("x.xml", 2), TypeError),  # jobs is keyword-only
+])
+def test_bad_arguments(arguments, error):
+    with pytest.raises(error):
+        quillmark.read_bulk(*arguments)
+
+
+@pytest.mark.parametrize("keyword", [{"jobs": 0}, {"jobs": 5000}, {"max_document_size": 0}, {"max_document_size": 2**31}])
+def test_bad_numbers_name_their_range(bulk_file, keyword):
+    with pytest.raises(ValueError, match=f"read_bulk: {next(iter(keyword))} must be from "):
+        quillmark.read_bulk(bulk_file, **keyword)
+
+
+def test_breaking_out_early_stops_the_threads(tmp_path):
+    path = tmp_path / "large.xml"
+    path.write_bytes(GRANT * 3000)
+    before = threading.active_count()
+    started = time.monotonic()
+    reader = quillmark.read_bulk(path, jobs=2)
+    taken = [item.document.patent_number for _, item in zip(range(3), reader)]
+    del reader
+    gc.collect()
+    assert taken == ["US9876543B2"] * 3
+    assert time.monotonic() - started < 5
+    assert threading.active_count() == before
+
+
+def test_items_are_read_only_and_shown_by_their_source(bulk_file):
+    item = next(quillmark.read_bulk(bulk_file))
+    assert repr(item) == f'BulkItem(source="{bulk_file}", index=1, offset=0, document={item.document!r})'
+    with pytest.raises(AttributeError):
+        item.index = 2
+    with pytest.raises(TypeError):
+        quillmark.BulkItem()
+
+
+# Iterates in an interpreter of its own, spawned by a small one that prints
+# its exit status and peak resident size (a child's peak starts from its
+# parent's size at the fork).
+CHILD = """
+import sys, quillmark
+print([(item.index, item.error) for item in quillmark.read_bulk(sys.argv[1], jobs=2, max_document_size=int(sys.argv[2]))])
+"""
+
+
+def test_an_oversized_document_is_held_no_more_than_the_limit(tmp_path):
+    # A few hundred KiB of gzip that unpack to 300 MiB between two documents.
+    archive = tmp_path / "bomb.xml.gz"
+    write_compressed(archive, [GRANT, *oversized_xml(), APPLICATION])
+    size = sum(len(chunk) for chunk in oversized_xml())
+    result = subprocess.run([sys.executable, "-c", SPAWN, sys.executable, "-c", CHILD, str(archive), str(LIMIT)],
+                            capture_output=True, check=True)
+    items, status_and_peak = result.stdout.decode().splitlines()
+    status, peak = status_and_peak.split()
+    assert status == "0", result.stderr.decode()
+    assert items == repr([(1, None), (2, f"document of {size} bytes is over max_document_size ({LIMIT} bytes)"),
+                          (3, None)])
+    assert SANITIZED or int(peak) < LIMIT + ALLOWANCE, f"peak resident size {int(peak) / 2**20:.0f} MiB"
