@@ -1,8 +1,11 @@
 """Resident-size measurement and the call mixes whose memory must stay flat;
 shared by test_memory.py and fuzz/memory_soak.py."""
+import atexit
 import gc
 import os
 import pathlib
+import shutil
+import tempfile
 
 import quillmark
 
@@ -61,6 +64,21 @@ def failures():
     fail(quillmark.parse_to_markdown, GRANT, 3)
     fail(quillmark.detect_format, "<x/>")
     fail(quillmark.parse, "\ud800")
+
+
+_BULK = []
+
+
+def bulk_left_early():
+    """read_bulk left after three of twenty documents: its threads stop and
+    free what they hold."""
+    if not _BULK:
+        directory = tempfile.mkdtemp(prefix="quillmark-memory-")
+        atexit.register(shutil.rmtree, directory, True)
+        _BULK.append(pathlib.Path(directory) / "bulk.xml")
+        _BULK[0].write_text(GRANT * 20, encoding="utf-8")
+    for _, item in zip(range(3), quillmark.read_bulk(_BULK[0], jobs=2)):
+        item.document.title
 
 
 WORKLOADS = {"detect": detect, "parse_and_render": parse_and_render, "failures": failures}

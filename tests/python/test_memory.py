@@ -8,7 +8,7 @@ import tracemalloc
 import pytest
 
 import quillmark
-from memory_use import GRANT, WORKLOADS, growth
+from memory_use import GRANT, WORKLOADS, bulk_left_early, growth
 
 MEGABYTE = 1 << 20
 
@@ -19,6 +19,11 @@ MEGABYTE = 1 << 20
 @pytest.mark.parametrize("workload, count", [("detect", 100_000), ("parse_and_render", 3_000), ("failures", 5_000)])
 def test_resident_size_stays_flat(workload, count):
     assert growth(WORKLOADS[workload], warm_up=count // 10, count=count) < 2 * MEGABYTE
+
+
+@pytest.mark.skipif("libasan" in os.environ.get("LD_PRELOAD", ""), reason="resident size under AddressSanitizer")
+def test_leaving_read_bulk_early_frees_its_threads_and_documents():
+    assert growth(bulk_left_early, warm_up=100, count=500) < 2 * MEGABYTE
 
 
 @pytest.mark.parametrize("workload", WORKLOADS)
