@@ -30,7 +30,7 @@ GzipReader::GzipReader(const std::string& path) : input_(block_size), output_(bl
         fail("cannot open: " + std::generic_category().message(errno));
         return;
     }
-    if (zlib()->inflate_init(&stream_, gzip_window_bits, ZLIB_VERSION, static_cast<int>(sizeof stream_)) != Z_OK) {
+    if (zlib()->inflate_init(&stream_, gzip_window_bits, zlib_version, static_cast<int>(sizeof stream_)) != Z_OK) {
         fail("out of memory");
         return;
     }
@@ -58,7 +58,7 @@ bool GzipReader::fill_input() {
     if (count == 0 && std::ferror(file_)) fail("read error: " + std::generic_category().message(errno));
     file_bytes_read_ += count;
     stream_.next_in = input_.data();
-    stream_.avail_in = static_cast<uInt>(held + count);
+    stream_.avail_in = static_cast<unsigned int>(held + count);
     return count > 0;
 }
 
@@ -73,7 +73,7 @@ bool GzipReader::next_member_follows() {
 
 std::string_view GzipReader::read() {
     stream_.next_out = output_.data();
-    stream_.avail_out = static_cast<uInt>(output_.size());
+    stream_.avail_out = static_cast<unsigned int>(output_.size());
     while (!finished_ && stream_.avail_out > 0) {
         if (stream_.avail_in == 0 && !fill_input()) {
             fail("truncated gzip input");

@@ -29,8 +29,7 @@ bool is_aps_text(std::string_view text) {
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::string_view line = text.substr(start, end - start);  // a CR before the LF is white space
         start = end + 1;
         if (is_white_space_only(line)) continue;
         const std::string_view right_trimmed = trim_end(line);
