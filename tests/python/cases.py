@@ -13,7 +13,7 @@ end it:
                             [number, text], "citations" a list of objects);
                             a name that is no getter is a key of to_dict()
     %% record               the record's sections as JSON (to_dict()["sections"]),
-                            compared with its key order
+                            indented, compared with its key order
     %% markdown             the Markdown of the default template, as text
     %% markdown TEMPLATE    the Markdown of TEMPLATE (a JSON string when it
                             holds a line break)
@@ -116,7 +116,8 @@ def actual(document, kind: str, key):
 
 
 def block_text(case: Case, kind: str, key) -> str:
-    """An expectation's block as the module's present output writes it."""
+    """An expectation's block as the module's present output writes it: a
+    record as indented JSON, a getter's value on one line."""
     import quillmark
 
     try:
@@ -126,32 +127,66 @@ def block_text(case: Case, kind: str, key) -> str:
     if kind == "error":
         return "(no error)"
     value = actual(document, kind, key)
-    return value if kind == "markdown" else json.dumps(value, ensure_ascii=False)
+    if kind == "markdown":
+        return value
+    return json.dumps(value, ensure_ascii=False, indent=1 if kind == "record" else None)
 
 
-def fill(path: pathlib.Path) -> None:
+def meets(kind: str, written: str, present: str) -> bool:
+    if kind in ("getter", "record"):
+        return json.dumps(json.loads(written), ensure_ascii=False) == json.dumps(json.loads(present), ensure_ascii=False)
+    return written == present
+
+
+def fill(path: pathlib.Path, rewrite_failing: bool = False) -> list[str]:
     """Writes the module's present outputs into the empty expectation blocks
-    of a case file, for review before it is committed."""
+    of a case file, for review before it is committed. An expectation already
+    written that the present output does not meet is never overwritten
+    silently: without `rewrite_failing` nothing is written and the failing
+    ones are returned; with it they are rewritten too, and returned, to be
+    read before they are committed."""
     expectations = iter([(case, kind, key) for case in read_cases(path) for kind, key, _ in case.expected])
     lines = path.read_text(encoding="utf-8").split("\n")
-    result = []
-    for index, line in enumerate(lines):
+    result, failing, index = [], [], 0
+    while index < len(lines):
+        line = lines[index]
         result.append(line)
+        index += 1
         if not line.startswith("%%") or line.startswith("%%#"):
             continue
         if line[2:].strip().partition(" ")[0] not in ("expect", "record", "markdown", "error"):
             continue
         case, kind, key = next(expectations)
-        following = next((other for other in lines[index + 1:] if other.strip()), "%%")
-        if following.startswith("%%"):  # nothing written yet
-            text = block_text(case, kind, key)
-            if text:
-                result.extend(text.split("\n"))
+        end = index
+        while end < len(lines) and not lines[end].startswith("%%"):
+            end += 1
+        body = lines[index:end]
+        while body and not body[-1].strip():
+            body.pop()
+        blank = lines[index + len(body):end]
+        present = block_text(case, kind, key)
+        if body and not meets(kind, "\n".join(body), present):
+            failing.append(f"{case.id}: {line}")
+            if rewrite_failing:
+                body = []
+        if not body and present:
+            body = present.split("\n")
+        result.extend(body + blank)
+        index = end
+    if failing and not rewrite_failing:
+        return failing
     path.write_text("\n".join(result), encoding="utf-8")
+    return failing
 
 
 if __name__ == "__main__":
     import sys
 
-    for name in sys.argv[1:]:
-        fill(pathlib.Path(name))
+    arguments = sys.argv[1:]
+    rewrite = "--rewrite-failing" in arguments
+    failed = False
+    for name in [argument for argument in arguments if argument != "--rewrite-failing"]:
+        for expectation in fill(pathlib.Path(name), rewrite):
+            print(("rewritten, read it: " if rewrite else "fails, not written: ") + expectation)
+            failed = not rewrite
+    sys.exit(1 if failed else 0)
