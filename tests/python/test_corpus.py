@@ -178,52 +178,6 @@ def test_getters_match_expected(path):
     assert not differences, f"{name}:\n  " + "\n  ".join(differences)
 
 
-# ---------------------------------------------------------------- the oracle itself
-
-@pytest.mark.parametrize("xml, text", [
-    ("<p>M&uuml;ller</p>", "Müller"),
-    ("<p>5 &mgr;m, &lgr;, &plusmn;1</p>", "5 μm, λ, ±1"),
-    ("<p>&lsqb;0001&rsqb; &ldquo;a&rdquo; &mdash; b&ndash;c</p>", '[0001] "a" - b-c'),
-    ("<p>50&deg;C &amp; &lt;x&gt;</p>", "50 degC & <x>"),
-    ("<p>&Circlesolid; stays</p>", "&Circlesolid; stays"),
-    ('<p a="&mgr;">x</p>', "x"),
-])
-def test_oracle_replaces_entities(xml, text):
-    assert oracle.text_of(oracle.parse_xml(xml)) == text
-
-
-@pytest.mark.parametrize("xml, markdown, missing", [
-    ("<p>H<sub>2</sub>O and water</p>", "H<sub>2</sub>O and water", []),
-    ("<p><b>foo</b>bar baz</p>", "**foo**bar baz", []),
-    ("<c>comprising<c>alpha</c><c>beta</c></c>", "comprising\n  alpha\n  beta", []),
-    ("<p>Gr&uuml;n and gr&uuml;ner</p>", "Grün and gr&uuml;ner", ["grüner"]),
-    ("<p>first paragraph</p><p>second words</p>", "first paragraph", ["second", "words"]),
-    ("<p>CROSS REFERENCE</p>", "## Cross Reference", ["CROSS", "REFERENCE"]),
-])
-def test_oracle_finds_missing_words(xml, markdown, missing):
-    root = oracle.parse_xml(f"<r>{xml}</r>")
-    assert oracle.missing_words(oracle.gather(list(root)).words(), markdown) == missing
-
-
-@pytest.mark.parametrize("number, kind, expected", [
-    ("D0456588", "S1", (None, "USD456588S1")),
-    ("RE030284", "E", (None, "USRE30284E")),
-    ("06337117", "B1", (None, "US6337117B1")),
-    ("20010000002", "A1", ("US20010000002A1", None)),
-])
-def test_oracle_numbers_publications(number, kind, expected):
-    assert oracle.numbers("US", number, kind) == expected
-
-
-def test_oracle_reads_aps_records():
-    text = ("HHHHHT APS1\r\nPATN\r\nWKU  RE0286710\r\nTTL  A very long\r\n     title text\r\n"
-            "INVT\r\nNAM  Doe; Jane Q.\r\nINVT\r\nNAM  Roe\r\nCLMS\r\nSTM  I claim:\r\n"
-            "NUM  1.\r\nPAR  1. A thing.\r\nNUM  2.\r\nNUM  3.\r\nPAR  3. The thing.\r\n")
-    facts = oracle.aps_facts(text, "UsptoGrantApsGreenBook")
-    assert (facts.patent_number, facts.title, facts.inventors, facts.claim_count) == \
-        ("USRE28671E", "A very long title text", ["Jane Q. Doe", "Roe"], 2)
-
-
 # ---------------------------------------------------------------- citations and CPC
 
 def cited_counts(name: str, source: str) -> tuple[int, int]:
