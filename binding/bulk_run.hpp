@@ -17,8 +17,8 @@
 
 #include "bulk/input_reader.hpp"
 #include "bulk/ordered_pool.hpp"
-#include "model/document.hpp"
-#include "model/summary.hpp"
+#include "model/record/document.hpp"
+#include "model/facts/summary.hpp"
 
 namespace quillmark {
 

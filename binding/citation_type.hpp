@@ -1,7 +1,7 @@
 #pragma once
 
 #include "binding/python.hpp"
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 
 namespace quillmark {
 

@@ -3,7 +3,7 @@
 
 #include "binding/record_object.hpp"
 #include "binding/repr.hpp"
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "binding/python.hpp"
-#include "model/summary.hpp"
+#include "model/facts/summary.hpp"
 
 namespace quillmark {
 

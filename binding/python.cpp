@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark::py {
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "model/record.hpp"
+#include "model/facts/record.hpp"
 
 namespace quillmark {
 

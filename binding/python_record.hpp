@@ -3,8 +3,8 @@
 #pragma once
 
 #include "binding/python.hpp"
-#include "model/document.hpp"
-#include "model/summary.hpp"
+#include "model/record/document.hpp"
+#include "model/facts/summary.hpp"
 
 namespace quillmark {
 

@@ -1,6 +1,6 @@
 #include "binding/repr.hpp"
 
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "source/detect.hpp"
 
 namespace quillmark::bulk {

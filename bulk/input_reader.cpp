@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "bulk/bulk_splitter.hpp"
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark::bulk {
 

@@ -5,7 +5,7 @@
 #include "bulk/input_reader.hpp"
 #include "cli/document_json.hpp"
 #include "cli/record_json.hpp"
-#include "model/summary.hpp"
+#include "model/facts/summary.hpp"
 #include "render/markdown.hpp"
 #include "source/detect.hpp"
 #include "source/parsers.hpp"

@@ -1,7 +1,7 @@
 #include "cli/document_json.hpp"
 
 #include "cli/json.hpp"
-#include "model/summary.hpp"
+#include "model/facts/summary.hpp"
 
 namespace quillmark::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 
 namespace quillmark::cli {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "cli/json.hpp"
-#include "model/record.hpp"
+#include "model/facts/record.hpp"
 
 namespace quillmark::cli {
 

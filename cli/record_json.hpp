@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 
 namespace quillmark::cli {
 

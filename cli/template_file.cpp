@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 #include "render/template.hpp"
 
 namespace quillmark::cli {

@@ -8,7 +8,9 @@
 # again whenever one of the scanned files changes, so an include added
 # between two configurations fails the next incremental build too.
 
-set(QUILLMARK_LAYERS binding bulk cli model render source)
+# The model is three layers, named with their folder: model/text,
+# model/record and model/facts.
+set(QUILLMARK_LAYERS binding bulk cli model/facts model/record model/text render source)
 
 # Scans FILES; a FATAL_ERROR names the first include of a layer outside
 # ALLOWED.
@@ -17,6 +19,9 @@ function(quillmark_scan_layer_includes target files allowed)
     file(STRINGS ${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"][a-z_]+/")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([a-z_]+)/.*" "\\1" layer "${line}")
+      if(layer STREQUAL "model")
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"](model/[a-z_]+)/.*" "\\1" layer "${line}")
+      endif()
       if(layer IN_LIST QUILLMARK_LAYERS AND NOT layer IN_LIST allowed)
         message(FATAL_ERROR "${file}: ${target} may not include ${layer}/ (${line})")
       endif()

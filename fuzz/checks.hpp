@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "model/utf8.hpp"
-#include "model/document.hpp"
-#include "model/record.hpp"
-#include "model/summary.hpp"
-#include "model/text.hpp"
+#include "model/text/utf8.hpp"
+#include "model/record/document.hpp"
+#include "model/facts/record.hpp"
+#include "model/facts/summary.hpp"
+#include "model/text/text.hpp"
 #include "render/markdown.hpp"
 #include "source/parse_error.hpp"
 

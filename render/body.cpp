@@ -1,8 +1,8 @@
 #include "render/body.hpp"
 
-#include "model/serialise.hpp"
-#include "model/summary.hpp"
-#include "model/text.hpp"
+#include "model/record/serialise.hpp"
+#include "model/facts/summary.hpp"
+#include "model/text/text.hpp"
 #include "render/inline.hpp"
 #include "render/lines.hpp"
 #include "render/section_walk.hpp"

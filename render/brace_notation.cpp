@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "model/utf8.hpp"
-#include "model/text.hpp"
+#include "model/text/utf8.hpp"
+#include "model/text/text.hpp"
 #include "render/ascii_case.hpp"
 
 namespace quillmark {

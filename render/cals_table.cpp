@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "render/gfm_elements.hpp"
 
 namespace quillmark {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "model/node.hpp"
+#include "model/record/node.hpp"
 
 namespace quillmark {
 

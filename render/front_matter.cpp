@@ -1,8 +1,8 @@
 #include "render/front_matter.hpp"
 
-#include "model/bibliographic_values.hpp"
-#include "model/party_names.hpp"
-#include "model/text.hpp"
+#include "model/facts/bibliographic_values.hpp"
+#include "model/facts/party_names.hpp"
+#include "model/text/text.hpp"
 #include "render/lines.hpp"
 #include "render/yaml_scalar.hpp"
 

@@ -1,8 +1,8 @@
 #include "render/gfm_body.hpp"
 
-#include "model/summary.hpp"
-#include "model/text.hpp"
-#include "model/entities.hpp"
+#include "model/facts/summary.hpp"
+#include "model/text/text.hpp"
+#include "model/text/entities.hpp"
 #include "render/ascii_case.hpp"
 #include "render/code_block.hpp"
 #include "render/gfm_claims.hpp"

@@ -3,7 +3,7 @@
 // reference stays in its sentence.
 #pragma once
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "render/lines.hpp"
 
 namespace quillmark {

@@ -1,7 +1,7 @@
 #include "render/gfm_front_matter.hpp"
 
-#include "model/bibliographic_values.hpp"
-#include "model/party_names.hpp"
+#include "model/facts/bibliographic_values.hpp"
+#include "model/facts/party_names.hpp"
 #include "render/lines.hpp"
 #include "render/yaml_scalar.hpp"
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 
 namespace quillmark {
 

@@ -1,6 +1,6 @@
 #include "render/gfm_writer.hpp"
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "render/ascii_case.hpp"
 #include "render/cals_table.hpp"
 #include "render/gfm_characters.hpp"

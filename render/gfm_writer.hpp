@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "render/brace_notation.hpp"
 #include "render/lines.hpp"
 

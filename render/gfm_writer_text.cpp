@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "model/entities.hpp"
-#include "model/text.hpp"
+#include "model/text/entities.hpp"
+#include "model/text/text.hpp"
 #include "render/aps_symbols.hpp"
 #include "render/ascii_case.hpp"
 #include "render/gfm_characters.hpp"

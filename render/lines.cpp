@@ -1,6 +1,6 @@
 #include "render/lines.hpp"
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "render/body.hpp"
 #include "render/front_matter.hpp"
 #include "render/gfm_body.hpp"

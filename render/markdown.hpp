@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/document.hpp"
-#include "model/result.hpp"
+#include "model/record/document.hpp"
+#include "model/record/result.hpp"
 #include "render/flavor.hpp"
 #include "render/template.hpp"
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
-#include "model/entities.hpp"
-#include "model/text.hpp"
-#include "model/utf8.hpp"
+#include "model/text/entities.hpp"
+#include "model/text/text.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark {
 

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "model/node.hpp"
+#include "model/record/node.hpp"
 
 namespace quillmark {
 

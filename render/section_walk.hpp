@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "render/lines.hpp"
 
 namespace quillmark {

@@ -1,7 +1,7 @@
 #include "render/st25_listing.hpp"
 
-#include "model/entities.hpp"
-#include "model/text.hpp"
+#include "model/text/entities.hpp"
+#include "model/text/text.hpp"
 #include "render/code_block.hpp"
 
 namespace quillmark {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "model/node.hpp"
+#include "model/record/node.hpp"
 #include "render/cals_table.hpp"
 
 namespace quillmark {

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 

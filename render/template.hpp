@@ -9,8 +9,8 @@
 #include <variant>
 #include <vector>
 
-#include "model/document.hpp"
-#include "model/result.hpp"
+#include "model/record/document.hpp"
+#include "model/record/result.hpp"
 
 namespace quillmark {
 

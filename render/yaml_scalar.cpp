@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdio>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "render/ascii_case.hpp"
 
 namespace quillmark {

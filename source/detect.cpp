@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "source/version_markers.hpp"
 
 namespace quillmark {

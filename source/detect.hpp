@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/result.hpp"
-#include "model/source_format.hpp"
+#include "model/record/result.hpp"
+#include "model/record/source_format.hpp"
 
 namespace quillmark {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "model/document.hpp"
-#include "model/result.hpp"
+#include "model/record/document.hpp"
+#include "model/record/result.hpp"
 #include "source/detect.hpp"
 
 namespace quillmark {

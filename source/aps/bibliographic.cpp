@@ -4,9 +4,9 @@
 // (UREF, FREF, OREF).
 #include <vector>
 
-#include "model/classification_forms.hpp"
-#include "model/text.hpp"
-#include "model/utf8.hpp"
+#include "model/text/classification_forms.hpp"
+#include "model/text/text.hpp"
+#include "model/text/utf8.hpp"
 #include "source/aps/bibliographic.hpp"
 
 namespace quillmark::aps {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/aps/records.hpp"
 
 namespace quillmark::aps {

@@ -12,7 +12,7 @@
 // - a `Text` "\n" stands before every part but the first, at the top and
 //   inside a parent alike.
 //
-// So `Claim.text` (plain text, model/summary.cpp) shows one part per line, and the
+// So `Claim.text` (plain text, model/facts/summary.cpp) shows one part per line, and the
 // Markdown claim block (verbatim rendering, render/inline.cpp) also indents each
 // nested part two spaces deeper than its parent, as it does for nested
 // claim text of the XML grants.
@@ -26,7 +26,7 @@
 // in any claim.
 #include <vector>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 
 #include "source/aps/claims.hpp"
 #include "source/aps/body.hpp"

@@ -3,7 +3,7 @@
 
 #include <optional>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/aps/records.hpp"
 
 namespace quillmark::aps {

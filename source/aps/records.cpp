@@ -11,8 +11,8 @@
 // character in half, and every value taken from a line is valid UTF-8.
 #include "source/aps/records.hpp"
 
-#include "model/text.hpp"
-#include "model/utf8.hpp"
+#include "model/text/text.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark::aps {
 

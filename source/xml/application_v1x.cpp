@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "model/party_names.hpp"
+#include "model/record/person_name.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"

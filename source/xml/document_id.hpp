@@ -2,7 +2,7 @@
 // grants and applications and the sequence listings share.
 #pragma once
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/xml/xml_tree.hpp"
 
 namespace quillmark {

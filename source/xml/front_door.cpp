@@ -16,7 +16,7 @@
 //   build without SAX1, such as .ci/libxml2-latest's.
 #include "source/xml/front_door.hpp"
 
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 #include <libxml/SAX2.h>
 #include <libxml/entities.h>

@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "model/classification_forms.hpp"
-#include "model/party_names.hpp"
-#include "model/text.hpp"
+#include "model/text/classification_forms.hpp"
+#include "model/record/person_name.hpp"
+#include "model/text/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"

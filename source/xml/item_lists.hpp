@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 
 namespace quillmark {
 

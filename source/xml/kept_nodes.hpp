@@ -3,7 +3,7 @@
 // for.
 #pragma once
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/xml/xml_tree.hpp"
 
 namespace quillmark {

@@ -1,6 +1,6 @@
 #include "source/xml/readers.hpp"
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "source/xml/kept_nodes.hpp"
 
 namespace quillmark {

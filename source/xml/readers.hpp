@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/xml/xml_tree.hpp"
 
 namespace quillmark {

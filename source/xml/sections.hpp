@@ -3,7 +3,7 @@
 // elements, and drawings made of figures, headings and kept elements.
 #pragma once
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/xml/readers.hpp"
 
 namespace quillmark {

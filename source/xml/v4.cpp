@@ -3,8 +3,8 @@
 // and the wrong-root message.
 #include <optional>
 
-#include "model/party_names.hpp"
-#include "model/text.hpp"
+#include "model/record/person_name.hpp"
+#include "model/text/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
 #include "source/xml/item_lists.hpp"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
 #include "source/parse_error.hpp"
 #include "source/xml/kept_nodes.hpp"
 #include "source/xml/name_rules.hpp"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 #include "source/aps/records.hpp"
 
 namespace quillmark::aps {

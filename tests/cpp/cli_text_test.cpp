@@ -5,7 +5,7 @@
 
 #include "cli/json.hpp"
 #include "cli/output_names.hpp"
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 namespace quillmark::cli {
 namespace {

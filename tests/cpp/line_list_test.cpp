@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 #include "render/lines.hpp"
 
 namespace quillmark {

@@ -2,9 +2,9 @@
 // document makes, beyond what the case files show of documents.
 #include <gtest/gtest.h>
 
-#include "model/entities.hpp"
-#include "model/serialise.hpp"
-#include "model/text.hpp"
+#include "model/text/entities.hpp"
+#include "model/record/serialise.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 namespace {

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "model/bibliographic_values.hpp"
-#include "model/document.hpp"
-#include "model/party_names.hpp"
+#include "model/facts/bibliographic_values.hpp"
+#include "model/record/document.hpp"
+#include "model/facts/party_names.hpp"
 
 namespace quillmark {
 

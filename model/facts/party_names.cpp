@@ -1,10 +1,10 @@
 // The typed party items first; only when they name nobody, a search
 // through the kept bibliographic nodes.
-#include "model/party_names.hpp"
+#include "model/facts/party_names.hpp"
 
-#include "model/bibliographic_values.hpp"
-#include "model/entities.hpp"
-#include "model/text.hpp"
+#include "model/facts/bibliographic_values.hpp"
+#include "model/text/entities.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 
@@ -152,14 +152,6 @@ void search_names(Node::Ref node, Role role, std::vector<std::string>& names) {
 }
 
 }  // namespace
-
-OptionalText person_name(const Person& person) {
-    std::string joined;
-    for (const OptionalText* part : {&person.given_name, &person.middle_name, &person.family_name, &person.suffix})
-        if (*part) append_word(joined, trim(**part));
-    if (joined.empty()) return std::nullopt;
-    return joined;
-}
 
 std::vector<std::string> party_names(const Document& document, Role role) {
     std::vector<std::string> names;

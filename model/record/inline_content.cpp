@@ -1,4 +1,4 @@
-#include "model/inline_content.hpp"
+#include "model/record/inline_content.hpp"
 
 namespace quillmark {
 

@@ -1,4 +1,4 @@
-#include "model/record.hpp"
+#include "model/facts/record.hpp"
 
 #include <utility>
 #include <variant>

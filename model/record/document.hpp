@@ -9,10 +9,10 @@
 #include <variant>
 #include <vector>
 
-#include "model/inline_content.hpp"
-#include "model/node.hpp"
-#include "model/optional_string.hpp"
-#include "model/source_format.hpp"
+#include "model/record/inline_content.hpp"
+#include "model/record/node.hpp"
+#include "model/record/optional_string.hpp"
+#include "model/record/source_format.hpp"
 
 namespace quillmark {
 

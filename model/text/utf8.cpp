@@ -1,4 +1,4 @@
-#include "model/utf8.hpp"
+#include "model/text/utf8.hpp"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
-#include "model/serialise.hpp"
+#include "model/record/serialise.hpp"
 
-#include "model/entities.hpp"
+#include "model/text/entities.hpp"
 
 namespace quillmark {
 

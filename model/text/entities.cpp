@@ -1,4 +1,4 @@
-#include "model/entities.hpp"
+#include "model/text/entities.hpp"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +14,7 @@ struct Entity {
     std::string_view text;
 };
 
-#include "model/character_entities.inc"
+#include "model/text/character_entities.inc"
 
 // The table is applied as seventeen replacements one after the other, with
 // "&amp;" eleventh: the names before it are replaced where they stand, and

@@ -1,4 +1,4 @@
-#include "model/node.hpp"
+#include "model/record/node.hpp"
 
 namespace quillmark {
 

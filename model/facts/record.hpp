@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "model/document.hpp"
-#include "model/summary.hpp"
+#include "model/record/document.hpp"
+#include "model/facts/summary.hpp"
 
 namespace quillmark {
 

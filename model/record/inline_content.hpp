@@ -4,8 +4,8 @@
 // same table.
 #pragma once
 
-#include "model/entry_table.hpp"
-#include "model/node.hpp"
+#include "model/record/entry_table.hpp"
+#include "model/record/node.hpp"
 
 namespace quillmark {
 

@@ -1,7 +1,7 @@
-#include "model/entities.hpp"
-#include "model/bibliographic_values.hpp"
-#include "model/classification_forms.hpp"
-#include "model/text.hpp"
+#include "model/text/entities.hpp"
+#include "model/facts/bibliographic_values.hpp"
+#include "model/text/classification_forms.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 

@@ -4,15 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "model/document.hpp"
+#include "model/record/document.hpp"
+#include "model/record/person_name.hpp"
 
 namespace quillmark {
 
 enum class Role { Applicants, Assignees, Inventors };
 
 std::vector<std::string> party_names(const Document& document, Role role);
-// Given name, middle name, family name and suffix, the present ones joined
-// with one space; absent when none is present.
-OptionalText person_name(const Person& person);
 
 }  // namespace quillmark

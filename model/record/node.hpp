@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "model/entry_table.hpp"
+#include "model/record/entry_table.hpp"
 
 namespace quillmark {
 

@@ -1,8 +1,8 @@
-#include "model/summary.hpp"
+#include "model/facts/summary.hpp"
 
-#include "model/entities.hpp"
-#include "model/serialise.hpp"
-#include "model/text.hpp"
+#include "model/text/entities.hpp"
+#include "model/record/serialise.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 

@@ -1,4 +1,4 @@
-#include "model/entry_table.hpp"
+#include "model/record/entry_table.hpp"
 
 namespace quillmark {
 

@@ -1,6 +1,6 @@
-#include "model/classification_forms.hpp"
+#include "model/text/classification_forms.hpp"
 
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 

@@ -1,4 +1,4 @@
-#include "model/text.hpp"
+#include "model/text/text.hpp"
 
 namespace quillmark {
 
