@@ -51,10 +51,7 @@ def main():
     parser.add_argument("--copies", type=int, default=60)
     parser.add_argument("--repeats", type=int, default=5)
     args = parser.parse_args()
-    generate.generate()
-    document = (generate.DEFAULT_OUT / args.document).read_bytes()
-    bulk = generate.DEFAULT_OUT / ("bulk-%d-%s" % (args.copies, args.document))
-    bulk.write_bytes(b"\n".join([document] * args.copies))
+    bulk = generate.bulk_file(args.document, args.copies)
     size = bulk.stat().st_size
     print("%s: %d copies of %s, %.1f MB" % (args.cli, args.copies, args.document, size / 1e6))
     print("| heap | jobs | wall s | MB/s | user s | system s | minor faults |")

@@ -90,6 +90,15 @@ def generate(seed=DEFAULT_SEED, out=DEFAULT_OUT, force=False, log=print):
     return paths
 
 
+def bulk_file(document, copies):
+    """A bulk file of `copies` of one generated document, under DEFAULT_OUT."""
+    generate()
+    text = (DEFAULT_OUT / document).read_bytes()
+    bulk = DEFAULT_OUT / ("bulk-%d-%s" % (copies, document))
+    bulk.write_bytes(b"\n".join([text] * copies))
+    return bulk
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seed", type=int, default=DEFAULT_SEED)

@@ -58,10 +58,7 @@ def main():
     parser.add_argument("--copies", type=int, default=50)
     parser.add_argument("--repeats", type=int, default=5)
     args = parser.parse_args()
-    generate.generate()
-    document = (generate.DEFAULT_OUT / args.document).read_bytes()
-    bulk = generate.DEFAULT_OUT / ("bulk-%d-%s" % (args.copies, args.document))
-    bulk.write_bytes(b"\n".join([document] * args.copies))
+    bulk = generate.bulk_file(args.document, args.copies)
     archive = bulk.with_suffix(".zip")
     with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as packed:
         packed.write(bulk, bulk.name)

@@ -15,7 +15,7 @@ import sys
 import quillmark
 
 import generate
-from timing import measure_rounds, pin_to_one_core, settle_allocator
+from timing import measure_rounds, pin_to_one_core, settle_allocator, write_table
 
 OUT = generate.DEFAULT_OUT
 DOCUMENTS = ["grant_v45_1mb.xml", "application_v44_1mb.xml", "grant_v25_1mb.xml", "grant_aps_1mb.txt"]
@@ -47,10 +47,7 @@ def main():
         rows.append(f"| {name} | " + " | ".join(cells) + " |")
         print(rows[-1], file=sys.stderr)
     table = "\n".join(rows) + "\n\nOne-section templates as a share of the default template's time.\n"
-    if arguments.output:
-        arguments.output.write_text(table, encoding="utf-8")
-    else:
-        print(table)
+    write_table(table, arguments.output)
 
 
 if __name__ == "__main__":

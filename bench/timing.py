@@ -94,3 +94,11 @@ def measure_rounds(cases, budget=6.0, min_rounds=7, max_rounds=60):
         if gc_was_enabled:
             gc.enable()
     return timings
+
+
+def write_table(table, output=None):
+    """A Markdown table to the file named, or to standard output."""
+    if output:
+        output.write_text(table, encoding="utf-8")
+    else:
+        print(table)
