@@ -3,6 +3,7 @@
 
 #include "binding/record_object.hpp"
 #include "binding/repr.hpp"
+#include "model/facts/getters.hpp"
 #include "model/text/utf8.hpp"
 
 namespace quillmark {
@@ -13,28 +14,17 @@ constexpr char citation_name[] = "Citation";
 
 PyObject* citation_type = nullptr;
 
-template <OptionalText Citation::*field>
-PyObject* get_field(PyObject* self, void*) {
-    return py::new_optional_str(record_of<Citation>(self).*field);
+// Every field of the class: its entry of the table is the closure.
+PyObject* get_field(PyObject* self, void* closure) {
+    return py::new_optional_str(record_of<Citation>(self).*py::entry_of<CitationField>(closure).value);
 }
-
-struct Field {
-    const char* name;
-    OptionalText Citation::*value;
-};
-
-constexpr Field fields[] = {
-    {"country", &Citation::country}, {"doc_number", &Citation::doc_number}, {"kind", &Citation::kind},
-    {"name", &Citation::name},       {"date", &Citation::date},             {"category", &Citation::category},
-    {"text", &Citation::text},
-};
 
 // Every field; a long text is cut after 60 characters, as a claim's is.
 PyObject* citation_repr(PyObject* self) {
     const Citation& citation = record_of<Citation>(self);
     std::string text = "Citation(";
-    for (const Field& field : fields) {
-        if (field.value != &Citation::country) text += ", ";
+    for (const CitationField& field : citation_fields) {
+        if (&field != &citation_fields[0]) text += ", ";
         text += field.name;
         text += '=';
         const OptionalText& value = citation.*field.value;
@@ -50,16 +40,7 @@ PyObject* citation_repr(PyObject* self) {
     return py::new_str(text);
 }
 
-PyGetSetDef citation_getset[] = {
-    {"country", get_field<&Citation::country>, nullptr, nullptr, nullptr},
-    {"doc_number", get_field<&Citation::doc_number>, nullptr, nullptr, nullptr},
-    {"kind", get_field<&Citation::kind>, nullptr, nullptr, nullptr},
-    {"name", get_field<&Citation::name>, nullptr, nullptr, nullptr},
-    {"date", get_field<&Citation::date>, nullptr, nullptr, nullptr},
-    {"category", get_field<&Citation::category>, nullptr, nullptr, nullptr},
-    {"text", get_field<&Citation::text>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constinit auto citation_getset = py::read_only_attributes(citation_fields, get_field);
 
 PyType_Slot citation_slots[] = {
     {Py_tp_doc, const_cast<char*>("A document the publication cites: a patent (country, doc_number, kind,\n"
@@ -67,7 +48,7 @@ PyType_Slot citation_slots[] = {
     {Py_tp_new, reinterpret_cast<void*>(refuse_construction<citation_name>)},
     {Py_tp_dealloc, reinterpret_cast<void*>(release_record_object<Citation>)},
     {Py_tp_repr, reinterpret_cast<void*>(py::guarded<citation_repr>)},
-    {Py_tp_getset, citation_getset},
+    {Py_tp_getset, citation_getset.data()},
     {0, nullptr},
 };
 

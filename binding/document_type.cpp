@@ -6,6 +6,7 @@
 #include "binding/python_record.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
+#include "model/facts/getters.hpp"
 #include "render/markdown.hpp"
 
 namespace quillmark {
@@ -37,22 +38,6 @@ void document_dealloc(PyObject* self) {
     Py_DECREF(type);
 }
 
-template <OptionalText DocumentSummary::*field>
-PyObject* get_optional(PyObject* self, void*) {
-    return py::new_optional_str(summary_of(self).*field);
-}
-
-template <std::vector<std::string> DocumentSummary::*field>
-PyObject* get_list(PyObject* self, void*) {
-    return py::new_str_list(summary_of(self).*field);
-}
-
-PyObject* get_source_format(PyObject* self, void*) {
-    return py::new_str(source_format_name(as_document(self).record->source_format));
-}
-
-PyObject* get_abstract_text(PyObject* self, void*) { return py::new_optional_str(abstract_text(*as_document(self).record)); }
-
 // A list of new objects, one per record.
 template <class Record>
 PyObject* new_object_list(std::vector<Record> records, PyObject* (*new_object)(Record)) {
@@ -66,11 +51,19 @@ PyObject* new_object_list(std::vector<Record> records, PyObject* (*new_object)(R
     return list.release();
 }
 
-PyObject* get_claims(PyObject* self, void*) {
-    return new_object_list(claims(*as_document(self).record), new_claim_object);
+PyObject* new_value(const OptionalText& text) { return py::new_optional_str(text); }
+PyObject* new_value(const std::vector<std::string>& texts) { return py::new_str_list(texts); }
+PyObject* new_value(std::string_view name) { return py::new_str(name); }
+PyObject* new_value(std::vector<Claim> numbered) { return new_object_list(std::move(numbered), new_claim_object); }
+PyObject* new_value(std::vector<Citation> citations) {
+    return new_object_list(std::move(citations), new_citation_object);
 }
 
-PyObject* get_citations(PyObject* self, void*) { return new_object_list(summary_of(self).citations, new_citation_object); }
+// Every getter of the class: its entry of the table is the closure.
+PyObject* get_value(PyObject* self, void* closure) {
+    return read_getter(py::entry_of<Getter>(closure), *as_document(self).record, summary_of(self),
+                       [](auto&& value) { return new_value(std::forward<decltype(value)>(value)); });
+}
 
 PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("template"), const_cast<char*>("flavor"), nullptr};
@@ -105,28 +98,7 @@ PyObject* document_repr(PyObject* self) {
     return py::new_str(text);
 }
 
-PyGetSetDef document_getset[] = {
-    {"publication_number", get_optional<&DocumentSummary::publication_number>, nullptr, nullptr, nullptr},
-    {"patent_number", get_optional<&DocumentSummary::patent_number>, nullptr, nullptr, nullptr},
-    {"application_number", get_optional<&DocumentSummary::application_number>, nullptr, nullptr, nullptr},
-    {"title", get_optional<&DocumentSummary::title>, nullptr, nullptr, nullptr},
-    {"filing_date", get_optional<&DocumentSummary::filing_date>, nullptr, nullptr, nullptr},
-    {"publication_date", get_optional<&DocumentSummary::publication_date>, nullptr, nullptr, nullptr},
-    {"priority_date", get_optional<&DocumentSummary::priority_date>, nullptr, nullptr, nullptr},
-    {"inventors", get_list<&DocumentSummary::inventors>, nullptr, nullptr, nullptr},
-    {"applicants", get_list<&DocumentSummary::applicants>, nullptr, nullptr, nullptr},
-    {"assignees", get_list<&DocumentSummary::assignees>, nullptr, nullptr, nullptr},
-    {"ipc_classifications", get_list<&DocumentSummary::ipc_classifications>, nullptr, nullptr, nullptr},
-    {"us_classifications", get_list<&DocumentSummary::us_classifications>, nullptr, nullptr, nullptr},
-    {"source_format", get_source_format, nullptr, nullptr, nullptr},
-    {"abstract_text", py::guarded<get_abstract_text>, nullptr, nullptr, nullptr},
-    {"claims", py::guarded<get_claims>, nullptr, nullptr, nullptr},
-    {"kind", get_optional<&DocumentSummary::kind>, nullptr, nullptr, nullptr},
-    {"cpc_classifications", get_list<&DocumentSummary::cpc_classifications>, nullptr, nullptr, nullptr},
-    {"citations", py::guarded<get_citations>, nullptr, nullptr, nullptr},
-    {"locarno_classification", get_optional<&DocumentSummary::locarno_classification>, nullptr, nullptr, nullptr},
-    {nullptr, nullptr, nullptr, nullptr, nullptr},
-};
+constinit auto document_getset = py::read_only_attributes(document_getters, py::guarded<get_value>);
 
 PyMethodDef document_methods[] = {
     {"to_markdown", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(py::guarded<document_to_markdown>)),
@@ -147,7 +119,7 @@ PyType_Slot document_slots[] = {
     {Py_tp_new, reinterpret_cast<void*>(document_new)},
     {Py_tp_dealloc, reinterpret_cast<void*>(document_dealloc)},
     {Py_tp_repr, reinterpret_cast<void*>(py::guarded<document_repr>)},
-    {Py_tp_getset, document_getset},
+    {Py_tp_getset, document_getset.data()},
     {Py_tp_methods, document_methods},
     {0, nullptr},
 };

@@ -3,7 +3,6 @@
 #include <new>
 
 #include "bulk/input_reader.hpp"
-#include "cli/document_json.hpp"
 #include "cli/record_json.hpp"
 #include "model/facts/summary.hpp"
 #include "render/markdown.hpp"

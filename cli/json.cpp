@@ -64,20 +64,4 @@ void append_json_string(std::string& out, std::string_view text) {
     out += '"';
 }
 
-void append_json_optional(std::string& out, const std::optional<std::string>& text) {
-    if (text)
-        append_json_string(out, *text);
-    else
-        out += "null";
-}
-
-void append_json_string_list(std::string& out, const std::vector<std::string>& texts) {
-    out += '[';
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (i > 0) out += ',';
-        append_json_string(out, texts[i]);
-    }
-    out += ']';
-}
-
 }  // namespace quillmark::cli

@@ -82,4 +82,16 @@ std::string record_json(const Document& document) {
     return out;
 }
 
+std::string document_json(const Document& document, std::string_view markdown) {
+    std::string out;
+    out.reserve(markdown.size() * 2 + 1024);
+    JsonWriter writer(out);
+    writer.begin_object();
+    write_getters(document, summarize(document), writer);
+    writer.key("markdown");
+    writer.text(markdown);
+    writer.end_object();
+    return out;
+}
+
 }  // namespace quillmark::cli

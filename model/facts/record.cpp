@@ -3,6 +3,8 @@
 #include <utility>
 #include <variant>
 
+#include "model/facts/getters.hpp"
+
 namespace quillmark {
 
 namespace {
@@ -15,8 +17,16 @@ public:
         sink_.begin_object();
         attributes_field(document.attributes);
         list("sections", document.sections);
-        summary_fields(document, summary);
+        getters(document, summary);
         sink_.end_object();
+    }
+
+    // The value of every Document getter under its name, into the open object.
+    void getters(const Document& document, const DocumentSummary& summary) {
+        for (const Getter& getter : document_getters) {
+            sink_.key(getter.name);
+            read_getter(getter, document, summary, [this](const auto& read) { getter_value(read); });
+        }
     }
 
 private:
@@ -306,19 +316,13 @@ private:
         });
     }
 
-    void citation_fields(const Citation& citation) {
-        field("country", citation.country);
-        field("doc_number", citation.doc_number);
-        field("kind", citation.kind);
-        field("name", citation.name);
-        field("date", citation.date);
-        field("category", citation.category);
-        field("text", citation.text);
+    void citation_values(const Citation& citation) {
+        for (const CitationField& entry : citation_fields) field(entry.name, citation.*entry.value);
     }
     void value(const Citation& citation) {
         sink_.begin_object();
         attributes_field(citation.attributes);
-        citation_fields(citation);
+        citation_values(citation);
         sink_.end_object();
     }
     void value(const Citations& item) {
@@ -396,27 +400,16 @@ private:
     void value(const DrawingsSection& entry) { section("drawings", entry, "children", entry.children); }
     void value(const OtherSection& entry) { typed("other", [&] { field("node", entry.node); }); }
 
-    // ----- the summary, under the getters' names -----------------------------------
+    // ----- the getters' values, under their names ---------------------------------
 
-    void summary_fields(const Document& document, const DocumentSummary& summary) {
-        field("publication_number", summary.publication_number);
-        field("patent_number", summary.patent_number);
-        field("application_number", summary.application_number);
-        field("title", summary.title);
-        field("filing_date", summary.filing_date);
-        field("publication_date", summary.publication_date);
-        field("priority_date", summary.priority_date);
-        list("inventors", summary.inventors);
-        list("applicants", summary.applicants);
-        list("assignees", summary.assignees);
-        list("ipc_classifications", summary.ipc_classifications);
-        list("us_classifications", summary.us_classifications);
-        sink_.key("source_format");
-        sink_.symbol(source_format_name(document.source_format));
-        field("abstract_text", abstract_text(document));
-        sink_.key("claims");
+    void getter_value(const OptionalText& text) { value(text); }
+    void getter_value(const std::vector<std::string>& texts) { value(texts); }
+    // The source format: a name of a closed set.
+    void getter_value(std::string_view name) { sink_.symbol(name); }
+
+    void getter_value(const std::vector<Claim>& numbered) {
         sink_.begin_list();
-        for (const Claim& claim : claims(document)) {
+        for (const Claim& claim : numbered) {
             sink_.begin_object();
             sink_.key("number");
             sink_.number(claim.number);
@@ -424,17 +417,17 @@ private:
             sink_.end_object();
         }
         sink_.end_list();
-        field("kind", summary.kind);
-        list("cpc_classifications", summary.cpc_classifications);
-        sink_.key("citations");
+    }
+
+    // The citations without the attributes of their elements.
+    void getter_value(const std::vector<Citation>& citations) {
         sink_.begin_list();
-        for (const Citation& citation : summary.citations) {
+        for (const Citation& citation : citations) {
             sink_.begin_object();
-            citation_fields(citation);
+            citation_values(citation);
             sink_.end_object();
         }
         sink_.end_list();
-        field("locarno_classification", summary.locarno_classification);
     }
 
     RecordSink& sink_;
@@ -445,6 +438,10 @@ private:
 
 void write_record(const Document& document, const DocumentSummary& summary, RecordSink& sink) {
     RecordWalk(sink).document(document, summary);
+}
+
+void write_getters(const Document& document, const DocumentSummary& summary, RecordSink& sink) {
+    RecordWalk(sink).getters(document, summary);
 }
 
 }  // namespace quillmark

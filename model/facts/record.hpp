@@ -1,6 +1,6 @@
 // The whole parsed record as plain data: objects, lists, texts, numbers,
-// booleans and nulls, in source order, followed by the summary values under
-// the names of the Python getters. A sink receives it as a stream of events,
+// booleans and nulls, in source order, followed by the values of the
+// Document getters under their names. A sink receives it as a stream of events,
 // so the Python binding builds dicts and lists from it and the command writes
 // JSON, both from the same walk. schema/record.schema.json describes it.
 #pragma once
@@ -36,5 +36,8 @@ public:
 };
 
 void write_record(const Document& document, const DocumentSummary& summary, RecordSink& sink);
+// Only the getters' part: each getter's name and value (model/getters.hpp),
+// into an object the caller has begun and ends.
+void write_getters(const Document& document, const DocumentSummary& summary, RecordSink& sink);
 
 }  // namespace quillmark

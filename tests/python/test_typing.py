@@ -1,4 +1,5 @@
-"""The type stubs: they match the module, and mypy finds and applies them.
+"""The type stubs: they match the module (every getter's name, order and
+type), and mypy finds and applies them.
 
 Against an installed module the stubs are found the way a user's mypy finds
 them, as the quillmark-stubs package beside the module in site-packages;
@@ -13,6 +14,8 @@ import types
 import pytest
 
 import quillmark
+from cases import all_cases
+from golden import SOURCES
 
 mypy_api = pytest.importorskip("mypy.api", reason="mypy is not installed")
 
@@ -39,6 +42,25 @@ def runtime_parameters(function) -> list:
     return [(p.name, p.default) for p in inspect.signature(function).parameters.values() if p.name != "self"]
 
 
+def stub_properties(members: dict) -> dict:
+    """The read-only properties of a class stub, each with its type."""
+    return {name: function.returns for name, function in members.items()
+            if any(getattr(d, "id", None) == "property" for d in function.decorator_list)}
+
+
+def holds(value, annotation: ast.expr) -> bool:
+    """Whether `value` is of the type a stub annotation names: a union of
+    None, str, int, a class of the module and list[...] of them."""
+    if isinstance(annotation, ast.BinOp):
+        return holds(value, annotation.left) or holds(value, annotation.right)
+    if isinstance(annotation, ast.Constant):
+        return value is None
+    if isinstance(annotation, ast.Subscript):
+        assert annotation.value.id == "list"
+        return isinstance(value, list) and all(holds(item, annotation.slice) for item in value)
+    return type(value) is ({"str": str, "int": int}.get(annotation.id) or getattr(quillmark, annotation.id))
+
+
 def test_stubs_declare_the_module_attributes_in_order():
     assigned = next(n for n in STUBS.body if isinstance(n, ast.Assign) and n.targets[0].id == "__all__")
     assert ast.literal_eval(assigned.value) == quillmark.__all__
@@ -59,13 +81,24 @@ def test_class_stubs_list_every_read_only_property_and_method(cls):
     stub = stub_definitions(STUBS.body)[cls.__name__]
     assert ast.get_docstring(stub, clean=False) == cls.__doc__
     members = stub_definitions(stub.body)
-    properties = [n for n, f in members.items() if any(getattr(d, "id", None) == "property" for d in f.decorator_list)]
+    properties = list(stub_properties(members))
     runtime = [n for n, v in vars(cls).items() if isinstance(v, types.GetSetDescriptorType)]
     assert properties == runtime
     for name, function in members.items():
         if name not in properties:
             assert stub_parameters(function)[1:] == runtime_parameters(getattr(cls, name))
             assert ast.get_docstring(function, clean=False) == getattr(cls, name).__doc__
+
+
+def test_every_getter_gives_the_type_its_stub_names():
+    documents = [quillmark.parse(source.read_text(encoding="utf-8")) for source in SOURCES]
+    documents += [quillmark.parse(case.text) for case in all_cases() if all(kind != "error" for kind, _, _ in case.expected)]
+    for cls, objects in ((quillmark.Document, documents), (quillmark.Claim, [c for d in documents for c in d.claims]),
+                         (quillmark.Citation, [c for d in documents for c in d.citations])):
+        for name, annotation in stub_properties(stub_definitions(stub_definitions(STUBS.body)[cls.__name__].body)).items():
+            values = [getattr(instance, name) for instance in objects]
+            assert all(holds(value, annotation) for value in values), f"{cls.__name__}.{name}"
+            assert any(value not in (None, []) for value in values), f"no test document gives {cls.__name__}.{name}"
 
 
 def run_mypy(tmp_path, source: str):
