@@ -89,8 +89,19 @@ struct Relation : RelatedLink {};
 struct OtherRelatedDocument : RelatedLink {};
 using RelatedDocumentEntry = std::variant<Relation, OtherRelatedDocument, Node>;
 
-struct Party {
+// The parts of a person's name, as the source gives them.
+struct NameParts {
+    OptionalText given_name;
+    OptionalText middle_name;
+    OptionalText family_name;
+    OptionalText suffix;
+};
+
+// A party's name is its organisation (any name the source writes whole)
+// when there is one, else its name parts joined.
+struct Party : NameParts {
     Attributes attributes;
+    OptionalText organisation;
     OptionalText name;
     bool inventor = false;  // an applicant who is also an inventor
 };
@@ -99,12 +110,8 @@ struct PartyGroup {
     std::vector<Party> parties;
 };
 
-struct Person {
+struct Person : NameParts {
     Attributes attributes;
-    OptionalText given_name;
-    OptionalText middle_name;
-    OptionalText family_name;
-    OptionalText suffix;
     OptionalText city;
     OptionalText state;
     OptionalText country;

@@ -79,7 +79,7 @@ private:
     // Assignees that follow each other form one item.
     void add_assignee(XmlId id, Items& items) const {
         if (items.empty() || !std::holds_alternative<Assignees>(items.back())) items.emplace_back(Assignees{});
-        std::get<Assignees>(items.back()).group.parties.push_back({attributes_of(tree_, id), assignee_name(id)});
+        std::get<Assignees>(items.back()).group.parties.push_back(read_assignee(id));
     }
 
     void add_correspondence_address(XmlId id, Items& items) const {
@@ -244,9 +244,9 @@ private:
     }
 
     // An organisation, or a person by the parts of their name.
-    OptionalText assignee_name(XmlId id) const {
-        if (OptionalText organisation = child_text(tree_, id, {"organization-name"})) return organisation;
-        return person_name(read_person(id));
+    Party read_assignee(XmlId id) const {
+        const Person person = read_person(id);
+        return named_party(person.attributes, person, child_text(tree_, id, {"organization-name"}));
     }
 
     Inventors read_inventors(XmlId id) const {

@@ -277,21 +277,21 @@ private:
         PartyGroup group{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (tree_.name(child) != party_element) continue;
-            if (OptionalText name = party_name(child)) group.parties.push_back({attributes_of(tree_, child), std::move(name)});
+            if (Party party = read_party(child); party.name) group.parties.push_back(std::move(party));
         }
         return group;
     }
 
-    // An organisation name, else the first name, surname and suffix joined.
-    OptionalText party_name(XmlId id) const {
+    // Named by the organisation name, else by the first name, surname and
+    // suffix.
+    Party read_party(XmlId id) const {
         const XmlId name = path_node(id, {"PARTY-US", "NAM"});
-        if (name == no_node) return std::nullopt;
-        if (OptionalText organisation = path_text(name, {"ONM", "STEXT", "PDAT"})) return organisation;
-        Person person;
-        person.given_name = path_text(name, {"FNM", "PDAT"});
-        person.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
-        person.suffix = path_text(name, {"SFX", "PDAT"});
-        return person_name(person);
+        if (name == no_node) return {};
+        NameParts parts;
+        parts.given_name = path_text(name, {"FNM", "PDAT"});
+        parts.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
+        parts.suffix = path_text(name, {"SFX", "PDAT"});
+        return named_party(attributes_of(tree_, id), std::move(parts), path_text(name, {"ONM", "STEXT", "PDAT"}));
     }
 
     // ----- body ------------------------------------------------------------
