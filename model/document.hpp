@@ -89,19 +89,20 @@ struct Relation : RelatedLink {};
 struct OtherRelatedDocument : RelatedLink {};
 using RelatedDocumentEntry = std::variant<Relation, OtherRelatedDocument, Node>;
 
-// The parts of a person's name, as the source gives them.
-struct NameParts {
+// A name as the source gives it: the parts of a person's name, or a name
+// written whole (an organisation's, as a rule), or both.
+struct PartyName {
     OptionalText given_name;
     OptionalText middle_name;
     OptionalText family_name;
     OptionalText suffix;
+    OptionalText organisation;
 };
 
-// A party's name is its organisation (any name the source writes whole)
-// when there is one, else its name parts joined.
-struct Party : NameParts {
+// `name` is the name the party is listed by: the organisation, else the
+// parts of a person's name joined (`full_name`).
+struct Party : PartyName {
     Attributes attributes;
-    OptionalText organisation;
     OptionalText name;
     bool inventor = false;  // an applicant who is also an inventor
 };
@@ -110,7 +111,7 @@ struct PartyGroup {
     std::vector<Party> parties;
 };
 
-struct Person : NameParts {
+struct Person : PartyName {
     Attributes attributes;
     OptionalText city;
     OptionalText state;

@@ -42,27 +42,27 @@ void add_item_names(const BibliographicItem& item, Role role, std::vector<std::s
             if (parties) add_party_names(parties->group, true, names);
             if (const auto* inventors = std::get_if<Inventors>(&item))
                 for (const PersonEntry& entry : inventors->entries)
-                    if (const Person* person = person_of(entry)) add_name(names, person_name(*person));
+                    if (const Person* person = person_of(entry)) add_name(names, full_name(*person));
             break;
     }
 }
 
 }  // namespace
 
-OptionalText person_name(const NameParts& parts) {
+OptionalText full_name(const PartyName& name) {
+    if (name.organisation) return name.organisation;
     std::string joined;
-    for (const OptionalText* part : {&parts.given_name, &parts.middle_name, &parts.family_name, &parts.suffix})
+    for (const OptionalText* part : {&name.given_name, &name.middle_name, &name.family_name, &name.suffix})
         if (*part) append_word(joined, trim(**part));
     if (joined.empty()) return std::nullopt;
     return joined;
 }
 
-Party named_party(Attributes attributes, NameParts parts, OptionalText organisation) {
+Party named_party(Attributes attributes, PartyName name) {
     Party party;
-    static_cast<NameParts&>(party) = std::move(parts);
+    static_cast<PartyName&>(party) = std::move(name);
     party.attributes = std::move(attributes);
-    party.name = organisation ? organisation : person_name(party);
-    party.organisation = std::move(organisation);
+    party.name = full_name(party);
     return party;
 }
 

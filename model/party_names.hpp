@@ -12,10 +12,11 @@ namespace quillmark {
 enum class Role { Applicants, Assignees, Inventors };
 
 std::vector<std::string> party_names(const Document& document, Role role);
-// Given name, middle name, family name and suffix, the present ones joined
-// with one space; absent when none is present.
-OptionalText person_name(const NameParts& parts);
-// A party named by its organisation when it has one, else by its name parts.
-Party named_party(Attributes attributes, NameParts parts, OptionalText organisation);
+// The organisation when there is one, else the given name, middle name,
+// family name and suffix, the present ones joined with one space; absent
+// when the name has none of them.
+OptionalText full_name(const PartyName& name);
+// A party listed by the full name of `name`.
+Party named_party(Attributes attributes, PartyName name);
 
 }  // namespace quillmark

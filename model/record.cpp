@@ -244,18 +244,18 @@ private:
     void value(const OtherRelatedDocument& entry) { link("related_document", entry); }
     void value(const RelatedDocuments& item) { entries_item("related_documents", item); }
 
-    void name_parts(const NameParts& parts) {
-        field("given_name", parts.given_name);
-        field("middle_name", parts.middle_name);
-        field("family_name", parts.family_name);
-        field("suffix", parts.suffix);
+    void party_name(const PartyName& name) {
+        field("given_name", name.given_name);
+        field("middle_name", name.middle_name);
+        field("family_name", name.family_name);
+        field("suffix", name.suffix);
+        field("organisation", name.organisation);
     }
     void value(const Party& party) {
         sink_.begin_object();
         attributes_field(party.attributes);
         field("name", party.name);
-        name_parts(party);
-        field("organisation", party.organisation);
+        party_name(party);
         field("inventor", party.inventor);
         sink_.end_object();
     }
@@ -271,7 +271,7 @@ private:
     void person(std::string_view type, const Person& entry) {
         typed(type, [&] {
             attributes_field(entry.attributes);
-            name_parts(entry);
+            party_name(entry);
             field("city", entry.city);
             field("state", entry.state);
             field("country", entry.country);

@@ -245,8 +245,9 @@ private:
 
     // An organisation, or a person by the parts of their name.
     Party read_assignee(XmlId id) const {
-        const Person person = read_person(id);
-        return named_party(person.attributes, person, child_text(tree_, id, {"organization-name"}));
+        Person person = read_person(id);
+        person.organisation = child_text(tree_, id, {"organization-name"});
+        return named_party(person.attributes, person);
     }
 
     Inventors read_inventors(XmlId id) const {

@@ -287,11 +287,12 @@ private:
     Party read_party(XmlId id) const {
         const XmlId name = path_node(id, {"PARTY-US", "NAM"});
         if (name == no_node) return {};
-        NameParts parts;
-        parts.given_name = path_text(name, {"FNM", "PDAT"});
-        parts.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
-        parts.suffix = path_text(name, {"SFX", "PDAT"});
-        return named_party(attributes_of(tree_, id), std::move(parts), path_text(name, {"ONM", "STEXT", "PDAT"}));
+        PartyName party_name;
+        party_name.given_name = path_text(name, {"FNM", "PDAT"});
+        party_name.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
+        party_name.suffix = path_text(name, {"SFX", "PDAT"});
+        party_name.organisation = path_text(name, {"ONM", "STEXT", "PDAT"});
+        return named_party(attributes_of(tree_, id), std::move(party_name));
     }
 
     // ----- body ------------------------------------------------------------

@@ -225,8 +225,7 @@ private:
         PartyGroup group{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (!name_is_one_of(tree_.name(child), party_names)) continue;
-            const XmlId holder = name_holder(child);
-            Party party = named_party(attributes_of(tree_, child), read_name_parts(holder), whole_name(holder));
+            Party party = named_party(attributes_of(tree_, child), read_party_name(child));
             if (!party.name) continue;
             party.inventor = tree_.attribute_value(child, "app-type") == "applicant-inventor";
             group.parties.push_back(std::move(party));
@@ -241,31 +240,26 @@ private:
         return addressbook ? addressbook : party;
     }
 
-    // The parts of a person's name may be wrapped in a `name` element.
-    XmlId parts_holder(XmlId holder) const {
+    // A person's name parts may be wrapped in a `name` element; a `name`
+    // without parts is a name written whole, like an organisation's.
+    PartyName read_party_name(XmlId party) const {
+        const XmlId holder = name_holder(party);
         const XmlId name = find_child(tree_, holder, {"name"});
-        return name && holds_elements(name) ? name : holder;
+        const bool wrapped = name && holds_elements(name);
+        const XmlId parts = wrapped ? name : holder;
+        PartyName party_name;
+        party_name.given_name = child_text(tree_, parts, {"first-name", "given-name"});
+        party_name.middle_name = child_text(tree_, parts, {"middle-name"});
+        party_name.family_name = child_text(tree_, parts, {"last-name", "family-name"});
+        party_name.suffix = child_text(tree_, parts, {"suffix", "name-suffix"});
+        party_name.organisation = wrapped ? child_text(tree_, holder, {"orgname", "organization-name"})
+                                          : child_text(tree_, holder, {"orgname", "organization-name", "name"});
+        return party_name;
     }
 
     bool holds_elements(XmlId id) const {
         const ElementChildren children = element_children(tree_, id);
         return children.begin() != children.end();
-    }
-
-    NameParts read_name_parts(XmlId holder) const {
-        const XmlId parts = parts_holder(holder);
-        NameParts name;
-        name.given_name = child_text(tree_, parts, {"first-name", "given-name"});
-        name.middle_name = child_text(tree_, parts, {"middle-name"});
-        name.family_name = child_text(tree_, parts, {"last-name", "family-name"});
-        name.suffix = child_text(tree_, parts, {"suffix", "name-suffix"});
-        return name;
-    }
-
-    // An organisation's name, or a `name` written whole.
-    OptionalText whole_name(XmlId holder) const {
-        if (parts_holder(holder) != holder) return child_text(tree_, holder, {"orgname", "organization-name"});
-        return child_text(tree_, holder, {"orgname", "organization-name", "name"});
     }
 
     Inventors read_inventors(XmlId id) const {
@@ -279,13 +273,11 @@ private:
         return inventors;
     }
 
-    // A name written whole (an organisation, say) stands as the family name.
     Person read_person(XmlId id) const {
         const XmlId holder = name_holder(id);
         Person person;
-        static_cast<NameParts&>(person) = read_name_parts(holder);
+        static_cast<PartyName&>(person) = read_party_name(id);
         person.attributes = attributes_of(tree_, id);
-        if (!person.given_name && !person.family_name) person.family_name = whole_name(holder);
         if (const XmlId address = find_child(tree_, holder, {"address"})) {
             person.city = child_text(tree_, address, {"city"});
             person.state = child_text(tree_, address, {"state"});
