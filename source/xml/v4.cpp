@@ -241,11 +241,12 @@ private:
     }
 
     // A person's name parts may be wrapped in a `name` element; a `name`
-    // without parts is a name written whole, like an organisation's.
+    // without a given or family name is a name written whole, like an
+    // organisation's.
     PartyName read_party_name(XmlId party) const {
         const XmlId holder = name_holder(party);
         const XmlId name = find_child(tree_, holder, {"name"});
-        const bool wrapped = name && holds_elements(name);
+        const bool wrapped = name && find_child(tree_, name, {"first-name", "given-name", "last-name", "family-name"});
         const XmlId parts = wrapped ? name : holder;
         PartyName party_name;
         party_name.given_name = child_text(tree_, parts, {"first-name", "given-name"});
@@ -255,11 +256,6 @@ private:
         party_name.organisation = wrapped ? child_text(tree_, holder, {"orgname", "organization-name"})
                                           : child_text(tree_, holder, {"orgname", "organization-name", "name"});
         return party_name;
-    }
-
-    bool holds_elements(XmlId id) const {
-        const ElementChildren children = element_children(tree_, id);
-        return children.begin() != children.end();
     }
 
     Inventors read_inventors(XmlId id) const {
