@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/record/document.hpp"
-#include "model/record/person_name.hpp"
+#include "model/record/party_name.hpp"
 
 namespace quillmark {
 

@@ -254,10 +254,18 @@ private:
     void value(const OtherRelatedDocument& entry) { link("related_document", entry); }
     void value(const RelatedDocuments& item) { entries_item("related_documents", item); }
 
+    void party_name(const PartyName& name) {
+        field("given_name", name.given_name);
+        field("middle_name", name.middle_name);
+        field("family_name", name.family_name);
+        field("suffix", name.suffix);
+        field("organisation", name.organisation);
+    }
     void value(const Party& party) {
         sink_.begin_object();
         attributes_field(party.attributes);
         field("name", party.name);
+        party_name(party);
         field("inventor", party.inventor);
         sink_.end_object();
     }
@@ -273,10 +281,7 @@ private:
     void person(std::string_view type, const Person& entry) {
         typed(type, [&] {
             attributes_field(entry.attributes);
-            field("given_name", entry.given_name);
-            field("middle_name", entry.middle_name);
-            field("family_name", entry.family_name);
-            field("suffix", entry.suffix);
+            party_name(entry);
             field("city", entry.city);
             field("state", entry.state);
             field("country", entry.country);

@@ -89,7 +89,19 @@ struct Relation : RelatedLink {};
 struct OtherRelatedDocument : RelatedLink {};
 using RelatedDocumentEntry = std::variant<Relation, OtherRelatedDocument, Node>;
 
-struct Party {
+// A name as the source gives it: the parts of a person's name, or a name
+// written whole (an organisation's, as a rule), or both.
+struct PartyName {
+    OptionalText given_name;
+    OptionalText middle_name;
+    OptionalText family_name;
+    OptionalText suffix;
+    OptionalText organisation;
+};
+
+// `name` is the name the party is listed by: the organisation, else the
+// parts of a person's name joined (`full_name`).
+struct Party : PartyName {
     Attributes attributes;
     OptionalText name;
     bool inventor = false;  // an applicant who is also an inventor
@@ -99,12 +111,8 @@ struct PartyGroup {
     std::vector<Party> parties;
 };
 
-struct Person {
+struct Person : PartyName {
     Attributes attributes;
-    OptionalText given_name;
-    OptionalText middle_name;
-    OptionalText family_name;
-    OptionalText suffix;
     OptionalText city;
     OptionalText state;
     OptionalText country;

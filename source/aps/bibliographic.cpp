@@ -109,12 +109,15 @@ Inventors inventors(const ApsRecords& records) {
     return item;
 }
 
-// Segment "ASSG": one party per "NAM" record.
+// Segment "ASSG": one party per "NAM" record, named by its value whole
+// (it does not tell an organisation from a person).
 Assignees assignees(const ApsRecords& records) {
     Assignees item;
-    for (const ApsRecord& record : records)
-        if (record.segment == "ASSG" && record.code == "NAM")
-            item.group.parties.push_back({{}, non_empty(record.value)});
+    for (const ApsRecord& record : records) {
+        if (record.segment != "ASSG" || record.code != "NAM") continue;
+        Party& party = item.group.parties.emplace_back();
+        party.name = non_empty(record.value);
+    }
     return item;
 }
 

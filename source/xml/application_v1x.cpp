@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "model/record/person_name.hpp"
+#include "model/record/party_name.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/item_lists.hpp"
 #include "source/xml/readers.hpp"
@@ -79,7 +79,7 @@ private:
     // Assignees that follow each other form one item.
     void add_assignee(XmlId id, Items& items) const {
         if (items.empty() || !std::holds_alternative<Assignees>(items.back())) items.emplace_back(Assignees{});
-        std::get<Assignees>(items.back()).group.parties.push_back({attributes_of(tree_, id), assignee_name(id)});
+        std::get<Assignees>(items.back()).group.parties.push_back(read_assignee(id));
     }
 
     void add_correspondence_address(XmlId id, Items& items) const {
@@ -244,9 +244,10 @@ private:
     }
 
     // An organisation, or a person by the parts of their name.
-    OptionalText assignee_name(XmlId id) const {
-        if (OptionalText organisation = child_text(tree_, id, {"organization-name"})) return organisation;
-        return person_name(read_person(id));
+    Party read_assignee(XmlId id) const {
+        Person person = read_person(id);
+        person.organisation = child_text(tree_, id, {"organization-name"});
+        return named_party(person.attributes, person);
     }
 
     Inventors read_inventors(XmlId id) const {

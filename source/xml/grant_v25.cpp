@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/text/classification_forms.hpp"
-#include "model/record/person_name.hpp"
+#include "model/record/party_name.hpp"
 #include "model/text/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/item_lists.hpp"
@@ -277,21 +277,22 @@ private:
         PartyGroup group{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (tree_.name(child) != party_element) continue;
-            if (OptionalText name = party_name(child)) group.parties.push_back({attributes_of(tree_, child), std::move(name)});
+            if (Party party = read_party(child); party.name) group.parties.push_back(std::move(party));
         }
         return group;
     }
 
-    // An organisation name, else the first name, surname and suffix joined.
-    OptionalText party_name(XmlId id) const {
+    // Named by the organisation name, else by the first name, surname and
+    // suffix.
+    Party read_party(XmlId id) const {
         const XmlId name = path_node(id, {"PARTY-US", "NAM"});
-        if (name == no_node) return std::nullopt;
-        if (OptionalText organisation = path_text(name, {"ONM", "STEXT", "PDAT"})) return organisation;
-        Person person;
-        person.given_name = path_text(name, {"FNM", "PDAT"});
-        person.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
-        person.suffix = path_text(name, {"SFX", "PDAT"});
-        return person_name(person);
+        if (name == no_node) return {};
+        PartyName party_name;
+        party_name.given_name = path_text(name, {"FNM", "PDAT"});
+        party_name.family_name = path_text(name, {"SNM", "STEXT", "PDAT"});
+        party_name.suffix = path_text(name, {"SFX", "PDAT"});
+        party_name.organisation = path_text(name, {"ONM", "STEXT", "PDAT"});
+        return named_party(attributes_of(tree_, id), std::move(party_name));
     }
 
     // ----- body ------------------------------------------------------------

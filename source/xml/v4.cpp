@@ -3,7 +3,7 @@
 // and the wrong-root message.
 #include <optional>
 
-#include "model/record/person_name.hpp"
+#include "model/record/party_name.hpp"
 #include "model/text/text.hpp"
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
@@ -203,7 +203,8 @@ private:
         return classification;
     }
 
-    // The parties wrapper leaves no item of its own.
+    // The parties wrappers (and the applicant data and inventors of record,
+    // which list parties the same way) leave no item of their own.
     void add_parties(XmlId id, Items& items) const {
         for (XmlId child : element_children(tree_, id)) {
             const std::string_view name = tree_.name(child);
@@ -224,26 +225,37 @@ private:
         PartyGroup group{attributes_of(tree_, id), {}};
         for (XmlId child : element_children(tree_, id)) {
             if (!name_is_one_of(tree_.name(child), party_names)) continue;
-            OptionalText name = party_name(child);
-            if (!name) continue;
-            const bool inventor = tree_.attribute_value(child, "app-type") == "applicant-inventor";
-            group.parties.push_back({attributes_of(tree_, child), std::move(name), inventor});
+            Party party = named_party(attributes_of(tree_, child), read_party_name(child));
+            if (!party.name) continue;
+            party.inventor = tree_.attribute_value(child, "app-type") == "applicant-inventor";
+            group.parties.push_back(std::move(party));
         }
         return group;
     }
 
-    // The name parts stand in the party's `addressbook`, or directly in the
+    // The name stands in the party's `addressbook`, or directly in the
     // party element when it has none.
     XmlId name_holder(XmlId party) const {
         const XmlId addressbook = find_child(tree_, party, {"addressbook"});
         return addressbook ? addressbook : party;
     }
 
-    // An organisation (or a name written whole) wins over the parts of a
-    // person's name.
-    OptionalText party_name(XmlId id) const {
-        if (OptionalText organisation = child_text(tree_, name_holder(id), {"orgname", "name"})) return organisation;
-        return person_name(read_person(id));
+    // A person's name parts may be wrapped in a `name` element; a `name`
+    // without a given or family name is a name written whole, like an
+    // organisation's.
+    PartyName read_party_name(XmlId party) const {
+        const XmlId holder = name_holder(party);
+        const XmlId name = find_child(tree_, holder, {"name"});
+        const bool wrapped = name && find_child(tree_, name, {"first-name", "given-name", "last-name", "family-name"});
+        const XmlId parts = wrapped ? name : holder;
+        PartyName party_name;
+        party_name.given_name = child_text(tree_, parts, {"first-name", "given-name"});
+        party_name.middle_name = child_text(tree_, parts, {"middle-name"});
+        party_name.family_name = child_text(tree_, parts, {"last-name", "family-name"});
+        party_name.suffix = child_text(tree_, parts, {"suffix", "name-suffix"});
+        party_name.organisation = wrapped ? child_text(tree_, holder, {"orgname", "organization-name"})
+                                          : child_text(tree_, holder, {"orgname", "organization-name", "name"});
+        return party_name;
     }
 
     Inventors read_inventors(XmlId id) const {
@@ -257,16 +269,11 @@ private:
         return inventors;
     }
 
-    // A name written whole (an organisation, say) stands as the family name.
     Person read_person(XmlId id) const {
         const XmlId holder = name_holder(id);
         Person person;
+        static_cast<PartyName&>(person) = read_party_name(id);
         person.attributes = attributes_of(tree_, id);
-        person.given_name = child_text(tree_, holder, {"first-name"});
-        person.middle_name = child_text(tree_, holder, {"middle-name"});
-        person.family_name = child_text(tree_, holder, {"last-name"});
-        person.suffix = child_text(tree_, holder, {"suffix"});
-        if (!person.given_name && !person.family_name) person.family_name = child_text(tree_, holder, {"orgname", "name"});
         if (const XmlId address = find_child(tree_, holder, {"address"})) {
             person.city = child_text(tree_, address, {"city"});
             person.state = child_text(tree_, address, {"state"});
@@ -354,6 +361,8 @@ private:
         {"invention-title", &V4Reader::add_title},
         {"parties", &V4Reader::add_parties},
         {"us-parties", &V4Reader::add_parties},
+        {"applicant-data", &V4Reader::add_parties},
+        {"us-inventors-of-record", &V4Reader::add_parties},
         {"assignees", &V4Reader::add_assignees},
         {"us-related-documents", &V4Reader::add_related_documents},
         {"priority-claims", &V4Reader::add_priority_claims},
