@@ -448,21 +448,28 @@ void GfmWriter::clear() {
     deleted_ = none;
 }
 
+// An insertion or deletion still open when the block ends (a reissue's
+// marks around several elements of a claim) is closed at the block's end
+// and opened again at the next block's start, so each block shows it.
 void GfmWriter::flush() {
     if (!blocks_) return;
-    if (is_white_space_only(out_) && label_.empty()) {
-        clear();
-        return;
-    }
-    if (prefix_.empty()) {
-        blocks_->write_paragraph([this](std::string& out) { append_pending(out); });
-    } else {
-        std::string item = prefix_;
-        append_pending(item);
-        blocks_->add(item);
+    const bool inserting = inserted_ != none;
+    const bool deleting = deleted_ != none;
+    close_inserted();
+    close_deleted(' ');
+    if (!is_white_space_only(out_) || !label_.empty()) {
+        if (prefix_.empty()) {
+            blocks_->write_paragraph([this](std::string& out) { append_pending(out); });
+        } else {
+            std::string item = prefix_;
+            append_pending(item);
+            blocks_->add(item);
+        }
+        ++flushes_;
     }
     clear();
-    ++flushes_;
+    if (inserting) open_mark(inserted_);
+    if (deleting) open_mark(deleted_);
 }
 
 std::string GfmWriter::take() {
