@@ -2,6 +2,15 @@
 
 namespace quillmark {
 
+void FrontMatterLines::open(const Document& document, const PublicationIdentifier& identifier) {
+    lines_.add("---");
+    scalar("filing_date", filing_date(document));
+    scalar("application_number", written_application_number(document));
+    scalar("publication_number", identifier.publication_number);
+    scalar("publication_date", identifier.publication_date);
+    scalar("patent_number", identifier.patent_number);
+}
+
 void FrontMatterLines::scalar(std::string_view key, const OptionalText& value) {
     std::string line(key);
     line += ": ";

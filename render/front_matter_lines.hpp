@@ -25,6 +25,10 @@ public:
     // "priority_chain: []", or "priority_chain:" and four lines per link,
     // the numbers in their written form.
     void priority_chain(const std::vector<PriorityLink>& chain);
+    // The opening "---" and the lines both flavours start with: filing date,
+    // application number, publication number, publication date, patent
+    // number.
+    void open(const Document& document, const PublicationIdentifier& identifier);
     // A line as given.
     void add(std::string_view line) { lines_.add(line); }
     // The lines between "---" lines.

@@ -10,12 +10,7 @@ namespace quillmark {
 std::string render_gfm_front_matter(const Document& document) {
     const PublicationIdentifier identifier = publication_identifier(document);
     FrontMatterLines lines(append_yaml_string);
-    lines.add("---");
-    lines.scalar("filing_date", filing_date(document));
-    lines.scalar("application_number", written_application_number(document));
-    lines.scalar("publication_number", identifier.publication_number);
-    lines.scalar("publication_date", identifier.publication_date);
-    lines.scalar("patent_number", identifier.patent_number);
+    lines.open(document, identifier);
     lines.scalar("kind", publication_kind(document));
     lines.scalar("priority_date", priority_date(document));
     lines.list("ipc_classifications", ipc_classifications(document));
