@@ -93,7 +93,7 @@ private:
 
     Outcome work(Piece& piece) {
         if (piece.end_of_stream || stopped_) return {};
-        if (piece.text.size() != piece.size) {
+        if (piece.too_large()) {
             Outcome outcome;
             outcome.error = bulk::oversized_message(piece.size, options_.max_document_size, "--max-document-size");
             return outcome;
