@@ -30,7 +30,8 @@ BATCH_ROWS = 256
 # the citations get column types of their own.
 GETTERS = [name for name in vars(quillmark.Document) if not name.startswith("_") and name not in ("to_markdown", "to_dict")]
 CITATION_FIELDS = [name for name in vars(quillmark.Citation) if not name.startswith("_")]
-TEXT_LISTS = {"inventors", "applicants", "assignees", "ipc_classifications", "us_classifications", "cpc_classifications"}
+TEXT_LISTS = {"inventors", "applicants", "assignees", "ipc_classifications", "us_classifications", "cpc_classifications",
+              "us_classifications_as_written"}
 SPECIAL_TYPES = {
     **{name: pa.list_(pa.string()) for name in TEXT_LISTS},
     "claims": pa.list_(pa.struct([("number", pa.int32()), ("text", pa.string())])),

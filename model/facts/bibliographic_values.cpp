@@ -50,9 +50,11 @@ std::string formatted_doc_number(std::string_view doc_number, bool grant) {
 
 std::string as_written(std::string text) { return text; }
 
-// IPC symbols in their compact form; one that has none keeps its words.
-std::string ipc_symbol(std::string text) {
-    if (std::optional<std::string> compact = compact_ipc(text)) return std::move(*compact);
+// A symbol in the one form `read` gives it (compact IPC, US CLASS/SUBCLASS);
+// a text that `read` cannot read keeps its words, never a guessed symbol.
+template <std::optional<std::string> (*read)(std::string_view)>
+std::string one_form(std::string text) {
+    if (std::optional<std::string> form = read(text)) return std::move(*form);
     return collapse_white_space(text);
 }
 
@@ -205,10 +207,14 @@ OptionalText priority_date(const Document& document) {
 }
 
 std::vector<std::string> ipc_classifications(const Document& document) {
-    return classification_list<IpcClassification>(document, ipc_symbol);
+    return classification_list<IpcClassification>(document, one_form<compact_ipc>);
 }
 
 std::vector<std::string> us_classifications(const Document& document) {
+    return classification_list<NationalClassification>(document, one_form<uspc_class_subclass>);
+}
+
+std::vector<std::string> us_classifications_as_written(const Document& document) {
     return classification_list<NationalClassification>(document);
 }
 

@@ -33,7 +33,10 @@ OptionalText title(const Document& document);
 std::vector<PriorityLink> priority_chain(const Document& document);
 OptionalText priority_date(const Document& document);
 std::vector<std::string> ipc_classifications(const Document& document);
+// US classes as CLASS/SUBCLASS ("2/161A"), and as the source writes them,
+// padding included ("  2161A"); each list in source order, each text once.
 std::vector<std::string> us_classifications(const Document& document);
+std::vector<std::string> us_classifications_as_written(const Document& document);
 std::vector<std::string> cpc_classifications(const Document& document);
 // The main Locarno class of a design grant, as written.
 OptionalText locarno_classification(const Document& document);

@@ -49,6 +49,7 @@ inline constexpr Getter document_getters[] = {
     {"cpc_classifications", &DocumentSummary::cpc_classifications},
     {"citations", &DocumentSummary::citations},
     {"locarno_classification", &DocumentSummary::locarno_classification},
+    {"us_classifications_as_written", &DocumentSummary::us_classifications_as_written},
 };
 
 // Calls `use` with the getter's value: a const reference to what the

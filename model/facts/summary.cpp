@@ -84,6 +84,7 @@ DocumentSummary summarize(const Document& document) {
     summary.cpc_classifications = cpc_classifications(document);
     summary.citations = citations(document);
     summary.locarno_classification = locarno_classification(document);
+    summary.us_classifications_as_written = us_classifications_as_written(document);
     return summary;
 }
 

@@ -32,6 +32,7 @@ struct DocumentSummary {
     std::vector<std::string> cpc_classifications;
     std::vector<Citation> citations;
     OptionalText locarno_classification;
+    std::vector<std::string> us_classifications_as_written;
 };
 
 struct Claim {

@@ -50,4 +50,111 @@ bool is_locarno_class(std::string_view text) {
     return text.size() == 4 && is_ascii_digits(text);
 }
 
+// ----- US classes ------------------------------------------------------------
+
+namespace {
+
+constexpr std::size_t class_width = 3;     // columns 1 to 3
+constexpr std::size_t subclass_width = 3;  // columns 4 to 6: the subclass's whole number
+constexpr std::size_t layout_width = class_width + subclass_width;
+
+std::string_view skip_spaces(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    return text;
+}
+
+// A number right-justified in its columns: spaces, then digits that are not
+// all zeros, without the zeros in front.
+std::optional<std::string> right_justified_number(std::string_view columns) {
+    const std::string_view digits = skip_spaces(columns);
+    if (digits.empty() || !is_ascii_digits(digits)) return std::nullopt;
+    std::string number = strip_leading_zeros(digits);
+    if (number == "0") return std::nullopt;
+    return number;
+}
+
+// The class from its three columns: "2", "216", "D2", "D12", "PLT".
+std::optional<std::string> us_class(std::string_view columns) {
+    if (columns == "PLT" || columns == "Plt") return "PLT";
+    const std::string_view text = skip_spaces(columns);
+    if (text.empty() || text.front() != 'D') return right_justified_number(columns);
+    std::optional<std::string> design = right_justified_number(text.substr(1));
+    if (design) design->insert(0, 1, 'D');
+    return design;
+}
+
+// What follows the whole number: decimal digits (after a point or not),
+// then letters; spaces count for nothing and zeros that end the decimals
+// only fill their columns.
+std::optional<std::string> subclass_extension(std::string_view columns) {
+    std::string text;
+    for (char c : columns)
+        if (c != ' ') text += c;
+    std::size_t at = 0;
+    const bool point = at < text.size() && text[at] == '.';
+    if (point) ++at;
+    std::size_t digits_end = at;
+    while (digits_end < text.size() && is_ascii_digit(text[digits_end])) ++digits_end;
+    std::string_view decimals = std::string_view(text).substr(at, digits_end - at);
+    const std::string_view letters = std::string_view(text).substr(digits_end);
+    if (point && decimals.empty()) return std::nullopt;
+    for (char c : letters)
+        if (c < 'A' || c > 'Z') return std::nullopt;
+    while (!decimals.empty() && decimals.back() == '0') decimals.remove_suffix(1);
+    std::string extension;
+    if (!decimals.empty()) extension.append(1, '.').append(decimals);
+    extension.append(letters);
+    return extension;
+}
+
+// The subclass from column 4 on: "161A", "42.07", "E33.062", "DIG 1".
+std::optional<std::string> us_subclass(std::string_view columns) {
+    if (columns.size() < subclass_width) return std::nullopt;
+    const std::string_view whole = columns.substr(0, subclass_width), rest = columns.substr(subclass_width);
+    if (whole == "DIG" || whole == "FOR") {
+        const std::optional<std::string> number = right_justified_number(rest);
+        if (!number) return std::nullopt;
+        return std::string(whole) + " " + *number;
+    }
+    std::string_view number_columns = skip_spaces(whole);
+    const bool e_subclass = !number_columns.empty() && number_columns.front() == 'E';
+    if (e_subclass) number_columns.remove_prefix(1);
+    std::optional<std::string> number = right_justified_number(number_columns);
+    const std::optional<std::string> extension = subclass_extension(rest);
+    if (!number || !extension) return std::nullopt;
+    if (e_subclass) number->insert(0, 1, 'E');
+    return *number + *extension;
+}
+
+// The value without the white space around it, keeping the spaces that
+// pad its columns in front. White space of another kind in front (a line
+// break of a reformatted file) is no padding: then none is kept.
+std::string_view padded_value(std::string_view written) {
+    const std::string_view value = trim_end(written);
+    const std::string_view unpadded = trim_start(value);
+    const std::string_view padding = value.substr(0, value.size() - unpadded.size());
+    return padding.find_first_not_of(' ') == std::string_view::npos ? value : unpadded;
+}
+
+}  // namespace
+
+std::optional<std::string> uspc_class_subclass(std::string_view written) {
+    std::string value(padded_value(written));
+    if (const std::string_view digits = trim(value); value.size() < layout_width && !digits.empty() && is_ascii_digits(digits))
+        value = std::string(layout_width - digits.size(), ' ') + std::string(digits);
+    const std::size_t dash = value.find('-');
+    const std::string_view first = std::string_view(value).substr(0, dash);
+    if (first.size() < layout_width) return std::nullopt;
+    const std::optional<std::string> class_ = us_class(first.substr(0, class_width));
+    std::optional<std::string> subclass = us_subclass(first.substr(class_width));
+    if (!class_ || !subclass) return std::nullopt;
+    if (dash != std::string::npos) {
+        // The last subclass of a range is written in the same columns as the first's.
+        const std::optional<std::string> last = us_subclass(std::string_view(value).substr(dash + 1));
+        if (!last) return std::nullopt;
+        *subclass += "-" + *last;
+    }
+    return *class_ + "/" + *subclass;
+}
+
 }  // namespace quillmark

@@ -37,14 +37,15 @@ ApplicationReference application_reference(const ApsRecords& records, bool desig
 }
 
 // The values of every record of segment "CLAS" with the code, in record
-// order, each trimmed (IPC symbols keep the blanks of their fixed columns)
-// or collapsed to single spaces; values left empty are dropped.
-std::vector<std::string> classification_values(const ApsRecords& records, std::string_view code, bool collapse) {
+// order: trimmed (IPC symbols), or with the spaces that pad the columns of
+// a US class in front ("  2161A"); blank values are dropped.
+std::vector<std::string> classification_values(const ApsRecords& records, std::string_view code, bool padded) {
     std::vector<std::string> values;
     for (const ApsRecord& record : records) {
         if (record.segment != "CLAS" || record.code != code) continue;
-        std::string value = collapse ? collapse_white_space(record.value) : std::string(trim(record.value));
-        if (!value.empty()) values.push_back(std::move(value));
+        const std::string_view trimmed = trim(record.value);
+        if (trimmed.empty()) continue;
+        values.emplace_back(padded ? trim_end(record.value) : trimmed);
     }
     return values;
 }

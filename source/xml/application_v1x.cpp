@@ -157,14 +157,19 @@ private:
 
     OptionalText ipc_text(XmlId id) const { return descendant_text(id, "ipc"); }
 
-    // A US classification is its class followed by its subclass, as the
-    // later generations write it ("210" and "670000" give "210670000").
+    // A US classification is its class, right-justified in its three
+    // columns, followed by its subclass, as the later generations write it
+    // ("210" and "670000" give "210670000"; a class written "2", "  2").
     OptionalText us_class_text(XmlId id) const {
         const OptionalText class_ = descendant_text(id, "class");
         const OptionalText subclass = descendant_text(id, "subclass");
-        if (!class_) return subclass;
-        return subclass ? *class_ + *subclass : class_;
+        if (!class_ && !subclass) return std::nullopt;
+        std::string text = class_.value_or(std::string());
+        if (text.size() < class_columns) text.insert(0, class_columns - text.size(), ' ');
+        return text + subclass.value_or(std::string());
     }
+
+    static constexpr std::size_t class_columns = 3;
 
     // Relations are named as the later generations name them; the
     // `continuations` wrapper holds relations of its own.

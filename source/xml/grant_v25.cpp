@@ -68,7 +68,7 @@ public:
 
 private:
     // Follows the path through first children of those names; path_text is
-    // the trimmed text of the element reached, absent when a step is missing
+    // the trimmed (or other `text_of`) text of the element reached, absent when a step is missing
     // or the text is blank.
     XmlId path_node(XmlId id, Path path) const {
         for (std::string_view step : path) {
@@ -78,9 +78,11 @@ private:
         return id;
     }
 
-    OptionalText path_text(XmlId id, Path path) const {
+    using TextOf = OptionalText (*)(const XmlTree&, XmlId);
+
+    OptionalText path_text(XmlId id, Path path, TextOf text_of = trimmed_text) const {
         const XmlId found = path_node(id, path);
-        return found ? trimmed_text(tree_, found) : std::nullopt;
+        return found ? text_of(tree_, found) : std::nullopt;
     }
 
     // Calls `visit` for each element of a block's body: its element children,
@@ -139,7 +141,9 @@ private:
             if (name == "B510") {
                 information.entries.emplace_back(ipc_or_locarno(read_classification(child, "B511", "B512")));
             } else if (name == "B520") {
-                information.entries.emplace_back(NationalClassification{read_classification(child, "B521", "B522")});
+                // A US class keeps the spaces that pad its columns (" D2960").
+                information.entries.emplace_back(
+                    NationalClassification{read_classification(child, "B521", "B522", padded_text)});
             } else if (OptionalText title = name == "B540" ? path_text(child, {"STEXT"}) : std::nullopt) {
                 information.entries.emplace_back(InventionTitle{std::move(*title)});
             } else if (name == "B560") {
@@ -161,11 +165,13 @@ private:
     }
 
     // The main classification and every further one, each from its PDAT.
-    Classification read_classification(XmlId id, std::string_view main, std::string_view further) const {
-        Classification classification{attributes_of(tree_, id), path_text(id, {main, "PDAT"}), {}};
+    Classification read_classification(XmlId id, std::string_view main, std::string_view further,
+                                       TextOf text_of = trimmed_text) const {
+        Classification classification{attributes_of(tree_, id), path_text(id, {main, "PDAT"}, text_of), {}};
         for (XmlId child : element_children(tree_, id))
             if (tree_.name(child) == further)
-                if (OptionalText text = path_text(child, {"PDAT"})) classification.further.push_back(std::move(*text));
+                if (OptionalText text = path_text(child, {"PDAT"}, text_of))
+                    classification.further.push_back(std::move(*text));
         return classification;
     }
 

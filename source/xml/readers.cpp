@@ -66,6 +66,13 @@ OptionalText trimmed_text(const XmlTree& tree, XmlId id) {
     return std::string(trimmed);
 }
 
+OptionalText padded_text(const XmlTree& tree, XmlId id) {
+    std::string text = text_content(tree, id);
+    if (trim(text).empty()) return std::nullopt;
+    text.resize(trim_end(text).size());
+    return text;
+}
+
 std::string trimmed_text_or_empty(const XmlTree& tree, XmlId id) {
     const std::string text = text_content(tree, id);
     return std::string(trim(text));

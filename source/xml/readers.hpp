@@ -63,6 +63,9 @@ std::string text_content(const XmlTree& tree, XmlId id);
 // The trimmed text content of a node; absent when blank.
 OptionalText trimmed_text(const XmlTree& tree, XmlId id);
 std::string trimmed_text_or_empty(const XmlTree& tree, XmlId id);
+// The text content without the white space after it, the spaces in front
+// kept: a fixed-width value's padding ("  2 61"). Absent when blank.
+OptionalText padded_text(const XmlTree& tree, XmlId id);
 // The trimmed text of the first child named one of `names`; absent when
 // missing or blank.
 OptionalText child_text(const XmlTree& tree, XmlId id, Names names);

@@ -93,8 +93,9 @@ private:
 
     void add_ipc(XmlId id, Items& items) const { add_technical_entry(items, IpcClassification{read_classification(id)}); }
     void add_ipcr(XmlId id, Items& items) const { add_technical_entry(items, IpcClassification{read_ipcr(id)}); }
+    // A US class keeps the spaces that pad its columns ("  2 61").
     void add_national(XmlId id, Items& items) const {
-        add_technical_entry(items, NationalClassification{read_classification(id)});
+        add_technical_entry(items, NationalClassification{read_classification(id, padded_text)});
     }
     void add_locarno(XmlId id, Items& items) const {
         add_technical_entry(items, LocarnoClassification{read_classification(id)});
@@ -164,11 +165,14 @@ private:
         return reference;
     }
 
-    Classification read_classification(XmlId id) const {
-        Classification classification{attributes_of(tree_, id), child_text(tree_, id, {"main-classification"}), {}};
+    using TextOf = OptionalText (*)(const XmlTree&, XmlId);
+
+    Classification read_classification(XmlId id, TextOf text_of = trimmed_text) const {
+        const XmlId main = find_child(tree_, id, {"main-classification"});
+        Classification classification{attributes_of(tree_, id), main ? text_of(tree_, main) : std::nullopt, {}};
         for (XmlId child : element_children(tree_, id))
             if (tree_.name(child) == "further-classification")
-                if (OptionalText text = trimmed_text(tree_, child)) classification.further.push_back(std::move(*text));
+                if (OptionalText text = text_of(tree_, child)) classification.further.push_back(std::move(*text));
         return classification;
     }
 

@@ -234,6 +234,7 @@ class Facts:
     priority_date: str | None = None
     ipc_classifications: list[str] = field(default_factory=list)
     us_classifications: list[str] = field(default_factory=list)
+    us_classifications_as_written: list[str] = field(default_factory=list)
     kind: str | None = None
     locarno_classification: str | None = None
     first_claim: str | None = None
@@ -320,6 +321,13 @@ def all_texts(element, path: str) -> list[str]:
     return [text for text in (text_of(found) for found in element.findall(path)) if text]
 
 
+def padded_texts(element, path: str) -> list[str]:
+    """Like `all_texts`, but keeping the spaces in front of each text."""
+    if element is None:
+        return []
+    return [text for text in (_plain(found).rstrip() for found in element.findall(path)) if text.strip()]
+
+
 def application_number(number: str | None, series: str | None) -> str | None:
     if number is None:
         return None
@@ -346,6 +354,50 @@ def compact_ipc(symbol: str) -> str:
         if re.fullmatch(r"[1-9]\d{0,3}", main or ""):
             return f"{subclass}{main}/{subgroup}"
     return squeeze(symbol) or ""
+
+
+# A US class in its fixed-width layout: class in columns 1-3 (right-justified,
+# a design's "D 2", " D2", "D02", or "PLT"), the subclass's whole number in
+# columns 4-6 ("E5", "DIG", "FOR" too), then decimals and letters.
+_US_CLASS = re.compile(r" *0*(?P<n>[1-9]\d*)| ?D[ 0]?(?P<d>[1-9]\d?)|(?P<p>PLT|Plt)", re.A)
+_US_WHOLE = re.compile(r" *(?P<e>E?) *0*(?P<n>[1-9]\d*)|(?P<c>DIG|FOR)", re.A)
+_US_EXTENSION = re.compile(r"(?:\.(?=\d))?(?P<decimals>\d*)(?P<letters>[A-Z]*)", re.A)
+
+
+def _us_subclass(columns: str) -> str | None:
+    whole = _US_WHOLE.fullmatch(columns[:3])
+    if whole is None:
+        return None
+    if whole["c"]:
+        number = re.fullmatch(r" *0*([1-9]\d*)", columns[3:], re.A)
+        return number and f"{whole['c']} {number[1]}"
+    extension = _US_EXTENSION.fullmatch(columns[3:].replace(" ", ""))
+    if extension is None:
+        return None
+    decimals = extension["decimals"].rstrip("0")
+    return whole["e"] + whole["n"] + ("." + decimals if decimals else "") + extension["letters"]
+
+
+def us_class(written: str) -> str:
+    """A US class as CLASS/SUBCLASS ("2/161A", "D2/946", "430/495.1"), from
+    the columns the source writes it in; a value those columns do not hold
+    with its white space squeezed."""
+    value = written.rstrip()
+    padding = value[:len(value) - len(value.lstrip())]
+    if padding.strip(" "):
+        value = value.lstrip()
+    if value.strip().isascii() and value.strip().isdigit() and len(value) < 6:
+        value = value.strip().rjust(6)
+    first, dash, last = value.partition("-")
+    form = None
+    if len(first) >= 6 and (class_ := _US_CLASS.fullmatch(first[:3])):
+        name = class_["n"] or (class_["d"] and "D" + class_["d"]) or "PLT"
+        subclass = _us_subclass(first[3:])
+        if subclass and dash:
+            end = _us_subclass(last) if len(last) >= 3 else None
+            subclass = end and f"{subclass}-{end}"
+        form = subclass and f"{name}/{subclass}"
+    return form or squeeze(written) or ""
 
 
 def is_locarno(text: str) -> bool:
@@ -424,7 +476,7 @@ def v4_facts(root, source_format: str) -> Facts:
                     if all(parts):
                         ipc.append("".join(parts[:4]) + "/" + parts[4])
             elif child.tag == "classification-national":
-                national += all_texts(child, "main-classification") + all_texts(child, "further-classification")
+                national += padded_texts(child, "main-classification") + padded_texts(child, "further-classification")
         for relation in ("continuation", "continuation-in-part", "division"):
             priority += all_texts(bib, f"us-related-documents/{relation}/relation/parent-doc/document-id/date")
         priority += all_texts(bib, "us-related-documents/us-provisional-application/document-id/date")
@@ -447,7 +499,8 @@ def v4_facts(root, source_format: str) -> Facts:
         filing_date=first_text(application, "date"),
         priority_date=earliest(priority),
         ipc_classifications=distinct(ipc),
-        us_classifications=distinct(national),
+        us_classifications=distinct(us_class(text) for text in national),
+        us_classifications_as_written=distinct(national),
         locarno_classification=first_text(bib, "classification-locarno/main-classification"),
         first_claim=claims[0] if claims else None,
         abstract=paragraphs_text(root.findall("abstract/p")),
@@ -475,10 +528,11 @@ def v1_facts(root, source_format: str) -> Facts:
            all_texts(technical, "classification-ipc/classification-ipc-primary/ipc")
            + all_texts(technical, "classification-ipc/classification-ipc-secondary/ipc")]
     national = [
-        first_text(uspc, "class") + first_text(uspc, "subclass")
+        (first_text(uspc, "class") or "").rjust(3) + (first_text(uspc, "subclass") or "")
         for path in ("classification-us/classification-us-primary/uspc",
                      "classification-us/classification-us-secondary/uspc")
         for uspc in (technical.findall(path) if technical is not None else [])
+        if first_text(uspc, "class") or first_text(uspc, "subclass")
     ]
     priority = all_texts(bib, "continuity-data//parent/document-id/document-date") + \
         all_texts(bib, "continuity-data//non-provisional-of-provisional/document-id/document-date") + \
@@ -501,7 +555,8 @@ def v1_facts(root, source_format: str) -> Facts:
         filing_date=first_text(filing, "filing-date"),
         priority_date=earliest(priority),
         ipc_classifications=distinct(ipc),
-        us_classifications=distinct(national),
+        us_classifications=distinct(us_class(text) for text in national),
+        us_classifications_as_written=distinct(national),
         first_claim=claims[0] if claims else None,
         abstract=paragraphs_text(root.findall("subdoc-abstract/paragraph")),
     )
@@ -531,6 +586,7 @@ def v25_facts(root, source_format: str) -> Facts:
         first_text(bib, "B100/B130"))
     number = first_text(bib, "B200/B210/DNUM")
     classes = all_texts(bib, "B500/B510/B511") + all_texts(bib, "B500/B510/B512")
+    national = padded_texts(bib, "B500/B520/B521/PDAT") + padded_texts(bib, "B500/B520/B522/PDAT")
     priority = all_texts(bib, "B600/B620//PDOC/DOC/DATE") + all_texts(bib, "B600/B630/*//PDOC/DOC/DATE") + \
         all_texts(bib, "B600/B680US/DOC/DATE") + all_texts(bib, "B300/B320/DATE")
     words = gather([bib.find("B500/B540")]
@@ -554,7 +610,8 @@ def v25_facts(root, source_format: str) -> Facts:
         kind=first_text(bib, "B100/B130"),
         ipc_classifications=distinct(compact_ipc(text) for text in classes if not is_locarno(text)),
         locarno_classification=next((text for text in classes if is_locarno(text)), None),
-        us_classifications=distinct(all_texts(bib, "B500/B520/B521") + all_texts(bib, "B500/B520/B522")),
+        us_classifications=distinct(us_class(text) for text in national),
+        us_classifications_as_written=distinct(national),
         first_claim=claims[0] if claims else None,
         abstract=paragraphs_text(abstract.iter("PARA")) if abstract is not None else None,
     )
@@ -583,6 +640,7 @@ class ApsRecord:
     group: int      # counts segment lines, so repeated segments stay apart
     code: str
     value: str
+    padded: str     # the value with the spaces in front of it
 
 
 def aps_records(text: str) -> list[ApsRecord]:
@@ -609,7 +667,7 @@ def aps_records(text: str) -> list[ApsRecord]:
         if code in APS_SEGMENTS:
             segment, group = code, group + 1
             continue
-        records.append(ApsRecord(segment, group, code, line[5:].strip()))
+        records.append(ApsRecord(segment, group, code, line[5:].strip(), line[5:].rstrip()))
     return records
 
 
@@ -659,8 +717,8 @@ def aps_facts(text: str, source_format: str) -> Facts:
 
     inventors = [aps_person(r.value) for r in records if r.segment == "INVT" and r.code == "NAM"]
     assignees = [r.value for r in records if r.segment == "ASSG" and r.code == "NAM"]
-    collapse = lambda code: [squeeze(r.value) for r in records
-                             if r.segment == "CLAS" and r.code == code and r.value.strip()]
+    national = [r.padded for code in ("OCL", "XCL") for r in records
+                if r.segment == "CLAS" and r.code == code and r.value.strip()]
     classes = [r.value for r in records if r.segment == "CLAS" and r.code == "ICL" and r.value.strip()]
     # Filing dates of the foreign applications and of the parent applications.
     priority = [r.value for r in records if r.segment in ("PRIR", "RLAP") and r.code == "APD"]
@@ -708,7 +766,8 @@ def aps_facts(text: str, source_format: str) -> Facts:
         kind=kind,
         ipc_classifications=distinct(compact_ipc(text) for text in classes if not is_locarno(text)),
         locarno_classification=next((text for text in classes if is_locarno(text)), None),
-        us_classifications=distinct(collapse("OCL") + collapse("XCL")),
+        us_classifications=distinct(us_class(text) for text in national),
+        us_classifications_as_written=distinct(national),
         first_claim=claims[0] if claims else None,
         abstract="\n\n".join(abstract) if abstract else None,
     )

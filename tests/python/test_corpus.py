@@ -212,7 +212,7 @@ def test_citations_and_cpc_agree_with_the_source(name):
 
 # ---------------------------------------------------------------- every getter
 
-GETTER_FACTS = (*SCALARS, *LISTS, "kind", "locarno_classification")
+GETTER_FACTS = (*SCALARS, *LISTS, "kind", "locarno_classification", "us_classifications_as_written")
 
 
 @pytest.mark.parametrize("name", WELL_FORMED)

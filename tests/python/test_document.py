@@ -36,7 +36,7 @@ def test_getter_order():
         "publication_number", "patent_number", "application_number", "title", "filing_date",
         "publication_date", "priority_date", "inventors", "applicants", "assignees",
         "ipc_classifications", "us_classifications", "source_format", "abstract_text", "claims",
-        "kind", "cpc_classifications", "citations", "locarno_classification",
+        "kind", "cpc_classifications", "citations", "locarno_classification", "us_classifications_as_written",
     ]
 
 
