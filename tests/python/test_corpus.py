@@ -226,3 +226,14 @@ def test_every_getter_agrees_with_the_source(name):
     if len(record.document.claims) != record.facts.claim_count:
         differences.append(f"claims: module {len(record.document.claims)}, source {record.facts.claim_count}")
     assert not differences, "\n".join(differences)
+
+
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_front_matters_list_the_us_classes_of_the_getter(name):
+    """Both front matters, read by a YAML loader, hold the getter's US classes
+    as texts (a class written "016102000" is no octal number)."""
+    yaml = pytest.importorskip("yaml")
+    record = parsed(name)
+    for markdown in (record.markdown, record.document.to_markdown("{{frontmatter}}", flavor="gfm")):
+        front = yaml.safe_load(markdown.split("\n---", 1)[0].removeprefix("---\n"))
+        assert front["us_classifications"] == record.document.us_classifications
