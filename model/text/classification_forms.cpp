@@ -90,9 +90,8 @@ std::optional<std::string> subclass_extension(std::string_view columns) {
     std::string text;
     for (char c : columns)
         if (c != ' ') text += c;
-    std::size_t at = 0;
-    const bool point = at < text.size() && text[at] == '.';
-    if (point) ++at;
+    const bool point = !text.empty() && text.front() == '.';
+    const std::size_t at = point ? 1 : 0;
     std::size_t digits_end = at;
     while (digits_end < text.size() && is_ascii_digit(text[digits_end])) ++digits_end;
     std::string_view decimals = std::string_view(text).substr(at, digits_end - at);
@@ -140,7 +139,9 @@ std::string_view padded_value(std::string_view written) {
 
 std::optional<std::string> uspc_class_subclass(std::string_view written) {
     std::string value(padded_value(written));
-    if (const std::string_view digits = trim(value); value.size() < layout_width && !digits.empty() && is_ascii_digits(digits))
+    // Digits alone too few for the columns have lost their padding.
+    const std::string_view digits = trim(value);
+    if (value.size() < layout_width && !digits.empty() && is_ascii_digits(digits))
         value = std::string(layout_width - digits.size(), ' ') + std::string(digits);
     const std::size_t dash = value.find('-');
     const std::string_view first = std::string_view(value).substr(0, dash);

@@ -68,8 +68,8 @@ public:
 
 private:
     // Follows the path through first children of those names; path_text is
-    // the trimmed (or other `text_of`) text of the element reached, absent when a step is missing
-    // or the text is blank.
+    // the text of the element reached, trimmed unless `text_of` says
+    // otherwise, absent when a step is missing or the text is blank.
     XmlId path_node(XmlId id, Path path) const {
         for (std::string_view step : path) {
             id = find_child(tree_, id, {step});
@@ -78,9 +78,7 @@ private:
         return id;
     }
 
-    using TextOf = OptionalText (*)(const XmlTree&, XmlId);
-
-    OptionalText path_text(XmlId id, Path path, TextOf text_of = trimmed_text) const {
+    OptionalText path_text(XmlId id, Path path, TextReader text_of = trimmed_text) const {
         const XmlId found = path_node(id, path);
         return found ? text_of(tree_, found) : std::nullopt;
     }
@@ -166,7 +164,7 @@ private:
 
     // The main classification and every further one, each from its PDAT.
     Classification read_classification(XmlId id, std::string_view main, std::string_view further,
-                                       TextOf text_of = trimmed_text) const {
+                                       TextReader text_of = trimmed_text) const {
         Classification classification{attributes_of(tree_, id), path_text(id, {main, "PDAT"}, text_of), {}};
         for (XmlId child : element_children(tree_, id))
             if (tree_.name(child) == further)

@@ -66,6 +66,8 @@ std::string trimmed_text_or_empty(const XmlTree& tree, XmlId id);
 // The text content without the white space after it, the spaces in front
 // kept: a fixed-width value's padding ("  2 61"). Absent when blank.
 OptionalText padded_text(const XmlTree& tree, XmlId id);
+// Either of the two above, for readers that take one.
+using TextReader = OptionalText (*)(const XmlTree& tree, XmlId id);
 // The trimmed text of the first child named one of `names`; absent when
 // missing or blank.
 OptionalText child_text(const XmlTree& tree, XmlId id, Names names);

@@ -165,9 +165,7 @@ private:
         return reference;
     }
 
-    using TextOf = OptionalText (*)(const XmlTree&, XmlId);
-
-    Classification read_classification(XmlId id, TextOf text_of = trimmed_text) const {
+    Classification read_classification(XmlId id, TextReader text_of = trimmed_text) const {
         const XmlId main = find_child(tree_, id, {"main-classification"});
         Classification classification{attributes_of(tree_, id), main ? text_of(tree_, main) : std::nullopt, {}};
         for (XmlId child : element_children(tree_, id))
