@@ -17,7 +17,9 @@ outputs the README shows.
 """
 from __future__ import annotations
 
+import ast
 import doctest
+import inspect
 import os
 import pathlib
 import re
@@ -133,6 +135,29 @@ BLOCKS = readme_blocks()
 
 def test_the_readme_has_runnable_examples():
     assert {block.kind for block in BLOCKS} == {"console", "pycon", "excerpt"}
+
+
+def test_the_getter_table_names_every_getter_with_the_example_grant_values():
+    table = re.search(r"^\| getter \| type \| value for `examples/grant_v45.xml` \|\n\|[-|]+\|\n((?:\|.*\n)+)",
+                      README.read_text(encoding="utf-8"), re.M).group(1)
+    document = quillmark.parse((ROOT / "examples" / "grant_v45.xml").read_text(encoding="utf-8"))
+    named = []
+    for row in table.splitlines():
+        names_cell, _, values_cell = row.strip("|").split(" | ")
+        names = re.findall(r"`(\w+)`", names_cell)
+        named += names
+        # A cell of literals, one per getter, is each getter's value.
+        try:
+            values = [ast.literal_eval(value) for value in re.findall(r"`([^`]+)`", values_cell)]
+        except (ValueError, SyntaxError):
+            continue
+        if len(values) == len(names):
+            for shown, name in zip(values, names):
+                value = getattr(document, name)
+                # A text cut short ends in "...".
+                assert value.startswith(shown[:-3]) if str(shown).endswith("...") else value == shown, row
+    getters = [name for name, value in vars(quillmark.Document).items() if inspect.isgetsetdescriptor(value)]
+    assert sorted(named) == sorted(getters)
 
 
 @pytest.mark.parametrize("page", [README, *sorted((ROOT / "docs").glob("*.md"))], ids=lambda p: p.name)
