@@ -13,7 +13,7 @@ namespace {
 PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("xml"), nullptr};
     PyObject* xml = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return hint_at_path_object(args, kwargs);
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto document = parse_document(text->view());
@@ -28,7 +28,7 @@ PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
     PyObject* template_text = Py_None;
     PyObject* flavor = Py_None;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U|O$O:parse_to_markdown", keywords, &xml, &template_text, &flavor))
-        return nullptr;
+        return hint_at_path_object(args, kwargs);
     if (!is_template_argument(template_text, "parse_to_markdown")) return nullptr;
     const auto chosen = flavor_argument(flavor, "parse_to_markdown");
     if (!chosen) return nullptr;
@@ -42,7 +42,8 @@ PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
 PyObject* detect_format(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("xml"), nullptr};
     PyObject* xml = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml)) return nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml))
+        return hint_at_path_object(args, kwargs);
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto format = detect_source_format(text->view());

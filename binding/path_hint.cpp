@@ -42,6 +42,26 @@ std::string_view without_surrounding_spaces(std::string_view text) {
 
 }  // namespace
 
+PyObject* hint_at_path_object(PyObject* args, PyObject* kwargs) {
+    if (!PyErr_ExceptionMatches(PyExc_TypeError)) return nullptr;
+    PyObject* xml = PyTuple_Size(args) > 0 ? PyTuple_GetItem(args, 0)
+                    : kwargs                ? PyDict_GetItemString(kwargs, "xml")
+                                            : nullptr;
+    PyObject *type, *value, *traceback;
+    PyErr_Fetch(&type, &value, &traceback);
+    py::Ref error_type(type), error(value), error_traceback(traceback);
+    const bool is_path = xml && PyObject_HasAttrString(reinterpret_cast<PyObject*>(Py_TYPE(xml)), "__fspath__");
+    py::Ref message(is_path && error ? PyObject_Str(error.get()) : nullptr);
+    // Only where the path itself was refused (not a count of arguments).
+    const char* text = message ? PyUnicode_AsUTF8AndSize(message.get(), nullptr) : nullptr;
+    if (!text || std::string_view(text).find("must be str") == std::string_view::npos) {
+        PyErr_Restore(error_type.release(), error.release(), error_traceback.release());
+        return nullptr;
+    }
+    PyErr_Format(PyExc_TypeError, "%U; it is a file path: pass the file's text, or use read_bulk(path)", message.get());
+    return nullptr;
+}
+
 PyObject* raise_parse_failure(std::string_view text, const std::string& message) {
     const std::string_view line = without_surrounding_spaces(text);
     if (!looks_like_a_path(line)) return py::raise_value_error(message);

@@ -14,4 +14,9 @@ namespace quillmark {
 // says so and what to do instead. Returns nullptr.
 PyObject* raise_parse_failure(std::string_view text, const std::string& message);
 
+// After the arguments of a function taking `xml` failed to bind: when that
+// argument is a path object (os.PathLike), the TypeError raised says to pass
+// the file's text instead. Returns nullptr.
+PyObject* hint_at_path_object(PyObject* args, PyObject* kwargs);
+
 }  // namespace quillmark

@@ -203,6 +203,20 @@ def test_a_path_passed_for_the_text_is_told_so(monkeypatch, function, text, show
         f'the text "{shown}" looks like a file path: pass the file\'s text, or use read_bulk(path)',)
 
 
+@pytest.mark.parametrize("call", [lambda path: quillmark.parse(path), lambda path: quillmark.detect_format(xml=path),
+                                  lambda path: quillmark.parse_to_markdown(path, "{{title}}")],
+                         ids=["parse", "detect_format", "parse_to_markdown"])
+def test_a_path_object_passed_for_the_text_is_told_so(call):
+    with pytest.raises(TypeError, match=r"must be str, not PosixPath; it is a file path: pass the file's text, "
+                                        r"or use read_bulk\(path\)$"):
+        call(pathlib.Path("examples/grant_v45.xml"))
+    # Other argument errors keep their message.
+    with pytest.raises(TypeError, match=r"\)$"):
+        quillmark.parse(pathlib.Path("examples/grant_v45.xml"), 2)
+    with pytest.raises(TypeError, match="not bytes$"):
+        call(b"examples/grant_v45.xml")
+
+
 @pytest.mark.parametrize(
     "text, message",
     [
