@@ -6,7 +6,7 @@ table tags of spanned tables) are counted apart.
 
     PYTHONPATH=build-dev python3 bench/markup_share.py [--corpus DIR]
 
-Prints a Markdown table. The corpus is ../shared/corpus beside the clone.
+Prints a Markdown table. The corpus is tests/corpus.
 """
 import argparse
 import collections
@@ -34,7 +34,7 @@ def shares(markdown: str) -> tuple[int, int]:
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--corpus", type=pathlib.Path, default=ROOT.parent / "shared" / "corpus")
+    parser.add_argument("--corpus", type=pathlib.Path, default=ROOT / "tests" / "corpus")
     arguments = parser.parse_args()
     totals = collections.defaultdict(lambda: [0] * 6)
     for path in sorted(arguments.corpus.glob("*/*")):

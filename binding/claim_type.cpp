@@ -29,8 +29,8 @@ PyObject* claim_repr(PyObject* self) {
 }
 
 PyGetSetDef claim_getset[] = {
-    {"text", get_text, nullptr, nullptr, nullptr},
-    {"number", get_number, nullptr, nullptr, nullptr},
+    {"text", get_text, nullptr, "The claim's text as the publication gives it, starting with its number.", nullptr},
+    {"number", get_number, nullptr, "The claim's number: its 1-based position among the claims.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 

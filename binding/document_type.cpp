@@ -71,7 +71,7 @@ PyObject* document_to_markdown(PyObject* self, PyObject* args, PyObject* kwargs)
     PyObject* flavor = Py_None;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O$O:to_markdown", keywords, &template_text, &flavor))
         return nullptr;
-    if (!py::is_optional_str(template_text, "to_markdown", "template")) return nullptr;
+    if (!is_template_argument(template_text, "to_markdown")) return nullptr;
     const auto chosen = flavor_argument(flavor, "to_markdown");
     if (!chosen) return nullptr;
     return render_to_str(*as_document(self).record, template_text, *chosen);
@@ -168,6 +168,18 @@ std::optional<Flavor> flavor_argument(PyObject* flavor, const char* function) {
     const auto named = flavor_named(name->view());
     if (!named) py::raise_value_error(unknown_flavor_message(name->view()));
     return named;
+}
+
+bool is_template_argument(PyObject* template_text, const char* function) {
+    if (!py::is_optional_str(template_text, function, "template")) return false;
+    if (template_text == Py_None) return true;
+    const auto text = py::utf8_of(template_text);
+    if (!text) return false;
+    if (!flavor_named(text->view())) return true;
+    const std::string name(text->view());
+    py::raise_value_error("template '" + name + "' is the name of a Markdown flavor: pass flavor='" + name +
+                          "' to render in it (the template is the second positional argument)");
+    return false;
 }
 
 PyObject* render_to_str(const Document& record, PyObject* template_text, Flavor flavor) {

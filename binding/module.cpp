@@ -1,6 +1,7 @@
 // The quillmark module: parse, parse_to_markdown, detect_format, read_bulk,
 // the classes (Document, Claim, Citation, BulkItem) and __version__.
 #include "binding/bulk_reader.hpp"
+#include "binding/path_hint.hpp"
 #include "binding/types.hpp"
 #include "source/detect.hpp"
 #include "source/parsers.hpp"
@@ -12,11 +13,11 @@ namespace {
 PyObject* parse(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("xml"), nullptr};
     PyObject* xml = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:parse", keywords, &xml)) return hint_at_path_object(args, kwargs);
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto document = parse_document(text->view());
-    if (!document) return py::raise_value_error(document.error().message());
+    if (!document) return raise_parse_failure(text->view(), document.error().message());
     return new_document_object(std::move(document).value());
 }
 
@@ -27,25 +28,26 @@ PyObject* parse_to_markdown(PyObject*, PyObject* args, PyObject* kwargs) {
     PyObject* template_text = Py_None;
     PyObject* flavor = Py_None;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U|O$O:parse_to_markdown", keywords, &xml, &template_text, &flavor))
-        return nullptr;
-    if (!py::is_optional_str(template_text, "parse_to_markdown", "template")) return nullptr;
+        return hint_at_path_object(args, kwargs);
+    if (!is_template_argument(template_text, "parse_to_markdown")) return nullptr;
     const auto chosen = flavor_argument(flavor, "parse_to_markdown");
     if (!chosen) return nullptr;
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto document = parse_document(text->view());
-    if (!document) return py::raise_value_error(document.error().message());
+    if (!document) return raise_parse_failure(text->view(), document.error().message());
     return render_to_str(document.value(), template_text, *chosen);
 }
 
 PyObject* detect_format(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("xml"), nullptr};
     PyObject* xml = nullptr;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml)) return nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "U:detect_format", keywords, &xml))
+        return hint_at_path_object(args, kwargs);
     const auto text = py::utf8_of(xml);
     if (!text) return nullptr;
     auto format = detect_source_format(text->view());
-    if (!format) return py::raise_value_error(format.error().message());
+    if (!format) return raise_parse_failure(text->view(), format.error().message());
     return py::new_str(source_format_name(format.value()));
 }
 
@@ -69,8 +71,18 @@ PyMethodDef module_functions[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+constexpr char module_doc[] =
+    "USPTO patent full text (application and grant XML of every generation, APS\n"
+    "text, sequence listings) as exact structured data and readable Markdown.\n"
+    "\n"
+    "    text = open(\"US09876543-20180123.XML\", encoding=\"utf-8\").read()\n"
+    "    document = quillmark.parse(text)      # .patent_number, .title, .claims ...\n"
+    "    markdown = quillmark.parse_to_markdown(text, flavor=\"gfm\")\n"
+    "\n"
+    "read_bulk(path) reads USPTO's weekly bulk files, archives and directories.";
+
 PyModuleDef module_definition = {
-    PyModuleDef_HEAD_INIT, "quillmark", "", -1, module_functions, nullptr, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "quillmark", module_doc, -1, module_functions, nullptr, nullptr, nullptr, nullptr,
 };
 
 bool add_attributes(PyObject* module) {

@@ -107,14 +107,14 @@ template <auto Function>
 inline constexpr auto guarded = &Guard<decltype(Function)>::template call<Function>;
 
 // The PyGetSetDef array of a class whose read-only attributes are the
-// entries of a table (each has a `name`), in the table's order: `get` reads
-// every one, with its entry as the closure (entry_of). The last element,
-// all zero, ends the array.
+// entries of a table (each has a `name` and a `doc`), in the table's order:
+// `get` reads every one, with its entry as the closure (entry_of). The last
+// element, all zero, ends the array.
 template <class Entry, std::size_t size>
 constexpr std::array<PyGetSetDef, size + 1> read_only_attributes(const Entry (&table)[size], getter get) {
     std::array<PyGetSetDef, size + 1> attributes{};
     for (std::size_t i = 0; i < size; ++i)
-        attributes[i] = {table[i].name, get, nullptr, nullptr, const_cast<Entry*>(&table[i])};
+        attributes[i] = {table[i].name, get, nullptr, table[i].doc, const_cast<Entry*>(&table[i])};
     return attributes;
 }
 

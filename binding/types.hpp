@@ -21,6 +21,10 @@ PyObject* new_document_object(Document record, DocumentSummary summary);
 // nothing, with TypeError (not a str) or ValueError (no such flavour) set,
 // otherwise.
 std::optional<Flavor> flavor_argument(PyObject* flavor, const char* function);
+// Whether a `template` argument is None or a str that is not a flavour's
+// name (a flavour named where the template goes, as the second positional
+// argument); TypeError or ValueError set when it is not.
+bool is_template_argument(PyObject* template_text, const char* function);
 // Renders a record with the template object (None or a str) in a flavour
 // and returns the Markdown as a str; raises ValueError for an invalid
 // template.

@@ -4,13 +4,14 @@
 The seeds are the documents under tests/data, variants of them (each
 section dropped, every version marker, the application root, truncations)
 and one small document per source family written here, so that each parser
-starts from input it accepts. When the folder of real publications
-../shared/corpus is beside the repository, its documents are added to the
-seeds of their parser, of detection and of the whole parse path.
+starts from input it accepts. The real publications of tests/corpus (or
+the folder QUILLMARK_CORPUS names) are added to the seeds of their parser,
+of detection and of the whole parse path.
 """
 import gzip
 import hashlib
 import io
+import os
 import pathlib
 import re
 import sys
@@ -19,7 +20,7 @@ import zipfile
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DATA = ROOT / "tests" / "data"
-CORPUS = ROOT.parent / "shared" / "corpus"
+CORPUS = pathlib.Path(os.environ.get("QUILLMARK_CORPUS") or ROOT / "tests" / "corpus")
 # The corpus keeps one folder per source format.
 CORPUS_TARGETS = {
     "grant_v4": "parse_grant_v4",

@@ -4,7 +4,7 @@
 # 15] [TARGET ...]. Installs clang and its sanitizer runtimes (apt, with sudo
 # unless run as root) when a fuzz target cannot be linked without them.
 #
-# Seeds come from tests/data and, when it is present, ../shared/corpus
+# Seeds come from tests/data and the real publications of tests/corpus
 # (fuzz/make_seeds.py). The corpora grow under build-fuzz/corpus and are
 # reused by later runs; crashes land in build-fuzz/crashes and fail the
 # script. One line per target reports its executions and final coverage.

@@ -21,10 +21,10 @@ from dataclasses import dataclass, field
 
 from lxml import etree
 
-ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-SHARED = ROOT.parent / "shared"
-CORPUS = SHARED / "corpus"
-GREEK_TABLE = SHARED / "entities" / "isogrk1.tsv"
+from corpus_location import CORPUS, ROOT, require_corpus
+
+# ISO 8879's Greek letters (ISOgrk1), which html.entities lacks.
+GREEK_TABLE = ROOT / "tests" / "data" / "entities" / "isogrk1.tsv"
 
 # Source format reported for every document of a corpus folder.
 FOLDER_FORMATS = {
@@ -52,11 +52,9 @@ XML_PREDEFINED = {"amp", "lt", "gt", "quot", "apos"}
 
 def corpus_files() -> list[str]:
     """Every document of the corpus as "folder/file", sorted."""
-    if not CORPUS.is_dir():
-        return []
     return sorted(
         f"{path.parent.name}/{path.name}"
-        for path in CORPUS.glob("*/*")
+        for path in require_corpus().glob("*/*")
         if path.is_file() and path.parent.name in FOLDER_FORMATS
     )
 

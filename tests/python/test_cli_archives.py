@@ -10,6 +10,7 @@ import pytest
 
 from archives import DIRECTORY, unpack, write_archive
 from cli_runner import run_cli
+from corpus_location import require_corpus
 from documents import APPLICATION, APS, EXAMPLE, GRANT, ROOT, UNNUMBERED, parse_error
 
 KINDS = ["zip", "tar", "tar.gz", "tgz"]
@@ -244,16 +245,12 @@ def test_document_size_limit_holds_inside_archives(tmp_path):
     assert outputs(tmp_path / "out")["bomb.jsonl"].count(b"\n") == 1
 
 
-CORPUS = ROOT.parent / "shared" / "corpus"
-
-
 @pytest.mark.parametrize("kind", ["zip", "tar.gz"])
 def test_real_publications_convert_in_an_archive_as_unpacked(tmp_path, kind):
-    if not CORPUS.is_dir():
-        pytest.skip(f"the real publications are not beside the repository ({CORPUS})")
+    corpus = require_corpus()
     # Every grant generation, with the one published without a start tag.
-    grants = sorted(CORPUS.glob("grant_v4*/*.xml"))[::8] + [CORPUS / "grant_v41" / "US07057742-20060606.xml"]
-    applications = sorted(CORPUS.glob("app_v*/*.xml"))[::8]
+    grants = sorted(corpus.glob("grant_v4*/*.xml"))[::8] + [corpus / "grant_v41" / "US07057742-20060606.xml"]
+    applications = sorted(corpus.glob("app_v*/*.xml"))[::8]
     members = {
         "ipg/ipg180123.xml": b"".join(path.read_bytes() for path in grants),
         "ipa/ipa180125.xml": b"".join(path.read_bytes() for path in applications),

@@ -1,4 +1,4 @@
-"""The GFM flavour on every real publication of `../shared/corpus/`.
+"""The GFM flavour on every real publication of `tests/corpus/`.
 
 Each document is rendered with `flavor="gfm"`, its formulas are read by a
 LaTeX math parser (latex2mathml) and the rest by a CommonMark parser with
@@ -20,13 +20,10 @@ import pytest
 
 import corpus_oracle as oracle
 
-if not oracle.CORPUS.is_dir():
-    pytest.skip(f"no corpus of real publications at {oracle.CORPUS}", allow_module_level=True)
-
-import quillmark  # noqa: E402
-import yaml  # noqa: E402
-from latex2mathml.converter import convert as latex_to_mathml  # noqa: E402
-from markdown_it import MarkdownIt  # noqa: E402
+import quillmark
+import yaml
+from latex2mathml.converter import convert as latex_to_mathml
+from markdown_it import MarkdownIt
 
 WELL_FORMED = [name for name in oracle.corpus_files() if name not in oracle.MALFORMED]
 

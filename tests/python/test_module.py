@@ -1,5 +1,7 @@
 """The module surface: attributes, signatures, argument binding and errors."""
 import inspect
+import pathlib
+import re
 
 import pytest
 
@@ -164,3 +166,80 @@ def test_missing_root_element():
     # detection accepts the start tag; the XML parser then finds nothing well-formed
     with pytest.raises(ValueError, match="^parse error at"):
         quillmark.parse('<us-patent-grant dtd-version="v4.5"')
+
+
+def test_module_docstring_says_what_it_is_and_shows_its_use():
+    summary, use, bulk = quillmark.__doc__.split("\n\n")
+    assert "USPTO" in summary and "Markdown" in summary
+    lines = [line.strip() for line in use.splitlines()]
+    assert len(lines) == 3 and all(line.startswith(("text", "document", "markdown")) for line in lines)
+    assert bulk.startswith("read_bulk(path)")
+
+
+@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation], ids=lambda c: c.__name__)
+def test_every_getter_has_a_one_line_docstring(cls):
+    getters = {name: value.__doc__ for name, value in vars(cls).items() if inspect.isgetsetdescriptor(value)}
+    assert getters and all(doc and "\n" not in doc and doc.endswith(".") for doc in getters.values()), getters
+
+
+# A path given where the text belongs, as lxml's parse(path) habit has it.
+@pytest.mark.parametrize("function", [quillmark.parse, quillmark.parse_to_markdown, quillmark.detect_format])
+@pytest.mark.parametrize(
+    "text, shown",
+    [
+        ("examples/grant_v45.xml", "examples/grant_v45.xml"),  # an existing file, relative
+        ("README.md\n", "README.md"),  # a line read from a list of files
+        ("/data/uspto/ipg180123.xml", "/data/uspto/ipg180123.xml"),  # absent, but a path by its start
+        ("./US09876543-20180123.XML", "./US09876543-20180123.XML"),
+        ("~/Downloads/ipa150108.xml", "~/Downloads/ipa150108.xml"),
+        ("C:\\USPTO\\ipg180123.xml", "C:\\\\USPTO\\\\ipg180123.xml"),
+    ],
+)
+def test_a_path_passed_for_the_text_is_told_so(monkeypatch, function, text, shown):
+    monkeypatch.chdir(pathlib.Path(__file__).resolve().parent.parent.parent)
+    with pytest.raises(ValueError) as caught:
+        function(text)
+    assert caught.value.args == (
+        f'the text "{shown}" looks like a file path: pass the file\'s text, or use read_bulk(path)',)
+
+
+@pytest.mark.parametrize("call", [lambda path: quillmark.parse(path), lambda path: quillmark.detect_format(xml=path),
+                                  lambda path: quillmark.parse_to_markdown(path, "{{title}}")],
+                         ids=["parse", "detect_format", "parse_to_markdown"])
+def test_a_path_object_passed_for_the_text_is_told_so(call):
+    with pytest.raises(TypeError, match=r"must be str, not PosixPath; it is a file path: pass the file's text, "
+                                        r"or use read_bulk\(path\)$"):
+        call(pathlib.Path("examples/grant_v45.xml"))
+    # Other argument errors keep their message.
+    with pytest.raises(TypeError, match=r"\)$"):
+        quillmark.parse(pathlib.Path("examples/grant_v45.xml"), 2)
+    with pytest.raises(TypeError, match="not bytes$"):
+        call(b"examples/grant_v45.xml")
+
+
+@pytest.mark.parametrize(
+    "text, message",
+    [
+        ("ipg180123.xml", "source detection failed: malformed XML"),  # no such file, no path's start
+        ("/data/a.xml\n/data/b.xml", "source detection failed: malformed XML"),  # more than one line
+        ("<x/>", "source detection failed: unsupported XML root 'x'"),
+        ("/" + "x" * 5000, "source detection failed: malformed XML"),  # longer than any path
+    ],
+)
+def test_texts_that_are_no_path_keep_their_message(text, message):
+    with pytest.raises(ValueError, match=f"^{re.escape(message)}$"):
+        quillmark.parse(text)
+
+
+@pytest.mark.parametrize("call", [lambda t: quillmark.parse_to_markdown(GRANT, t),
+                                  lambda t: quillmark.parse(GRANT).to_markdown(t),
+                                  lambda t: quillmark.parse_to_markdown(GRANT, template=t)],
+                         ids=["parse_to_markdown", "to_markdown", "keyword"])
+def test_a_flavor_name_given_as_the_template_is_refused_with_a_hint(call):
+    with pytest.raises(ValueError) as caught:
+        call("gfm")
+    assert caught.value.args == ("template 'gfm' is the name of a Markdown flavor: pass flavor='gfm' to render "
+                                 "in it (the template is the second positional argument)",)
+    # Any other text is a template, placeholders or not.
+    assert call("GFM") == "GFM"
+    assert call("gfm {{title}}") == "gfm # Widget"

@@ -8,6 +8,7 @@ import pytest
 
 import quillmark
 from conftest import DATA
+from corpus_location import require_corpus
 from corpus_oracle import decode_text
 
 jsonschema = pytest.importorskip("jsonschema")
@@ -15,12 +16,12 @@ jsonschema = pytest.importorskip("jsonschema")
 SCHEMA = json.loads((DATA.parent.parent / "schema" / "record.schema.json").read_text(encoding="utf-8"))
 VALIDATOR = jsonschema.Draft202012Validator(SCHEMA)
 DOCUMENTS = sorted(p.name for p in DATA.iterdir() if p.suffix in (".xml", ".txt") and p.is_file())
-CORPUS = DATA.parent.parent.parent / "shared" / "corpus"
-# The smallest real publication of each format, when the corpus is there and
-# it is small enough for the schema check to stay quick.
+CORPUS = require_corpus()
+# The smallest real publication of each format, when it is small enough for
+# the schema check to stay quick.
 CORPUS_SAMPLE = sorted(
     str(smallest.relative_to(CORPUS))
-    for folder in (CORPUS.iterdir() if CORPUS.is_dir() else [])
+    for folder in CORPUS.iterdir()
     if folder.is_dir()
     for smallest in [min(folder.iterdir(), key=lambda p: p.stat().st_size)]
     if smallest.stat().st_size < 60_000

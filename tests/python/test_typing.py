@@ -61,6 +61,10 @@ def holds(value, annotation: ast.expr) -> bool:
     return type(value) is ({"str": str, "int": int}.get(annotation.id) or getattr(quillmark, annotation.id))
 
 
+def test_stubs_carry_the_module_docstring():
+    assert ast.get_docstring(STUBS, clean=False) == quillmark.__doc__
+
+
 def test_stubs_declare_the_module_attributes_in_order():
     assigned = next(n for n in STUBS.body if isinstance(n, ast.Assign) and n.targets[0].id == "__all__")
     assert ast.literal_eval(assigned.value) == quillmark.__all__
@@ -84,6 +88,8 @@ def test_class_stubs_list_every_read_only_property_and_method(cls):
     properties = list(stub_properties(members))
     runtime = [n for n, v in vars(cls).items() if isinstance(v, types.GetSetDescriptorType)]
     assert properties == runtime
+    assert {name: ast.get_docstring(members[name], clean=False) for name in properties} == {
+        name: vars(cls)[name].__doc__ for name in runtime}
     for name, function in members.items():
         if name not in properties:
             assert stub_parameters(function)[1:] == runtime_parameters(getattr(cls, name))
