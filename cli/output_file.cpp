@@ -1,6 +1,7 @@
 #include "cli/output_file.hpp"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -27,6 +28,12 @@ int write_parts(int descriptor, iovec* next, int count) {
         const ssize_t written = ::writev(descriptor, next, count);
         if (written < 0) {
             if (errno == EINTR) continue;
+            // A descriptor made non-blocking by whoever shares it (a parent
+            // process, a terminal) is waited on, not taken as failed.
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                pollfd ready{descriptor, POLLOUT, 0};
+                if (::poll(&ready, 1, -1) >= 0 || errno == EINTR) continue;
+            }
             return errno;
         }
         if (written == 0) return EIO;

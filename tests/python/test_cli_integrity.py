@@ -2,6 +2,7 @@
 archive carries and takes back what a corrupt member gave, reads on past a
 damaged zip member, counts sparse holes instead of reading them, and
 attributes every failed write to the document whose bytes it lost."""
+import json
 import os
 import resource
 import signal
@@ -57,6 +58,25 @@ def test_zip_member_with_a_changed_byte_is_a_checksum_mismatch_and_gives_nothing
     assert summary(result).startswith("quillmark: 1 document converted, 2 failed, 1 member failed (1 input, 2 archive members")
     expected = {"markdown": ["US20150012345A1.md"], "jsonl": ["ipa.jsonl"], "record": ["ipa.jsonl"]}
     assert outputs(tmp_path / "out") == expected.get(output, [])
+
+
+# The run's one output file takes back what a corrupt member gave as well:
+# the JSON Lines file is cut back to the rows before it, the Markdown file's
+# document is never written.
+@pytest.mark.parametrize("output", ["week.jsonl", "one.md"])
+def test_the_one_output_file_gives_nothing_of_a_corrupt_member(tmp_path, output):
+    members = {"ipg.xml": GRANT + EXAMPLE, "ipa.xml": APPLICATION} if output == "week.jsonl" else {"ipg.xml": GRANT}
+    archive = stored_zip(tmp_path / "week.zip", members)
+    change_byte(archive, b"<doc-number>09876543</doc-number>", len("<doc-number>0987654"))
+    result = run_cli("convert", archive, "-o", tmp_path / output)
+    assert result.returncode == 1
+    assert result.stderr.decode().splitlines()[0] == f"quillmark: error: {archive}!ipg.xml: checksum mismatch"
+    if output == "one.md":
+        assert outputs(tmp_path) == ["week.zip"]
+        return
+    rows = [json.loads(line) for line in (tmp_path / output).read_text(encoding="utf-8").splitlines()]
+    assert [(row["source"], row["index"], row["offset"], row["publication_number"]) for row in rows] == [
+        (f"{archive}!ipa.xml", 1, 0, "US20150012345A1")]
 
 
 def gzip_with_bad_trailer(path, field):
