@@ -298,6 +298,26 @@ def test_reader_gone_ends_the_run_quietly(tmp_path, command):
     assert closed_pipe_run([CLI, command[0], tmp_path / "bulk.xml", *command[1:]]).returncode == 141
 
 
+# A pipe left non-blocking by whoever shares it fills up; the command waits
+# for its reader rather than failing.
+def test_a_non_blocking_standard_output_is_waited_on(tmp_path):
+    (tmp_path / "bulk.xml").write_bytes(BULK * 20)
+    expected = run_cli("convert", tmp_path / "bulk.xml", "--format", "jsonl", "-j1", "-o", "-").stdout
+    assert expected.count(b"\n") == 60
+    reader, writer = os.pipe()
+    os.set_blocking(writer, False)
+    process = subprocess.Popen([CLI, "convert", tmp_path / "bulk.xml", "--format", "jsonl", "-j1", "-o", "-"],
+                               stdout=writer, stderr=subprocess.PIPE)
+    os.close(writer)
+    time.sleep(0.5)  # the pipe is full long before
+    received = b""
+    while chunk := os.read(reader, 65536):
+        received += chunk
+    os.close(reader)
+    assert process.wait(timeout=60) == 0, process.stderr.read()
+    assert received == expected
+
+
 # Only regular files are written, and what else is in a file's place is named.
 @pytest.mark.parametrize("output", ["fifo.md", "fifo.jsonl", "dir/US9876543B2.md", "dir/ipg.jsonl"])
 def test_a_named_pipe_where_an_output_file_goes_is_named(tmp_path, output):
