@@ -25,7 +25,7 @@ std::string render(const Document& document, const ConversionSettings& settings)
     return render_markdown_with_template(document, *settings.template_text, settings.flavor).value();
 }
 
-Outcome convert(std::string_view text, const ConversionSettings& settings) {
+Outcome convert(std::string_view text, const DocumentPlace& place, const ConversionSettings& settings) {
     if (auto problem = bulk::invalid_utf8_message(text)) return failure(std::move(*problem));
     auto parsed = parse_document(text);
     if (!parsed) return failure(parsed.error().message());
@@ -33,12 +33,12 @@ Outcome convert(std::string_view text, const ConversionSettings& settings) {
     Outcome outcome;
     outcome.ok = true;
     if (settings.format == OutputFormat::Record) {
-        outcome.payload = record_json(document);
+        outcome.payload = record_json(place, document);
         return outcome;
     }
     std::string markdown = render(document, settings);
     if (settings.format == OutputFormat::JsonLines) {
-        outcome.payload = document_json(document, markdown);
+        outcome.payload = document_json(place, document, markdown);
         return outcome;
     }
     outcome.payload = std::move(markdown);
@@ -52,9 +52,9 @@ Outcome convert(std::string_view text, const ConversionSettings& settings) {
 
 }  // namespace
 
-Outcome convert_document(std::string_view text, const ConversionSettings& settings) {
+Outcome convert_document(std::string_view text, const DocumentPlace& place, const ConversionSettings& settings) {
     try {
-        return convert(text, settings);
+        return convert(text, place, settings);
     } catch (const std::bad_alloc&) {
         return failure("out of memory");
     }

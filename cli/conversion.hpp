@@ -2,6 +2,7 @@
 // Python module, on bytes that must be well-formed UTF-8 as a str would be.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,15 @@ struct ConversionSettings {
     Flavor flavor = Flavor::Default;
 };
 
+// Where a document was found, as a BulkItem tells it: the input (or
+// ARCHIVE!MEMBER), the document's 1-based number in it and the byte where
+// it starts.
+struct DocumentPlace {
+    std::string_view source;
+    std::size_t index = 0;
+    std::uint64_t offset = 0;
+};
+
 struct Outcome {
     bool ok = false;
     std::string payload;  // Markdown, a JSON record or a format name
@@ -25,7 +35,7 @@ struct Outcome {
     std::string error;    // when !ok
 };
 
-Outcome convert_document(std::string_view text, const ConversionSettings& settings);
+Outcome convert_document(std::string_view text, const DocumentPlace& place, const ConversionSettings& settings);
 Outcome detect_document(std::string_view text);
 
 }  // namespace quillmark::cli

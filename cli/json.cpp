@@ -1,5 +1,7 @@
 #include "cli/json.hpp"
 
+#include "model/text/utf8.hpp"
+
 namespace quillmark::cli {
 
 namespace {
@@ -36,12 +38,9 @@ void append_escape(std::string& out, const unsigned char* s, std::size_t length)
     }
 }
 
-}  // namespace
-
-void append_json_string(std::string& out, std::string_view text) {
+// The characters of a JSON string literal, without its quotes.
+void append_json_characters(std::string& out, std::string_view text) {
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    out.reserve(out.size() + text.size() + 2);
-    out += '"';
     std::size_t run_start = 0;
     std::size_t i = 0;
     while (i < text.size()) {
@@ -61,6 +60,25 @@ void append_json_string(std::string& out, std::string_view text) {
         run_start = i;
     }
     out.append(text.data() + run_start, text.size() - run_start);
+}
+
+}  // namespace
+
+void append_json_string(std::string& out, std::string_view text) {
+    out.reserve(out.size() + text.size() + 2);
+    out += '"';
+    append_json_characters(out, text);
+    out += '"';
+}
+
+void append_json_file_name(std::string& out, std::string_view name) {
+    out += '"';
+    while (const auto invalid = find_invalid_utf8(name)) {
+        append_json_characters(out, name.substr(0, *invalid));
+        append_unicode_escape(out, 0xDC00 + static_cast<unsigned char>(name[*invalid]));
+        name.remove_prefix(*invalid + 1);
+    }
+    append_json_characters(out, name);
     out += '"';
 }
 

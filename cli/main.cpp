@@ -1,8 +1,12 @@
 // quillmark: converts USPTO patent full-text files, single publications or
 // weekly bulk files, to Markdown or JSON Lines.
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -10,7 +14,9 @@
 #include <malloc.h>
 #endif
 
+#include "cli/help_text.hpp"
 #include "cli/options.hpp"
+#include "cli/output_file.hpp"
 #include "cli/run.hpp"
 
 #ifndef QUILLMARK_VERSION
@@ -37,30 +43,39 @@ void keep_heap_between_documents() {
 #endif
 }
 
+// Help and version go to standard output, checked as every output is: a
+// reader that has gone ends the command quietly, any other failure is told.
+int print(std::string_view text) {
+    const int error = quillmark::cli::write_text(STDOUT_FILENO, text);
+    if (error == 0) return 0;
+    if (error == EPIPE) return quillmark::cli::closed_output_status;
+    std::fprintf(stderr, "quillmark: cannot write standard output: %s\n", std::strerror(error));
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace quillmark::cli;
     keep_heap_between_documents();
-    // A reader of standard output that has gone is a write error like any
-    // other, which stops the run with one message, not a silent death.
+    // Write errors are found where they happen: a reader of standard output
+    // that has gone ends the run quietly with the status SIGPIPE would give,
+    // and a file grown to the size limit (ulimit -f) fails its record as a
+    // full disk does, rather than killing the command halfway through it.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = parse_arguments(arguments);
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
-        std::fprintf(stderr, "quillmark: %s\n%.*sTry 'quillmark --help' for more.\n", error->message.c_str(),
-                     static_cast<int>(usage_synopsis.size()), usage_synopsis.data());
+        const std::string_view synopsis = usage_synopsis(error->command);
+        const std::string_view command = command_name(error->command);
+        std::fprintf(stderr, "quillmark: %s\n%.*sTry 'quillmark %.*s%s--help' for more.\n", error->message.c_str(),
+                     static_cast<int>(synopsis.size()), synopsis.data(), static_cast<int>(command.size()),
+                     command.data(), command.empty() ? "" : " ");
         return 2;
     }
     const Options& options = std::get<Options>(parsed);
-    if (options.command == Command::Help) {
-        std::printf("%.*s\n%.*s", static_cast<int>(usage_synopsis.size()), usage_synopsis.data(),
-                    static_cast<int>(help_text.size()), help_text.data());
-        return 0;
-    }
-    if (options.command == Command::Version) {
-        std::puts("quillmark " QUILLMARK_VERSION);
-        return 0;
-    }
+    if (options.command == Command::Help) return print(help_text(options.help_topic));
+    if (options.command == Command::Version) return print("quillmark " QUILLMARK_VERSION "\n");
     return run_command(options);
 }

@@ -6,48 +6,6 @@
 
 namespace quillmark::cli {
 
-const std::string_view usage_synopsis =
-    "usage: quillmark convert INPUT... [-o DIR] [--format markdown|jsonl|record] [--template FILE] [--jobs N]\n"
-    "                         [--flavor gfm] [--max-document-size SIZE]\n"
-    "       quillmark detect INPUT... [--max-document-size SIZE]\n"
-    "       quillmark --help | --version\n";
-
-const std::string_view help_text =
-    "Converts USPTO patent full text (XML of every generation, APS text) to\n"
-    "Markdown or JSON Lines. An INPUT is a publication file, a weekly bulk file\n"
-    "(split into its documents while it is read), a .zip, .tar, .tar.gz, .tgz\n"
-    "or .gz archive of them (read member by member, never unpacked), a\n"
-    "directory (its .xml, .txt and .aps files and archives, recursively, in\n"
-    "sorted path order) or - for standard input.\n"
-    "\n"
-    "commands:\n"
-    "  convert   writes one Markdown file per document, named after its\n"
-    "            publication or patent number (INPUT-STEM-N.md when it has\n"
-    "            none), or one JSON Lines file per input or archive member\n"
-    "            (STEM.jsonl)\n"
-    "  detect    prints the format of each document: file, index, format\n"
-    "\n"
-    "options:\n"
-    "  -o, --output DIR     output directory (default: the current one; - for\n"
-    "                       standard output)\n"
-    "  --format FORMAT      markdown (default), jsonl, or record (the whole parsed\n"
-    "                       record of each document as JSON Lines)\n"
-    "  --template FILE      a section template for the Markdown\n"
-    "  --flavor FLAVOR      gfm for GitHub Flavored Markdown (tables, LaTeX math,\n"
-    "                       escaped text); default for the default layout\n"
-    "  -j, --jobs N         documents converted at once (default: one per core)\n"
-    "  --max-document-size SIZE\n"
-    "                       larger documents are reported by their size and\n"
-    "                       skipped unread; bytes, or K, M, G for KiB, MiB, GiB\n"
-    "                       (default: 512M, at most 2G)\n"
-    "  -h, --help           prints this text\n"
-    "  --version            prints the version\n"
-    "\n"
-    "Documents are numbered from 1 within their input or archive member\n"
-    "(reported as ARCHIVE!MEMBER). Failed documents are\n"
-    "reported on standard error and do not stop the run. Exit status: 0 when\n"
-    "every document converted, 1 when some failed, 2 for usage errors.\n";
-
 namespace {
 
 class ArgumentReader {
@@ -116,8 +74,13 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
                              name == "--flavor" ||
                              name == "-j" || name == "--jobs" || name == "--max-document-size";
     if (!takes_value) {
-        if (attached || (name != "-h" && name != "--help")) return UsageError{"unknown option " + std::string(argument)};
-        help = true;
+        if (attached) return UsageError{"unknown option " + std::string(argument)};
+        if (name == "-h" || name == "--help")
+            help = true;
+        else if (name == "-q" || name == "--quiet")
+            options.quiet = true;
+        else
+            return UsageError{"unknown option " + std::string(argument)};
         return std::nullopt;
     }
     const auto value = reader.value(attached);
@@ -126,7 +89,7 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
         return UsageError{"detect takes no option " + std::string(name)};
     if (value->empty()) return missing_value(name);
     if (name == "-o" || name == "--output") {
-        options.output_directory = std::string(*value);
+        options.output = std::string(*value);
     } else if (name == "--format") {
         if (*value == "markdown")
             options.format = OutputFormat::Markdown;
@@ -157,6 +120,32 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
     return std::nullopt;
 }
 
+// The options and inputs after the command's name.
+std::optional<UsageError> read_command_arguments(Options& options, ArgumentReader& reader) {
+    bool help = false;
+    bool options_ended = false;
+    while (!reader.done()) {
+        const std::string_view argument = reader.next();
+        if (!options_ended && argument == "--") {
+            options_ended = true;
+        } else if (!options_ended && argument.size() > 1 && argument.front() == '-') {
+            if (auto error = read_option(options, help, reader, argument)) return error;
+        } else {
+            options.inputs.emplace_back(argument);
+        }
+    }
+    if (help) {
+        options.help_topic = options.command;
+        options.command = Command::Help;
+        return std::nullopt;
+    }
+    if (options.inputs.empty()) return UsageError{"no INPUT given"};
+    std::size_t standard_inputs = 0;
+    for (const std::string& input : options.inputs) standard_inputs += input == "-";
+    if (standard_inputs > 1) return UsageError{"standard input (-) can be read only once"};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<Options, UsageError> parse_arguments(const std::vector<std::string_view>& arguments) {
@@ -175,27 +164,10 @@ std::variant<Options, UsageError> parse_arguments(const std::vector<std::string_
         options.command = Command::Detect;
     else
         return UsageError{"unknown command '" + std::string(command) + "'"};
-
-    bool help = false;
-    bool options_ended = false;
-    while (!reader.done()) {
-        const std::string_view argument = reader.next();
-        if (!options_ended && argument == "--") {
-            options_ended = true;
-        } else if (!options_ended && argument.size() > 1 && argument.front() == '-') {
-            if (auto error = read_option(options, help, reader, argument)) return *error;
-        } else {
-            options.inputs.emplace_back(argument);
-        }
+    if (auto error = read_command_arguments(options, reader)) {
+        error->command = options.command;
+        return *error;
     }
-    if (help) {
-        options.command = Command::Help;
-        return options;
-    }
-    if (options.inputs.empty()) return UsageError{"no INPUT given"};
-    std::size_t standard_inputs = 0;
-    for (const std::string& input : options.inputs) standard_inputs += input == "-";
-    if (standard_inputs > 1) return UsageError{"standard input (-) can be read only once"};
     return options;
 }
 

@@ -16,24 +16,26 @@ enum class Command { Convert, Detect, Help, Version };
 
 struct Options {
     Command command = Command::Help;
+    // With Command::Help: the command whose help is asked for (Help for the
+    // command line as a whole).
+    Command help_topic = Command::Help;
     std::vector<std::string> inputs;
-    std::string output_directory = ".";  // "-" for standard output
-    OutputFormat format = OutputFormat::Markdown;
+    std::string output = "-";  // -o as given; "-" for standard output
+    std::optional<OutputFormat> format;  // absent: from the output's name, else Markdown
     std::optional<std::string> template_path;
-    Flavor flavor = Flavor::Default;
+    Flavor flavor = Flavor::Gfm;
     unsigned jobs = 0;  // 0: one per core
     std::size_t max_document_size = bulk::default_document_limit;  // larger documents are skipped
+    bool quiet = false;  // no summary, no progress line
 };
 
 struct UsageError {
     std::string message;
+    // The command it was given to (Help when none was named).
+    Command command = Command::Help;
 };
 
 // Reads argv[1..]; nothing is checked on the file system here.
 std::variant<Options, UsageError> parse_arguments(const std::vector<std::string_view>& arguments);
-
-extern const std::string_view usage_synopsis;
-// What --help prints after the synopsis.
-extern const std::string_view help_text;
 
 }  // namespace quillmark::cli

@@ -101,6 +101,16 @@ void Reporter::run_stopped(std::string_view message) {
     print_line("quillmark: error: " + std::string(message) + "; the run is stopped");
 }
 
+void Reporter::usage_stopped(std::string_view message) { print_line("quillmark: " + std::string(message)); }
+
+void Reporter::output_failed(std::string_view message) {
+    {
+        std::lock_guard lock(mutex_);
+        stopped_ = true;
+    }
+    print_line("quillmark: error: " + std::string(message));
+}
+
 // One report per line, whatever a message or file name holds.
 void Reporter::print_line(std::string line) {
     line = printable(line);
@@ -142,7 +152,7 @@ void Reporter::redraw(bool force) {
     line_shown_ = true;
 }
 
-RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files) {
+RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, bool summary) {
     std::lock_guard lock(mutex_);
     RunTotals totals;
     totals.documents = documents_;
@@ -156,6 +166,8 @@ RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::
     totals.bytes = bytes_;
     totals.seconds = elapsed();
     if (line_shown_) std::fputs("\r\x1b[K", stream_);
+    line_shown_ = false;
+    if (!summary) return totals;
     std::string line = "quillmark: " + plural(totals.documents - totals.failed_documents, "document", "documents") +
                        ' ' + std::string(done_verb) + ", " + std::to_string(totals.failed_documents) + " failed";
     if (totals.failed_members > 0) line += ", " + plural(totals.failed_members, "member", "members") + " failed";

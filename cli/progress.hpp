@@ -22,7 +22,7 @@ struct RunTotals {
     std::size_t inputs = 0;
     std::size_t members = 0;          // archive members read
     std::size_t skipped_files = 0;
-    bool stopped = false;             // the run ended early
+    bool stopped = false;             // the run ended early, or its output failed
     std::uint64_t bytes = 0;
     double seconds = 0;
 };
@@ -46,9 +46,15 @@ public:
     void documents_withdrawn(std::size_t count);
     // The run cannot go on; what was read so far is summed up all the same.
     void run_stopped(std::string_view message);
+    // The run cannot go on, as the options asked for what the inputs
+    // cannot give; `message` is all that is told.
+    void usage_stopped(std::string_view message);
+    // The output, written when the run ended, failed.
+    void output_failed(std::string_view message);
 
-    // Clears the progress line, prints the summary and returns the totals.
-    RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files);
+    // Clears the progress line, prints the summary when asked to and
+    // returns the totals.
+    RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, bool summary);
 
 private:
     void print_line(std::string line);

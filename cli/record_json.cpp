@@ -42,6 +42,10 @@ public:
         separate();
         out_ += "null";
     }
+    void file_name(std::string_view name) {
+        separate();
+        append_json_file_name(out_, name);
+    }
 
 private:
     // A value after a key follows it directly; any other value after an
@@ -73,20 +77,34 @@ private:
     bool keyed_ = false;
 };
 
+void write_place(JsonWriter& writer, const DocumentPlace& place) {
+    writer.key("source");
+    writer.file_name(place.source);
+    writer.key("index");
+    writer.number(place.index);
+    writer.key("offset");
+    writer.number(place.offset);
+}
+
 }  // namespace
 
-std::string record_json(const Document& document) {
+std::string record_json(const DocumentPlace& place, const Document& document) {
     std::string out;
     JsonWriter writer(out);
+    writer.begin_object();
+    write_place(writer, place);
+    writer.key("record");
     write_record(document, summarize(document), writer);
+    writer.end_object();
     return out;
 }
 
-std::string document_json(const Document& document, std::string_view markdown) {
+std::string document_json(const DocumentPlace& place, const Document& document, std::string_view markdown) {
     std::string out;
     out.reserve(markdown.size() * 2 + 1024);
     JsonWriter writer(out);
     writer.begin_object();
+    write_place(writer, place);
     write_getters(document, summarize(document), writer);
     writer.key("markdown");
     writer.text(markdown);

@@ -10,6 +10,7 @@
 
 #include "bulk/input_reader.hpp"
 #include "bulk/ordered_pool.hpp"
+#include "cli/output_file.hpp"
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
 #include "cli/template_file.hpp"
@@ -34,20 +35,20 @@ std::optional<std::uint64_t> total_size(const std::vector<InputFile>& inputs) {
 }
 
 // Where a stream or an input began in the run's output: the documents
-// delivered as done and the files created before it.
+// delivered as done and what was written before it.
 struct OutputMark {
     std::size_t documents = 0;
-    std::size_t files = 0;
+    WrittenMark written;
 };
 
 class Run final : bulk::PieceSink {
 public:
-    Run(const Options& options, const InputList& inputs, ConversionSettings settings)
+    Run(const Options& options, const InputList& inputs, ConversionSettings settings, OutputTarget target)
         : options_(options),
           inputs_(inputs),
           settings_(std::move(settings)),
-          writer_(options.format, options.command == Command::Detect ? "-" : options.output_directory),
-          reporter_(stderr, shows_progress(options), total_size(inputs.files)) {}
+          writer_(std::move(target)),
+          reporter_(stderr, shows_progress(options, writer_), total_size(inputs.files)) {}
 
     int execute() {
         const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
@@ -68,9 +69,11 @@ public:
                 bulk::read_input(inputs_.files[input], options_.max_document_size, *this);
             pool_->finish();
         }
+        if (!stopped_) finish_output();
         const bool converting = options_.command == Command::Convert;
-        const RunTotals totals =
-            reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(), inputs_.skipped);
+        const RunTotals totals = reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(),
+                                                  inputs_.skipped, !options_.quiet && !early_status_);
+        if (early_status_) return *early_status_;
         const bool failed = totals.failed_documents + totals.failed_inputs + totals.failed_members > 0;
         return failed || totals.stopped ? 1 : 0;
     }
@@ -85,10 +88,9 @@ private:
     void member_begun() override { reporter_.member_begun(); }
     bool stopped() const override { return stopped_; }
 
-    static bool shows_progress(const Options& options) {
-        if (!isatty(STDERR_FILENO)) return false;
-        const bool writes_to_standard_output = options.command == Command::Detect || options.output_directory == "-";
-        return !(writes_to_standard_output && isatty(STDOUT_FILENO));
+    static bool shows_progress(const Options& options, const OutputWriter& writer) {
+        if (options.quiet || !isatty(STDERR_FILENO)) return false;
+        return !(writer.writes_to_standard_output() && isatty(STDOUT_FILENO));
     }
 
     Outcome work(Piece& piece) {
@@ -98,8 +100,9 @@ private:
             outcome.error = bulk::oversized_message(piece.size, options_.max_document_size, "--max-document-size");
             return outcome;
         }
-        Outcome outcome = options_.command == Command::Convert ? convert_document(piece.text, settings_)
-                                                               : detect_document(piece.text);
+        Outcome outcome = options_.command == Command::Convert
+                              ? convert_document(piece.text, {piece.source->display, piece.index, piece.offset}, settings_)
+                              : detect_document(piece.text);
         std::string().swap(piece.text);  // the document is no longer needed while it waits for its turn
         return outcome;
     }
@@ -108,13 +111,14 @@ private:
         if (stopped_) return;
         if (piece.end_of_stream) return end_stream(piece);
         const Source& file = *piece.source;
+        if (writer_.takes_one_document() && ++documents_delivered_ > 1) return stop_for_second_document(file);
         std::optional<WriteError> write_error;
         if (options_.command == Command::Detect) {
             write_error = OutputWriter::write_standard_output(detection_line(file, piece, outcome));
         } else if (outcome.ok) {
             write_error = writer_.write(ConvertedDocument{file.stem, piece.index, outcome});
         }
-        if (write_error && write_error->output_closed) return stop(write_error->message);
+        if (write_error && write_error->stops_run) return stop(*write_error);
         if (write_error && outcome.ok) {
             outcome.ok = false;
             outcome.error = std::move(write_error->message);
@@ -134,10 +138,10 @@ private:
             if (piece.error->corrupt) message += withdraw(piece.end_of_input ? input_mark_ : stream_mark_);
             report_failure(file, message);
         }
-        stream_mark_ = OutputMark{documents_done_, writer_.files_created()};
+        stream_mark_ = OutputMark{documents_done_, writer_.mark()};
         if (!piece.end_of_input) return;
         writer_.keep_files();
-        input_mark_ = stream_mark_ = OutputMark{documents_done_, 0};
+        input_mark_ = stream_mark_ = OutputMark{documents_done_, writer_.mark()};
     }
 
     void report_failure(const Source& file, std::string_view message) {
@@ -152,7 +156,7 @@ private:
     // says so.
     std::string withdraw(const OutputMark& mark) {
         const std::size_t count = documents_done_ - mark.documents;
-        writer_.remove_files_since(mark.files);
+        writer_.take_back(mark.written);
         reporter_.documents_withdrawn(count);
         documents_done_ = mark.documents;
         if (count == 0 || !writer_.writes_to_standard_output()) return {};
@@ -160,9 +164,35 @@ private:
                " already written to standard output came from it";
     }
 
-    void stop(const std::string& message) {
+    // A reader of standard output that has gone ends the run as quietly as
+    // it ends `cat`; any other failure of the run's one output is told, and
+    // the document it lost counts as failed.
+    void stop(const WriteError& error) {
         stopped_ = true;
-        reporter_.run_stopped(message);
+        if (error.output_closed) {
+            early_status_ = closed_output_status;
+            return;
+        }
+        reporter_.run_stopped(error.message);
+        reporter_.document_done(false);
+    }
+
+    // Writes what waits for the end of the run: the -o Markdown file.
+    void finish_output() {
+        const bool document_held = writer_.mark().document_held;
+        auto error = writer_.finish();
+        if (!error) return;
+        if (document_held) reporter_.documents_withdrawn(1);
+        reporter_.output_failed(error->message);
+    }
+
+    // -o NAME.md holds one document; nothing is written when there are more.
+    void stop_for_second_document(const Source& file) {
+        stopped_ = true;
+        early_status_ = 2;
+        writer_.take_back({});
+        reporter_.usage_stopped("-o " + writer_.path() + " is a single Markdown file, and " + file.display +
+                                " holds a second document; name a directory, as -o DIR/, for one file per document");
     }
 
     static std::string detection_line(const Source& file, const Piece& piece, const Outcome& outcome) {
@@ -181,6 +211,10 @@ private:
     std::atomic<bool> stopped_{false};
     // Delivered as converted (or detected), less those taken back.
     std::size_t documents_done_ = 0;
+    // Delivered, converted or not.
+    std::size_t documents_delivered_ = 0;
+    // The exit status of a run that ended before its inputs did, without a summary.
+    std::optional<int> early_status_;
     OutputMark stream_mark_;
     OutputMark input_mark_;
     std::optional<Pool> pool_;
@@ -188,9 +222,29 @@ private:
 
 }  // namespace
 
+// Why a command cannot start: the message and the exit status.
+struct Refusal {
+    std::string message;
+    int status;
+};
+
+// Where the output goes; a directory is made if it is missing.
+std::variant<OutputTarget, Refusal> prepare_output(const Options& options) {
+    if (options.command == Command::Detect) return OutputTarget{};
+    std::error_code error;
+    const bool existing_directory = std::filesystem::is_directory(options.output, error);
+    auto chosen = choose_output_target(options.output, options.format, existing_directory);
+    if (const auto* misuse = std::get_if<UsageError>(&chosen)) return Refusal{misuse->message, 2};
+    OutputTarget& target = std::get<OutputTarget>(chosen);
+    if (target.kind == OutputKind::Directory) {
+        std::filesystem::create_directories(target.path, error);
+        if (error) return Refusal{"cannot create output directory " + target.path + ": " + error.message(), 1};
+    }
+    return std::move(target);
+}
+
 int run_command(const Options& options) {
     ConversionSettings settings;
-    settings.format = options.format;
     settings.flavor = options.flavor;
     if (options.template_path) {
         auto loaded = read_template_file(*options.template_path);
@@ -200,17 +254,14 @@ int run_command(const Options& options) {
         }
         settings.template_text = std::move(std::get<std::string>(loaded));
     }
-    if (options.command == Command::Convert && options.output_directory != "-") {
-        std::error_code error;
-        std::filesystem::create_directories(options.output_directory, error);
-        if (error) {
-            std::fprintf(stderr, "quillmark: cannot create output directory %s: %s\n",
-                         printable(options.output_directory).c_str(), error.message().c_str());
-            return 1;
-        }
+    auto target = prepare_output(options);
+    if (const auto* refusal = std::get_if<Refusal>(&target)) {
+        std::fprintf(stderr, "quillmark: %s\n", printable(refusal->message).c_str());
+        return refusal->status;
     }
+    settings.format = std::get<OutputTarget>(target).format;
     const InputList inputs = bulk::expand_inputs(options.inputs);
-    return Run(options, inputs, std::move(settings)).execute();
+    return Run(options, inputs, std::move(settings), std::move(std::get<OutputTarget>(target))).execute();
 }
 
 }  // namespace quillmark::cli

@@ -32,6 +32,9 @@ endfunction()
 if(CMAKE_SCRIPT_MODE_FILE)
   # The build step: cmake -DTARGET=... -DFILES=... -DALLOWED=... -DSTAMP=... -P LayerIncludes.cmake
   quillmark_scan_layer_includes("${TARGET}" "${FILES}" "${ALLOWED}")
+  # Ninja makes the folders of a command's outputs, Make does not.
+  get_filename_component(stamp_folder "${STAMP}" DIRECTORY)
+  file(MAKE_DIRECTORY "${stamp_folder}")
   file(TOUCH "${STAMP}")
   return()
 endif()

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/options.hpp"
+#include "cli/output_target.hpp"
 
 namespace quillmark::cli {
 namespace {
@@ -19,7 +20,7 @@ TEST(Options, ConvertTakesEveryOptionSpelling) {
         const Options& options = std::get<Options>(parsed);
         EXPECT_EQ(options.command, Command::Convert);
         EXPECT_EQ(options.inputs, (std::vector<std::string>{"a.xml", "b.xml"}));
-        EXPECT_EQ(options.output_directory, "out");
+        EXPECT_EQ(options.output, "out");
         EXPECT_EQ(options.format, OutputFormat::JsonLines);
         EXPECT_EQ(options.template_path, "t.md");
         EXPECT_EQ(options.jobs, 3u);
@@ -31,19 +32,87 @@ TEST(Options, DefaultsAndSpecialInputs) {
     ASSERT_TRUE(std::holds_alternative<Options>(parsed));
     const Options& options = std::get<Options>(parsed);
     EXPECT_EQ(options.inputs, (std::vector<std::string>{"-", "-o"}));
-    EXPECT_EQ(options.output_directory, ".");
-    EXPECT_EQ(options.format, OutputFormat::Markdown);
+    EXPECT_EQ(options.output, "-");  // standard output
+    EXPECT_FALSE(options.format);      // from the output's name, else Markdown
+    EXPECT_EQ(options.flavor, Flavor::Gfm);
     EXPECT_FALSE(options.template_path);
     EXPECT_EQ(options.jobs, 0u);
+    EXPECT_FALSE(options.quiet);
 }
 
+TEST(Options, FlavorAndQuiet) {
+    const auto parsed = parse({"convert", "a", "--flavor", "default", "-q"});
+    ASSERT_TRUE(std::holds_alternative<Options>(parsed));
+    EXPECT_EQ(std::get<Options>(parsed).flavor, Flavor::Default);
+    EXPECT_TRUE(std::get<Options>(parsed).quiet);
+    EXPECT_EQ(std::get<Options>(parse({"convert", "--flavor=gfm", "a"})).flavor, Flavor::Gfm);
+    EXPECT_TRUE(std::get<Options>(parse({"detect", "--quiet", "a"})).quiet);
+}
+
+// Each command has help of its own; before a command, the whole command
+// line's.
 TEST(Options, HelpWinsAnywhere) {
-    for (const auto& arguments : std::vector<std::vector<std::string_view>>{
-             {"--help"}, {"-h"}, {"convert", "--help"}, {"detect", "x", "-h"}}) {
+    for (const auto& [arguments, topic] : std::vector<std::pair<std::vector<std::string_view>, Command>>{
+             {{"--help"}, Command::Help},
+             {{"-h"}, Command::Help},
+             {{"convert", "--help"}, Command::Convert},
+             {{"convert", "a", "-q", "-h", "-o", "x"}, Command::Convert},
+             {{"detect", "x", "-h"}, Command::Detect}}) {
         const auto parsed = parse(arguments);
         ASSERT_TRUE(std::holds_alternative<Options>(parsed));
         EXPECT_EQ(std::get<Options>(parsed).command, Command::Help);
+        EXPECT_EQ(std::get<Options>(parsed).help_topic, topic);
     }
+}
+
+TEST(Options, UsageErrorsNameTheirCommand) {
+    EXPECT_EQ(std::get<UsageError>(parse({"convert", "--bogus"})).command, Command::Convert);
+    EXPECT_EQ(std::get<UsageError>(parse({"detect"})).command, Command::Detect);
+    EXPECT_EQ(std::get<UsageError>(parse({"render"})).command, Command::Help);
+}
+
+struct TargetCase {
+    std::string_view output;
+    std::optional<OutputFormat> format;
+    bool existing_directory;
+    OutputKind kind;
+    std::string_view path;
+    OutputFormat chosen_format;
+};
+
+TEST(OutputTarget, FromTheNameAsPandocDoes) {
+    using enum OutputKind;
+    using enum OutputFormat;
+    for (const TargetCase& c : std::vector<TargetCase>{
+             {"-", std::nullopt, false, StandardOutput, "-", Markdown},
+             {"-", JsonLines, false, StandardOutput, "-", JsonLines},
+             {"US1.md", std::nullopt, false, MarkdownFile, "US1.md", Markdown},
+             {"out/US1.MD", Markdown, false, MarkdownFile, "out/US1.MD", Markdown},
+             {"week.jsonl", std::nullopt, false, LinesFile, "week.jsonl", JsonLines},
+             {"week.JSONL", Record, false, LinesFile, "week.JSONL", Record},
+             {"out.md", JsonLines, true, Directory, "out.md", JsonLines},  // an existing directory
+             {"out.md/", std::nullopt, false, Directory, "out.md", Markdown},
+             {"out//", std::nullopt, false, Directory, "out", Markdown},
+             {"/", std::nullopt, true, Directory, "/", Markdown},
+             {"out", Record, false, Directory, "out", Record},
+             {".md", std::nullopt, false, Directory, ".md", Markdown},
+             {"week.jsonl.gz", std::nullopt, false, Directory, "week.jsonl.gz", Markdown}}) {
+        const auto chosen = choose_output_target(c.output, c.format, c.existing_directory);
+        ASSERT_TRUE(std::holds_alternative<OutputTarget>(chosen)) << c.output;
+        const OutputTarget& target = std::get<OutputTarget>(chosen);
+        EXPECT_EQ(target.kind, c.kind) << c.output;
+        EXPECT_EQ(target.path, c.path) << c.output;
+        EXPECT_EQ(target.format, c.chosen_format) << c.output;
+    }
+}
+
+TEST(OutputTarget, FormatsThatContradictTheName) {
+    const auto markdown_file = choose_output_target("a.md", OutputFormat::Record, false);
+    EXPECT_EQ(std::get<UsageError>(markdown_file).message,
+              "-o a.md names a Markdown file, and --format record writes JSON Lines: name a .jsonl file or a directory");
+    const auto lines_file = choose_output_target("a.jsonl", OutputFormat::Markdown, false);
+    EXPECT_EQ(std::get<UsageError>(lines_file).message,
+              "-o a.jsonl names a JSON Lines file, and --format markdown writes Markdown: name a .md file or a directory");
 }
 
 TEST(Options, DocumentSizeLimitTakesBinaryMultiples) {
@@ -79,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(Misuse{{}, "no command given"}, Misuse{{"render", "a.xml"}, "unknown command 'render'"},
                     Misuse{{"convert"}, "no INPUT given"}, Misuse{{"detect", "-o", "x", "a"}, "detect takes no option -o"},
                     Misuse{{"convert", "a", "--bogus"}, "unknown option --bogus"},
+                    Misuse{{"convert", "a", "--quiet=yes"}, "unknown option --quiet=yes"},
+                    Misuse{{"convert", "a", "--flavor", "commonmark"}, "--flavor is default or gfm, not 'commonmark'"},
                     Misuse{{"convert", "a", "--help=yes"}, "unknown option --help=yes"},
                     Misuse{{"convert", "a", "-o"}, "option -o needs a value"},
                     Misuse{{"convert", "a", "--format", "html"}, "--format is markdown, jsonl or record, not 'html'"},

@@ -33,25 +33,30 @@ def expected_markdown(name: str) -> str:
     return (DATA / name).read_text(encoding="utf-8")
 
 
-def module_markdown(source: bytes) -> str:
-    return quillmark.parse_to_markdown(source.decode("utf-8")) + "\n"
+def module_markdown(source: bytes, flavor: str | None = None) -> str:
+    return quillmark.parse_to_markdown(source.decode("utf-8"), flavor=flavor) + "\n"
 
 
-def module_record(source: bytes) -> dict:
+def module_record(source: bytes, flavor: str | None = None) -> dict:
     """The JSON Lines record of a document, from the module's getters."""
     text = source.decode("utf-8")
     record = getters(quillmark.parse(text))
     record["claims"] = [{"number": number, "text": text} for number, text in record["claims"]]
-    record["markdown"] = quillmark.parse_to_markdown(text)
+    record["markdown"] = quillmark.parse_to_markdown(text, flavor=flavor)
     return record
 
 
-def golden_record(name: str) -> dict:
+def golden_record(name: str, flavor: str | None = None) -> dict:
     """The JSON Lines record of a test document, from its expected files."""
     record = json.loads((DATA / f"{name}.json").read_text(encoding="utf-8"))
     record["claims"] = [{"number": number, "text": text} for number, text in record["claims"]]
-    record["markdown"] = expected_markdown(f"{name}.md").rstrip("\n")
+    record["markdown"] = expected_markdown(f"{name}.gfm.md" if flavor == "gfm" else f"{name}.md").rstrip("\n")
     return record
+
+
+def placed(source: str, index: int, offset: int, record: dict) -> dict:
+    """A JSON Lines row of the command: where the document was found, then its record."""
+    return {"source": str(source), "index": index, "offset": offset, **record}
 
 
 def parse_error(source: bytes) -> str:

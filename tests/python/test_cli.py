@@ -23,6 +23,7 @@ from documents import (
     module_markdown,
     module_record,
     parse_error,
+    placed,
 )
 from golden import getters
 
@@ -43,9 +44,9 @@ def test_bulk_file_gives_one_expected_markdown_file_per_document(tmp_path, layou
     assert result.returncode == 0, result.stderr
     written = {path.name: path.read_text(encoding="utf-8") for path in (tmp_path / "out").iterdir()}
     assert written == {
-        "US9876543B2.md": expected_markdown("grant_v45_full.md"),
-        "US20150012345A1.md": expected_markdown("application_v44_short.md"),
-        "US9876543B2-2.md": module_markdown(EXAMPLE),  # same number again: never overwritten
+        "US9876543B2.md": expected_markdown("grant_v45_full.gfm.md"),
+        "US20150012345A1.md": expected_markdown("application_v44_short.gfm.md"),
+        "US9876543B2-2.md": module_markdown(EXAMPLE, "gfm"),  # same number again: never overwritten
     }
     report = result.stderr.decode().splitlines()
     assert len(report) == 1 and report[0].startswith("quillmark: 3 documents converted, 0 failed (1 input, ")
@@ -64,7 +65,8 @@ def test_declaration_across_a_read_boundary_still_splits(tmp_path, shift):
     ]
 
 
-def test_json_lines_carry_every_getter_the_claims_and_the_markdown(tmp_path):
+# Each row opens with where its document was found, as a BulkItem tells it.
+def test_json_lines_carry_the_place_every_getter_the_claims_and_the_markdown(tmp_path):
     bulk = tmp_path / "ipa150108.xml"
     bulk.write_bytes(GRANT + APPLICATION + EXAMPLE)
     result = run_cli("convert", bulk, "--format", "jsonl", "-o", tmp_path)
@@ -72,21 +74,26 @@ def test_json_lines_carry_every_getter_the_claims_and_the_markdown(tmp_path):
     lines = (tmp_path / "ipa150108.jsonl").read_text(encoding="utf-8").split("\n")
     assert lines[-1] == ""
     assert [json.loads(line) for line in lines[:-1]] == [
-        golden_record("grant_v45_full"),
-        golden_record("application_v44_short"),
-        module_record(EXAMPLE),
+        placed(bulk, 1, 0, golden_record("grant_v45_full", "gfm")),
+        placed(bulk, 2, len(GRANT), golden_record("application_v44_short", "gfm")),
+        placed(bulk, 3, len(GRANT) + len(APPLICATION), module_record(EXAMPLE, "gfm")),
     ]
-    assert list(json.loads(lines[0])) == [*getters(quillmark.parse(GRANT.decode())), "markdown"]
+    assert list(json.loads(lines[0])) == ["source", "index", "offset", *getters(quillmark.parse(GRANT.decode())),
+                                          "markdown"]
+    items = [(item.source, item.index, item.offset) for item in quillmark.read_bulk(bulk)]
+    assert [(row["source"], row["index"], row["offset"]) for row in map(json.loads, lines[:-1])] == items
 
 
-def test_record_lines_are_the_documents_to_dict(tmp_path):
+def test_record_lines_are_the_documents_to_dict_after_their_place(tmp_path):
     bulk = tmp_path / "ipa150108.xml"
     bulk.write_bytes(GRANT + APPLICATION + EXAMPLE)
     result = run_cli("convert", bulk, "--format", "record", "-o", tmp_path, "--jobs", "2")
     assert result.returncode == 0, result.stderr
     lines = (tmp_path / "ipa150108.jsonl").read_text(encoding="utf-8").splitlines()
+    offsets = [0, len(GRANT), len(GRANT) + len(APPLICATION)]
     assert [json.loads(line) for line in lines] == [
-        quillmark.parse(source.decode()).to_dict() for source in (GRANT, APPLICATION, EXAMPLE)
+        {"source": str(bulk), "index": index, "offset": offset, "record": quillmark.parse(source.decode()).to_dict()}
+        for index, (offset, source) in enumerate(zip(offsets, (GRANT, APPLICATION, EXAMPLE)), 1)
     ]
 
 
@@ -126,7 +133,7 @@ def test_documents_without_a_number_are_named_after_input_and_position(tmp_path)
     assert result.returncode == 0, result.stderr
     names = sorted(p.name for p in (tmp_path / "out").iterdir())
     assert names == ["US9876543B2.md", "nonumber-1.md", "nonumber-3.md", "stdin-1.md"]
-    assert (tmp_path / "out" / "stdin-1.md").read_text(encoding="utf-8") == module_markdown(UNNUMBERED)
+    assert (tmp_path / "out" / "stdin-1.md").read_text(encoding="utf-8") == module_markdown(UNNUMBERED, "gfm")
 
 
 def test_hostile_numbers_cannot_leave_the_output_directory(tmp_path):
@@ -166,9 +173,9 @@ def test_directories_are_read_recursively_in_sorted_order(tmp_path):
     assert converted.returncode == 0, converted.stderr
     outputs = {p.name: [json.loads(line) for line in p.read_text().splitlines()] for p in (tmp_path / "out").iterdir()}
     assert outputs == {
-        "EXAMPLE.jsonl": [module_record(EXAMPLE)],
-        "x.jsonl": [golden_record("grant_v45_full")],
-        "x-2.jsonl": [golden_record("application_v44_short")],
+        "EXAMPLE.jsonl": [placed(root / "a" / "EXAMPLE.XML", 1, 0, module_record(EXAMPLE, "gfm"))],
+        "x.jsonl": [placed(root / "a" / "x.xml", 1, 0, golden_record("grant_v45_full", "gfm"))],
+        "x-2.jsonl": [placed(root / "b" / "x.xml", 1, 0, golden_record("application_v44_short", "gfm"))],
     }
 
 
@@ -197,19 +204,21 @@ def test_failures_are_reported_per_document_and_never_stop_the_run(tmp_path):
 def test_template_file_shapes_the_markdown(tmp_path):
     (tmp_path / "template.md").write_text("{{title}}\n\n\n\n{{ claims }}\n", encoding="utf-8")
     (tmp_path / "in.xml").write_bytes(APPLICATION)
-    result = run_cli("convert", tmp_path / "in.xml", "--template", tmp_path / "template.md", "-o", "-")
+    result = run_cli("convert", tmp_path / "in.xml", "--template", tmp_path / "template.md")
     assert result.returncode == 0, result.stderr
-    expected = quillmark.parse_to_markdown(APPLICATION.decode(), "{{title}}\n\n\n\n{{ claims }}\n")
+    expected = quillmark.parse_to_markdown(APPLICATION.decode(), "{{title}}\n\n\n\n{{ claims }}\n", flavor="gfm")
     assert result.stdout.decode() == expected + "\n"
     assert result.stdout.decode().startswith("# Self-heating beverage container\n\n## Claims\n")
 
 
+# gfm unless --flavor default asks for the module's default layout.
 @pytest.mark.parametrize("output_format", ["markdown", "jsonl"])
-def test_flavor_gfm_renders_as_the_module_does(tmp_path, output_format):
+@pytest.mark.parametrize("flavor", [[], ["--flavor", "gfm"], ["--flavor=default"]], ids=str)
+def test_flavor_renders_as_the_module_does(tmp_path, output_format, flavor):
     (tmp_path / "in.xml").write_bytes(APPLICATION)
-    result = run_cli("convert", tmp_path / "in.xml", "--flavor", "gfm", "--format", output_format, "-o", "-")
+    result = run_cli("convert", tmp_path / "in.xml", *flavor, "--format", output_format, "-o", "-")
     assert result.returncode == 0, result.stderr
-    expected = quillmark.parse_to_markdown(APPLICATION.decode(), flavor="gfm")
+    expected = quillmark.parse_to_markdown(APPLICATION.decode(), flavor=None if "--flavor=default" in flavor else "gfm")
     output = result.stdout.decode()
     assert (json.loads(output)["markdown"] if output_format == "jsonl" else output) == \
         (expected if output_format == "jsonl" else expected + "\n")
@@ -222,7 +231,9 @@ def test_flavor_gfm_renders_as_the_module_does(tmp_path, output_format):
         (["convert", "a.xml", "--format", "html"], 2, "stderr", "--format is markdown, jsonl or record, not 'html'"),
         (["convert", "a.xml", "--flavor", "GFM"], 2, "stderr", "--flavor is default or gfm, not 'GFM'"),
         (["--help"], 0, "stdout", "usage: quillmark convert INPUT..."),
-        (["convert", "--help"], 0, "stdout", "Exit status: 0 when\nevery document converted"),
+        (["convert", "--help"], 0, "stdout", "usage: quillmark convert INPUT... [-o OUTPUT]"),
+        (["convert", "a.xml", "--bogus"], 2, "stderr", "usage: quillmark convert INPUT... [-o OUTPUT]"),
+        (["convert", "a.xml", "--bogus"], 2, "stderr", "Try 'quillmark convert --help' for more."),
         (["--version"], 0, "stdout", f"quillmark {VERSION}\n"),
         (["convert", "{data}/grant_v45_full.xml", "--template", "{data}/nothing.md"], 2, "stderr",
          "quillmark: cannot read --template {data}/nothing.md: No such file or directory"),
@@ -261,10 +272,16 @@ def test_detect_reports_documents_it_cannot_place(tmp_path):
     assert f"{bulk}: document 2 at byte {len(GRANT)}: supplemental XML root 'table'" in result.stderr.decode()
 
 
-def test_markdown_of_a_single_publication_to_standard_output():
-    result = run_cli("convert", DATA / "grant_v45_full.xml", "-o", "-")
+@pytest.mark.parametrize("options, expected", [
+    ([], "grant_v45_full.gfm.md"),
+    (["-o", "-"], "grant_v45_full.gfm.md"),
+    (["--flavor", "default"], "grant_v45_full.md"),
+], ids=str)
+def test_markdown_of_a_single_publication_to_standard_output(tmp_path, options, expected):
+    result = run_cli("convert", DATA / "grant_v45_full.xml", *options, cwd=tmp_path)
     assert result.returncode == 0, result.stderr
-    assert result.stdout.decode() == expected_markdown("grant_v45_full.md")
+    assert result.stdout.decode() == expected_markdown(expected)
+    assert list(tmp_path.iterdir()) == []
 
 
 def test_progress_is_shown_only_on_a_terminal(tmp_path):

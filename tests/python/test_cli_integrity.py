@@ -2,6 +2,7 @@
 archive carries and takes back what a corrupt member gave, reads on past a
 damaged zip member, counts sparse holes instead of reading them, and
 attributes every failed write to the document whose bytes it lost."""
+import json
 import os
 import resource
 import signal
@@ -57,6 +58,25 @@ def test_zip_member_with_a_changed_byte_is_a_checksum_mismatch_and_gives_nothing
     assert summary(result).startswith("quillmark: 1 document converted, 2 failed, 1 member failed (1 input, 2 archive members")
     expected = {"markdown": ["US20150012345A1.md"], "jsonl": ["ipa.jsonl"], "record": ["ipa.jsonl"]}
     assert outputs(tmp_path / "out") == expected.get(output, [])
+
+
+# The run's one output file takes back what a corrupt member gave as well:
+# the JSON Lines file is cut back to the rows before it, the Markdown file's
+# document is never written.
+@pytest.mark.parametrize("output", ["week.jsonl", "one.md"])
+def test_the_one_output_file_gives_nothing_of_a_corrupt_member(tmp_path, output):
+    members = {"ipg.xml": GRANT + EXAMPLE, "ipa.xml": APPLICATION} if output == "week.jsonl" else {"ipg.xml": GRANT}
+    archive = stored_zip(tmp_path / "week.zip", members)
+    change_byte(archive, b"<doc-number>09876543</doc-number>", len("<doc-number>0987654"))
+    result = run_cli("convert", archive, "-o", tmp_path / output)
+    assert result.returncode == 1
+    assert result.stderr.decode().splitlines()[0] == f"quillmark: error: {archive}!ipg.xml: checksum mismatch"
+    if output == "one.md":
+        assert outputs(tmp_path) == ["week.zip"]
+        return
+    rows = [json.loads(line) for line in (tmp_path / output).read_text(encoding="utf-8").splitlines()]
+    assert [(row["source"], row["index"], row["offset"], row["publication_number"]) for row in rows] == [
+        (f"{archive}!ipa.xml", 1, 0, "US20150012345A1")]
 
 
 def gzip_with_bad_trailer(path, field):
@@ -158,21 +178,50 @@ def test_archives_inside_an_archive_are_reported_one_by_one(tmp_path):
 BULK = GRANT + APPLICATION + EXAMPLE
 
 
-@pytest.mark.parametrize("command", [["convert", "-o", "-", "--format", f] for f in FORMATS] + [["detect"]])
-def test_every_document_written_to_a_full_device_fails(tmp_path, command):
-    (tmp_path / "bulk.xml").write_bytes(BULK)
-    with open("/dev/full", "wb") as full:
-        result = subprocess.run([CLI, command[0], tmp_path / "bulk.xml", *command[1:]], stdout=full,
+STANDARD_OUTPUT_COMMANDS = [["convert", "--format", f] for f in FORMATS] + [["detect"]]
+
+
+# Standard output is the run's one output: when it fails, nothing more can
+# be written, and the run stops at the first document with one message.
+@pytest.mark.parametrize("device, message", [("/dev/full", "No space left on device")], ids=["full"])
+@pytest.mark.parametrize("command", STANDARD_OUTPUT_COMMANDS, ids=str)
+def test_standard_output_that_fails_stops_the_run_with_one_message(tmp_path, command, device, message):
+    (tmp_path / "bulk.xml").write_bytes(BULK * 50)
+    with open(device, "wb") as output:
+        result = subprocess.run([CLI, command[0], tmp_path / "bulk.xml", *command[1:]], stdout=output,
                                 stderr=subprocess.PIPE, timeout=60)
     assert result.returncode == 1
     lines = result.stderr.decode().splitlines()
-    assert [line.split(": ", 4)[4] for line in lines[:-1]] == ["cannot write standard output: No space left on device"] * 3
-    assert lines[-1].startswith(f"quillmark: 0 documents {'converted' if command[0] == 'convert' else 'detected'}, 3 failed")
+    assert lines[0] == f"quillmark: error: cannot write standard output: {message}; the run is stopped"
+    assert len(lines) == 2
+    assert lines[1].startswith(f"quillmark: 0 documents {'converted' if command[0] == 'convert' else 'detected'}, 1 failed")
+
+
+@pytest.mark.parametrize("arguments", [["--help"], ["convert", "--help"], ["detect", "-h"], ["--version"]], ids=str)
+def test_help_and_version_check_their_writes(arguments):
+    with open("/dev/full", "wb") as full:
+        result = subprocess.run([CLI, *arguments], stdout=full, stderr=subprocess.PIPE, timeout=60)
+    assert result.returncode == 1
+    assert result.stderr.decode() == "quillmark: cannot write standard output: No space left on device\n"
+    closed = closed_pipe_run([CLI, *arguments])
+    assert (closed.returncode, closed.stderr) == (141, b"")
+
+
+def closed_pipe_run(command):
+    """Runs `command` with a standard output whose reader has already gone."""
+    reader, writer = os.pipe()
+    os.close(reader)
+    try:
+        return subprocess.run(command, stdout=writer, stderr=subprocess.PIPE, timeout=60)
+    finally:
+        os.close(writer)
 
 
 def limited_file_size(limit):
+    # The command is started as a shell would start it: SIGXFSZ kills unless
+    # the command itself ignores it.
     def apply():
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        signal.signal(signal.SIGXFSZ, signal.SIG_DFL)
         resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
     return apply
 
@@ -202,18 +251,85 @@ def test_a_document_that_could_not_be_written_leaves_no_file_and_no_part_line(tm
     assert {path.name: path.read_bytes() for path in (tmp_path / "out").iterdir()} == expected
 
 
-@pytest.mark.parametrize("command", [["convert", "-o", "-", "-j1"], ["detect"]])
-def test_reader_gone_stops_the_run_with_one_message(tmp_path, command):
+# One output for the whole run (-o FILE, or standard output redirected to a
+# file): the record that crosses the limit is cut off again and the run
+# stops there, with one message; the file holds the whole records before it.
+@pytest.mark.parametrize("output", ["all.jsonl", "record.jsonl", "redirected", "one.md"])
+def test_the_one_output_file_at_its_size_limit_keeps_whole_records(tmp_path, output):
+    documents = [APPLICATION, GRANT, UNNUMBERED] * 3
+    if output == "one.md":
+        documents = [GRANT]
+    (tmp_path / "bulk.xml").write_bytes(b"".join(documents))
+    options = {"all.jsonl": ["-o", tmp_path / output], "record.jsonl": ["-o", tmp_path / output, "--format", "record"],
+               "redirected": ["--format", "jsonl"], "one.md": ["-o", tmp_path / output]}[output]
+    whole = run_cli("convert", tmp_path / "bulk.xml", *options)
+    assert whole.returncode == 0, whole.stderr
+    complete = whole.stdout if output == "redirected" else (tmp_path / output).read_bytes()
+    (tmp_path / output).unlink(missing_ok=True)
+    limit = len(complete) // 2
+    with open(tmp_path / "redirected", "wb") as stdout:
+        result = subprocess.run([CLI, "convert", tmp_path / "bulk.xml", *options], stdout=stdout,
+                                stderr=subprocess.PIPE, preexec_fn=limited_file_size(limit), timeout=60)
+    assert result.returncode == 1
+    report = result.stderr.decode().splitlines()
+    path = "standard output" if output == "redirected" else tmp_path / output
+    if output == "one.md":
+        assert report[0] == f"quillmark: error: cannot write {path}: File too large"
+        assert not (tmp_path / output).exists()
+        return
+    assert report[0] == f"quillmark: error: cannot write {path}: File too large; the run is stopped"
+    assert report[1].startswith("quillmark: ") and len(report) == 2
+    written = (tmp_path / output).read_bytes()
+    assert complete.startswith(written) and written.endswith(b"\n") and 0 < len(written) <= limit
+
+
+# A reader that has gone ends the run as it ends cat or jq: quietly, with
+# the status of a process killed by SIGPIPE.
+@pytest.mark.parametrize("command", [["convert", "-j1"], ["convert", "--format", "jsonl"], ["detect"]], ids=str)
+def test_reader_gone_ends_the_run_quietly(tmp_path, command):
     (tmp_path / "bulk.xml").write_bytes(BULK * 400)
     process = subprocess.Popen([CLI, command[0], tmp_path / "bulk.xml", *command[1:]],
                                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     process.stdout.read(100)
     process.stdout.close()
     stderr = process.stderr.read().decode()
-    assert process.wait(timeout=60) == 1
-    lines = stderr.splitlines()
-    assert lines[0] == "quillmark: error: cannot write standard output: Broken pipe; the run is stopped"
-    assert len(lines) == 2 and lines[1].startswith("quillmark: ")
+    assert process.wait(timeout=60) == 141
+    assert stderr == ""
+    assert closed_pipe_run([CLI, command[0], tmp_path / "bulk.xml", *command[1:]]).returncode == 141
+
+
+# A pipe left non-blocking by whoever shares it fills up; the command waits
+# for its reader rather than failing.
+def test_a_non_blocking_standard_output_is_waited_on(tmp_path):
+    (tmp_path / "bulk.xml").write_bytes(BULK * 20)
+    expected = run_cli("convert", tmp_path / "bulk.xml", "--format", "jsonl", "-j1", "-o", "-").stdout
+    assert expected.count(b"\n") == 60
+    reader, writer = os.pipe()
+    os.set_blocking(writer, False)
+    process = subprocess.Popen([CLI, "convert", tmp_path / "bulk.xml", "--format", "jsonl", "-j1", "-o", "-"],
+                               stdout=writer, stderr=subprocess.PIPE)
+    os.close(writer)
+    time.sleep(0.5)  # the pipe is full long before
+    received = b""
+    while chunk := os.read(reader, 65536):
+        received += chunk
+    os.close(reader)
+    assert process.wait(timeout=60) == 0, process.stderr.read()
+    assert received == expected
+
+
+# Only regular files are written, and what else is in a file's place is named.
+@pytest.mark.parametrize("output", ["fifo.md", "fifo.jsonl", "dir/US9876543B2.md", "dir/ipg.jsonl"])
+def test_a_named_pipe_where_an_output_file_goes_is_named(tmp_path, output):
+    (tmp_path / "dir").mkdir()
+    os.mkfifo(tmp_path / output)
+    (tmp_path / "ipg.xml").write_bytes(GRANT)
+    target = tmp_path / output if output.startswith("fifo") else tmp_path / "dir"
+    options = ["--format", "jsonl"] if output == "dir/ipg.jsonl" else []
+    result = run_cli("convert", tmp_path / "ipg.xml", "-o", target, *options)
+    assert result.returncode == 1
+    assert (f"cannot write {tmp_path / output}: a named pipe (FIFO) is in its place; only regular files are written"
+            in result.stderr.decode())
 
 
 @pytest.mark.parametrize("output_format", ["markdown", "jsonl"])

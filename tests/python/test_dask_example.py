@@ -28,13 +28,19 @@ def bulk_files(tmp_path):
     return [tmp_path / "ipg180123.xml", tmp_path / "ipa150108.xml"]
 
 
+
+def unplaced(line: str) -> dict:
+    """A row of the command without where its document was found, which the
+    example's rows do not carry."""
+    return {key: value for key, value in json.loads(line).items() if key not in ("source", "index", "offset")}
+
 def test_json_lines_on_worker_processes_match_the_command(dask_bulk, bulk_files, tmp_path):
-    report = dask_bulk.convert_bulk_files(bulk_files, tmp_path / "dask", "jsonl", scheduler="processes")
+    report = dask_bulk.convert_bulk_files(bulk_files, tmp_path / "dask", "jsonl", scheduler="processes", flavor="gfm")
     command = run_cli("convert", *bulk_files, "--format", "jsonl", "-o", tmp_path / "command")
     assert command.returncode == 1
     for name in ("ipg180123.jsonl", "ipa150108.jsonl"):
         from_dask = [json.loads(line) for line in (tmp_path / "dask" / name).read_text().splitlines()]
-        from_command = [json.loads(line) for line in (tmp_path / "command" / name).read_text().splitlines()]
+        from_command = [unplaced(line) for line in (tmp_path / "command" / name).read_text().splitlines()]
         assert from_dask == from_command
     failures = [entry for entry in report if "error" in entry]
     assert len(report) == 5
@@ -66,14 +72,14 @@ def test_archives_are_read_member_by_member_as_the_command_reads_them(dask_bulk,
     if kind != "xml.gz":
         members |= {"notes/readme.pdf": b"%PDF-1.4", "aps/pftaps19760106_wk01.TXT": APS.read_bytes()}
     archive = write_archive(tmp_path / f"ipg180123.{kind}", members)
-    report = dask_bulk.convert_bulk_files([archive], tmp_path / "dask", "jsonl", scheduler="sync")
+    report = dask_bulk.convert_bulk_files([archive], tmp_path / "dask", "jsonl", scheduler="sync", flavor="gfm")
     command = run_cli("convert", archive, "--format", "jsonl", "-o", tmp_path / "command")
     assert command.returncode == 1
     written = sorted(path.name for path in (tmp_path / "command").iterdir())
     assert sorted(path.name for path in (tmp_path / "dask").iterdir()) == written
     for name in written:
         from_dask = [json.loads(line) for line in (tmp_path / "dask" / name).read_text().splitlines()]
-        assert from_dask == [json.loads(line) for line in (tmp_path / "command" / name).read_text().splitlines()]
+        assert from_dask == [unplaced(line) for line in (tmp_path / "command" / name).read_text().splitlines()]
     failures = [entry for entry in report if "error" in entry]
     assert [(entry["path"], entry["index"], entry["offset"]) for entry in failures] == [
         (f"{archive}!ipg180123.xml", 3, len(GRANT + APPLICATION))

@@ -121,7 +121,7 @@ def test_module_and_command_work_in_the_fresh_environment(installed):
         f"print(quillmark.parse_to_markdown(open({str(example)!r}, encoding='utf-8').read()))\n"
     )
     from_module = run(python, "-c", script, cwd=work)
-    from_command = run(work / "env" / "bin" / "quillmark", "convert", example, "-o", "-", cwd=work)
+    from_command = run(work / "env" / "bin" / "quillmark", "convert", example, "--flavor", "default", cwd=work)
     assert from_command == from_module
     assert from_command.startswith("---\nfiling_date: ")
 
