@@ -152,7 +152,7 @@ void Reporter::redraw(bool force) {
     line_shown_ = true;
 }
 
-RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, bool summary) {
+RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, Summary summary) {
     std::lock_guard lock(mutex_);
     RunTotals totals;
     totals.documents = documents_;
@@ -167,7 +167,7 @@ RunTotals Reporter::finish(std::string_view done_verb, std::size_t inputs, std::
     totals.seconds = elapsed();
     if (line_shown_) std::fputs("\r\x1b[K", stream_);
     line_shown_ = false;
-    if (!summary) return totals;
+    if (summary == Summary::never || (summary == Summary::when_incomplete && totals.complete() && totals.skipped_files == 0)) return totals;
     std::string line = "quillmark: " + plural(totals.documents - totals.failed_documents, "document", "documents") +
                        ' ' + std::string(done_verb) + ", " + std::to_string(totals.failed_documents) + " failed";
     if (totals.failed_members > 0) line += ", " + plural(totals.failed_members, "member", "members") + " failed";

@@ -25,7 +25,14 @@ struct RunTotals {
     bool stopped = false;             // the run ended early, or its output failed
     std::uint64_t bytes = 0;
     double seconds = 0;
+
+    bool complete() const { return failed_documents + failed_inputs + failed_members == 0 && !stopped; }
 };
+
+// When the summary line is printed: a run that writes to standard output,
+// as a filter, sums up only when something was not converted (a failure, a
+// skipped file).
+enum class Summary { never, when_incomplete, always };
 
 class Reporter {
 public:
@@ -52,9 +59,9 @@ public:
     // The output, written when the run ended, failed.
     void output_failed(std::string_view message);
 
-    // Clears the progress line, prints the summary when asked to and
+    // Clears the progress line, prints the summary as `summary` says and
     // returns the totals.
-    RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, bool summary);
+    RunTotals finish(std::string_view done_verb, std::size_t inputs, std::size_t skipped_files, Summary summary);
 
 private:
     void print_line(std::string line);

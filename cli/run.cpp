@@ -71,11 +71,10 @@ public:
         }
         if (!stopped_) finish_output();
         const bool converting = options_.command == Command::Convert;
-        const RunTotals totals = reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(),
-                                                  inputs_.skipped, !options_.quiet && !early_status_);
+        const RunTotals totals =
+            reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(), inputs_.skipped, summary());
         if (early_status_) return *early_status_;
-        const bool failed = totals.failed_documents + totals.failed_inputs + totals.failed_members > 0;
-        return failed || totals.stopped ? 1 : 0;
+        return totals.complete() ? 0 : 1;
     }
 
 private:
@@ -87,6 +86,11 @@ private:
     void bytes_read(std::uint64_t count) override { reporter_.bytes_read(count); }
     void member_begun() override { reporter_.member_begun(); }
     bool stopped() const override { return stopped_; }
+
+    Summary summary() const {
+        if (options_.quiet || early_status_) return Summary::never;
+        return writer_.writes_to_standard_output() ? Summary::when_incomplete : Summary::always;
+    }
 
     static bool shows_progress(const Options& options, const OutputWriter& writer) {
         if (options.quiet || !isatty(STDERR_FILENO)) return false;

@@ -151,3 +151,14 @@ def test_each_command_has_its_own_help(arguments, opening, holds):
     assert ("quillmark detect INPUT" in text) == (arguments[0] != "convert")
     assert ("--format FORMAT" in text) == (arguments[0] == "convert")
     assert max(map(len, text.splitlines())) <= 80
+
+
+@pytest.mark.parametrize("command", ["convert", "detect"])
+def test_a_filter_run_tells_only_what_went_wrong(tmp_path, command):
+    (tmp_path / "good.xml").write_bytes(GRANT)
+    clean = run_cli(command, tmp_path / "good.xml")
+    assert clean.returncode == 0 and clean.stderr == b""
+    (tmp_path / "bad.xml").write_bytes(b"<us-patent-grant><broken")
+    failing = run_cli(command, tmp_path / "good.xml", tmp_path / "bad.xml")
+    assert failing.returncode == 1
+    assert b"1 failed" in failing.stderr.splitlines()[-1]
