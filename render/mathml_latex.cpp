@@ -323,17 +323,26 @@ private:
         out_ += ' ';
     }
 
+    // The separators are characters, white space between them left out;
+    // the last goes between every further pair of parts.
     void fenced(Node::Ref node, const std::vector<Node::Ref>& parts) {
         const std::string_view separators = attribute(node, "separators").value_or(",");
         fence("\\left", trim(attribute(node, "open").value_or("(")));
-        std::size_t index = 0;
+        std::size_t next = 0;
+        std::string_view separator;
+        bool first = true;
         for (const Node::Ref part : parts) {
-            if (index > 0 && !trim(separators).empty()) {
-                const std::string_view all = trim(separators);
-                append_math_text(out_, all.substr(std::min(index - 1, all.size() - 1), 1));
+            if (!first) {
+                while (next < separators.size() && is_white_space_only(separators.substr(next, 1))) ++next;
+                if (next < separators.size()) {
+                    const std::size_t length = code_point_length(separators, next);
+                    separator = separators.substr(next, length);
+                    next += length;
+                }
+                append_math_text(out_, separator);
             }
+            first = false;
             this->node(part);
-            ++index;
         }
         fence("\\right", trim(attribute(node, "close").value_or(")")));
     }
