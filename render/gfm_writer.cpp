@@ -276,7 +276,7 @@ void GfmWriter::image(Node::Ref node) {
 }
 
 void GfmWriter::math(Node::Ref node, bool displayed) {
-    const std::string latex = mathml_to_latex(node);
+    const std::string latex = mathml_to_latex(node, displayed);
     if (latex.empty()) return;
     if (displayed) {
         block("$$" + latex + "$$");

@@ -4,6 +4,9 @@
 // and style wrappers. Operators and letters that LaTeX names are written
 // as their commands; an element without a rule keeps its text, never its
 // tags.
+//
+// Bound: one visit per node; the output is the input's characters, each
+// at most a command long, plus a constant per element.
 #pragma once
 
 #include <string>
@@ -12,6 +15,8 @@
 
 namespace quillmark {
 
-std::string mathml_to_latex(Node::Ref math);
+// A displayed formula that is a table of numbered equations gives each its
+// number as "\tag{n}" (in "gather*" for several), not as a column.
+std::string mathml_to_latex(Node::Ref math, bool displayed = false);
 
 }  // namespace quillmark
