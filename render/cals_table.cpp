@@ -295,12 +295,12 @@ void append_pipe_row(std::string& out, const std::vector<std::string>& cells) {
 }
 
 // The first group's head rows make the header row, their cells joined
-// with line breaks; without a head it is empty.
+// with line breaks; without a head it is empty, and so it is where there
+// is nothing but the head (whose rows are then the table's rows).
 std::string pipe_table(const Table& table, const std::vector<const Group*>& groups, CellRenderer render_cell) {
     const std::size_t columns = groups.front()->columns;
-    std::vector<std::string> header(columns);
-    std::string out;
-    std::vector<std::string> body;
+    std::vector<std::vector<std::string>> head;
+    std::vector<std::vector<std::string>> body;
     for (const Group* group : groups) {
         std::size_t cell = group->first_cell;
         for (std::size_t row = group->first_row; row < group->end_row; ++row) {
@@ -310,27 +310,27 @@ std::string pipe_table(const Table& table, const std::vector<const Group*>& grou
                 std::vector<std::string> cells(columns);
                 for (std::size_t index = cell; index < end; ++index)
                     cells[table.cells[index].column] = render_cell(table.cells[index].entry, false);
-                if (table.head[row]) {
-                    for (std::size_t column = 0; column < columns; ++column) {
-                        if (cells[column].empty()) continue;
-                        if (!header[column].empty()) header[column] += "<br>";
-                        header[column] += cells[column];
-                    }
-                } else {
-                    std::string line;
-                    append_pipe_row(line, cells);
-                    body.push_back(std::move(line));
-                }
+                (table.head[row] ? head : body).push_back(std::move(cells));
             }
             cell = end;
         }
     }
+    std::vector<std::string> header(columns);
+    if (body.empty()) {
+        body = std::move(head);
+        head.clear();
+    }
+    for (const std::vector<std::string>& cells : head) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            if (cells[column].empty()) continue;
+            if (!header[column].empty()) header[column] += "<br>";
+            header[column] += cells[column];
+        }
+    }
+    std::string out;
     append_pipe_row(out, header);
     append_pipe_row(out, std::vector<std::string>(columns, "---"));
-    for (const std::string& line : body) {
-        out += '\n';
-        out += line;
-    }
+    for (const std::vector<std::string>& cells : body) append_pipe_row(out, cells);
     return out;
 }
 
