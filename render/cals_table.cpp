@@ -189,13 +189,22 @@ private:
         return row < taken_.size() && column < taken_[row].size() && taken_[row][column];
     }
 
-    void take(std::size_t row, std::size_t column) {
-        if (taken_.size() <= row) taken_.resize(row + 1);
-        if (taken_[row].size() <= column) taken_[row].resize(column + 1);
+    // False when the grid would grow beyond the budget.
+    bool take(std::size_t row, std::size_t column) {
+        if (taken_.size() <= row) {
+            if (!spend(row + 1 - taken_.size())) return false;
+            taken_.resize(row + 1);
+        }
+        if (taken_[row].size() <= column) {
+            if (!spend(column + 1 - taken_[row].size())) return false;
+            taken_[row].resize(column + 1);
+        }
         taken_[row][column] = true;
+        return true;
     }
 
-    // `rows_left`: the rows of its part from this one on, which a cell may span.
+    // `rows_left`: the rows of its part from this one on, which a cell may
+    // span. Without spans honoured, the entries stand one after the other.
     bool read_row(Node::Ref row, bool head, std::size_t rows_left) {
         const std::size_t index = table_.head.size();
         const std::size_t local = index - first_row_;
@@ -204,20 +213,24 @@ private:
         std::size_t next = 0;
         for (Node::Ref entry : row.children()) {
             if (!is_element(entry, "entry")) continue;
-            std::size_t first = column_named(attribute(entry, "namest"))
-                                    .value_or(column_named(attribute(entry, "colname")).value_or(next));
-            while (taken(local, first)) {
-                if (!spend(1)) return false;
-                ++first;
+            std::size_t first = next;
+            std::size_t last = next;
+            std::size_t rows = 1;
+            if (honour_spans_) {
+                first = column_named(attribute(entry, "namest"))
+                            .value_or(column_named(attribute(entry, "colname")).value_or(next));
+                while (taken(local, first)) {
+                    if (!spend(1)) return false;
+                    ++first;
+                }
+                last = std::max(first, column_named(attribute(entry, "nameend")).value_or(first));
+                rows = std::min(number(attribute(entry, "morerows")).value_or(0), rows_left - 1) + 1;
+                if (last - first + 1 > budget_ / rows) return false;
+                for (std::size_t r = local; r < local + rows; ++r)
+                    for (std::size_t c = first; c <= last; ++c)
+                        if (!take(r, c)) return false;
             }
-            const std::size_t last = std::max(first, column_named(attribute(entry, "nameend")).value_or(first));
-            const std::size_t rows =
-                honour_spans_ ? std::min(number(attribute(entry, "morerows")).value_or(0), rows_left - 1) + 1 : 1;
-            const std::size_t columns = last - first + 1;
-            if (columns > budget_ / rows || !spend(rows * columns + first)) return false;
-            for (std::size_t r = local; r < local + rows; ++r)
-                for (std::size_t c = first; c <= last; ++c) take(r, c);
-            table_.cells.push_back({entry, index, first, columns, rows});
+            table_.cells.push_back({entry, index, first, last - first + 1, rows});
             columns_ = std::max(columns_, last + 1);
             next = last + 1;
             if (holds_content(entry)) {
