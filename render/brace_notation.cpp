@@ -147,12 +147,14 @@ void BraceItems::open(std::string& out, std::string_view written, const BraceMar
         if (!std::string_view(out).ends_with(mark.character)) out += mark.character;
         out += '(';
     }
-    open_.push_back({mark, opening_at, out.size(), std::string(written)});
+    open_.push_back({mark, opening_at, out.size(), written.size()});
+    written_ += written;
 }
 
 void BraceItems::close(std::string& out) {
-    const Item item = std::move(open_.back());
+    const Item item = open_.back();
     open_.pop_back();
+    written_.resize(written_.size() - item.written_size);
     if (item.base_start > out.size()) return;
     switch (item.mark.kind) {
         case BraceMark::Kind::Combining: combine(out, item.base_start, item.mark.character); return;
@@ -165,16 +167,20 @@ void BraceItems::close(std::string& out) {
 void BraceItems::keep_unclosed(std::string& out) {
     if (open_.empty()) return;
     std::string kept;
+    kept.reserve(out.size() + written_.size());
     std::size_t copied = 0;
+    std::size_t written = 0;
     for (const Item& item : open_) {
+        const std::string_view opening = std::string_view(written_).substr(written, item.written_size);
+        written += item.written_size;
         if (item.opening_at < copied || item.base_start > out.size()) continue;
         kept.append(out, copied, item.opening_at - copied);
-        kept += item.written;
+        kept += opening;
         copied = item.base_start;
     }
     kept.append(out, copied);
     out = std::move(kept);
-    open_.clear();
+    clear();
 }
 
 }  // namespace quillmark

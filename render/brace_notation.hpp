@@ -59,16 +59,20 @@ public:
     // Puts back the openings of the items still open, as written, and
     // forgets them.
     void keep_unclosed(std::string& out);
-    void clear() { open_.clear(); }
+    void clear() {
+        open_.clear();
+        written_.clear();
+    }
 
 private:
     struct Item {
         BraceMark mark;
         std::size_t opening_at;  // where its opening would stand in `out`
         std::size_t base_start;
-        std::string written;
+        std::size_t written_size;
     };
     std::vector<Item> open_;
+    std::string written_;  // the openings of the open items, one after the other
 };
 
 }  // namespace quillmark

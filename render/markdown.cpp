@@ -23,16 +23,21 @@ bool is_terminal_control(char c) {
 
 constexpr std::string_view replacement_character = "\uFFFD";
 
-// Appends `text` with every terminal control as U+FFFD, so the reader sees
-// that something stood there.
-void append_terminal_safe(std::string& out, std::string_view text) {
+// Appends `line`, a piece of text without line feeds, with every terminal
+// control as U+FFFD, so the reader sees that something stood there; a
+// carriage return that ends the line before its line feed (a template's
+// CR LF) stays.
+void append_terminal_safe(std::string& out, std::string_view line, bool line_feed_follows) {
     std::size_t pos = 0;
-    while (pos < text.size()) {
-        const auto control = std::find_if(text.begin() + static_cast<std::ptrdiff_t>(pos), text.end(), is_terminal_control);
-        const std::size_t end = static_cast<std::size_t>(control - text.begin());
-        out.append(text, pos, end - pos);
-        if (end == text.size()) return;
-        out += replacement_character;
+    while (pos < line.size()) {
+        const auto control = std::find_if(line.begin() + static_cast<std::ptrdiff_t>(pos), line.end(), is_terminal_control);
+        const std::size_t end = static_cast<std::size_t>(control - line.begin());
+        out.append(line, pos, end - pos);
+        if (end == line.size()) return;
+        if (line[end] == '\r' && end + 1 == line.size() && line_feed_follows)
+            out += '\r';
+        else
+            out += replacement_character;
         pos = end + 1;
     }
 }
@@ -45,12 +50,12 @@ void append_collapsed(std::string& out, std::string_view piece, int& run) {
     while (pos < piece.size()) {
         const std::size_t feed = piece.find('\n', pos);
         if (feed == std::string_view::npos) {
-            append_terminal_safe(out, piece.substr(pos));
+            append_terminal_safe(out, piece.substr(pos), false);
             run = 0;
             return;
         }
         if (feed > pos) {
-            append_terminal_safe(out, piece.substr(pos, feed - pos));
+            append_terminal_safe(out, piece.substr(pos, feed - pos), true);
             run = 0;
         }
         if (++run < 3) out += '\n';

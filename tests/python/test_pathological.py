@@ -45,33 +45,33 @@ def nested(n: int, open_: str, inner: str, close: str, depth: int = 200) -> str:
 
 # Each shape: a document of size about n.
 SHAPES = {
-    "brace nesting": (20_000, lambda n: grant(paragraph("a {umlaut over (" * n + "o" + ")}" * n))),
-    "overscore nesting": (20_000, lambda n: grant(paragraph("{overscore (" * n + "ab" + ")}" * n))),
-    "root and fraction nesting": (20_000, lambda n: grant(paragraph(
+    "brace nesting": (100_000, lambda n: grant(paragraph("a {umlaut over (" * n + "o" + ")}" * n))),
+    "overscore nesting": (100_000, lambda n: grant(paragraph("{overscore (" * n + "ab" + ")}" * n))),
+    "root and fraction nesting": (50_000, lambda n: grant(paragraph(
         "{square root over ({fraction (" * n + "1/2" + ")})}" * n))),
-    "unterminated braces": (40_000, lambda n: grant(paragraph("value {umlaut over (" * n + " and more"))),
-    "closings without openings": (100_000, lambda n: grant(paragraph("x)}" * n))),
+    "unterminated braces": (100_000, lambda n: grant(paragraph("value {umlaut over (" * n + " and more"))),
+    "closings without openings": (500_000, lambda n: grant(paragraph("x)}" * n))),
     "emphasis nesting": (20_000, lambda n: grant(paragraph(nested(n, "<i><b>", "x", "</b></i>", 100)))),
     "emphasis width": (40_000, lambda n: grant(paragraph("<i>a</i>*<b>b</b>_" * n))),
     "sub and sup nesting": (20_000, lambda n: grant(paragraph(nested(n, "<sub><sup>", "2", "</sup></sub>", 100)))),
     "characters to escape": (100_000, lambda n: grant(paragraph("*_`&lt;&gt;$~|&amp;[]\\{})." * n))),
-    "huge cols": (2_000, lambda n: grant(table(
+    "huge cols": (10_000, lambda n: grant(table(
         '<tgroup cols="20000000">' + rows(n, "<row><entry>a</entry></row>") + "</tgroup>"))),
-    "huge colnum": (2_000, lambda n: grant(table(
+    "huge colnum": (5_000, lambda n: grant(table(
         '<tgroup cols="2"><colspec colname="1" colnum="100000000"/><colspec colname="2" colnum="1"/>'
         + rows(n, '<row><entry colname="1">a</entry><entry>b</entry></row>') + "</tgroup>"))),
-    "huge morerows": (2_000, lambda n: grant(table(
+    "huge morerows": (5_000, lambda n: grant(table(
         '<tgroup cols="2"><tbody>' + rows(n, '<row><entry morerows="2147483647">a</entry><entry>b</entry></row>')
         + "</tbody></tgroup>"))),
-    "spans over every column and row": (300, lambda n: grant(table(
+    "spans over every column and row": (1_000, lambda n: grant(table(
         f'<tgroup cols="{n}">' + rows(n, '<colspec colname="c#"/>') + "<tbody>"
         + rows(n, f'<row><entry namest="c0" nameend="c{n - 1}" morerows="{n}">a</entry><entry>b</entry></row>')
         + "</tbody></tgroup>"))),
-    "ragged rows": (300, lambda n: grant(table(
+    "ragged rows": (2_000, lambda n: grant(table(
         "<tgroup><tbody><row>" + rows(n, "<entry>a</entry>") + "</row>" + rows(n, "<row><entry>b</entry></row>")
         + "</tbody></tgroup>"))),
-    "many tgroups": (1_000, lambda n: grant(table(rows(n, '<tgroup cols="1"><row><entry>a</entry></row></tgroup>')))),
-    "many tables": (2_000, lambda n: grant(rows(n, table('<tgroup cols="2"><row><entry>a</entry><entry>b</entry></row></tgroup>')))),
+    "many tgroups": (5_000, lambda n: grant(table(rows(n, '<tgroup cols="1"><row><entry>a</entry></row></tgroup>')))),
+    "many tables": (4_000, lambda n: grant(rows(n, table('<tgroup cols="2"><row><entry>a</entry><entry>b</entry></row></tgroup>')))),
     "mathml depth": (20_000, lambda n: grant(formula(nested(n, "<mrow><msqrt>", "<mi>x</mi>", "</msqrt></mrow>", 100)))),
     "mathml width": (40_000, lambda n: grant(formula("<mrow>" + "<mi>x</mi><mo>+</mo>" * n + "</mrow>"))),
     "mfenced width": (40_000, lambda n: grant(formula(
