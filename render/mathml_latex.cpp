@@ -186,6 +186,26 @@ std::vector<Node::Ref> element_children(Node::Ref node) {
     return children;
 }
 
+// The text of a token, through at most two wrapping rows; empty for any
+// other element, so that asking costs a constant however large the element.
+std::string mark_text(Node::Ref node) {
+    for (int wrappers = 0; wrappers <= 2; ++wrappers) {
+        if (!node.is_element()) return {};
+        const std::string_view name = node.name();
+        if (name == "mi" || name == "mo" || name == "mn" || name == "mtext" || name == "ms") return token_text(node);
+        if (name != "mrow" && name != "mstyle") return {};
+        std::optional<Node::Ref> only;
+        for (Node::Ref child : node.children()) {
+            if (!child.is_element()) continue;
+            if (only) return {};
+            only = child;
+        }
+        if (!only) return {};
+        node = *only;
+    }
+    return {};
+}
+
 bool is_large_operator(std::string_view text) {
     return text == "\u2211" || text == "\u220F" || text == "\u222B" || text == "\u222C" || text == "\u222E" ||
            text == "lim" || text == "max" || text == "min";
@@ -281,7 +301,7 @@ public:
         if (name == "mover" && parts.size() == 2) return over(parts[0], parts[1]);
         if (name == "munder" && parts.size() == 2) return under(parts[0], parts[1]);
         if (name == "munderover" && parts.size() == 3) {
-            if (is_large_operator(token_text(parts[0]))) return scripts(parts[0], &parts[1], &parts[2]);
+            if (is_large_operator(mark_text(parts[0]))) return scripts(parts[0], &parts[1], &parts[2]);
             out_ += "\\underset";
             group(parts[1]);
             out_ += "{\\overset";
@@ -367,7 +387,7 @@ private:
     }
 
     void over(Node::Ref base, Node::Ref accent) {
-        const std::string mark = token_text(accent);
+        const std::string mark = mark_text(accent);
         std::string_view command_name;
         if (mark == "\u00AF" || mark == "\u203E" || mark == "_" || mark == "\u0305" || mark == "\u2015" || mark == "-")
             command_name = "\\overline";
@@ -382,16 +402,16 @@ private:
         else if (mark == "\u2192" || mark == "\u20D7")
             command_name = "\\vec";
         if (!command_name.empty()) return command(command_name, base);
-        if (is_large_operator(token_text(base))) return scripts(base, nullptr, &accent);
+        if (is_large_operator(mark_text(base))) return scripts(base, nullptr, &accent);
         out_ += "\\overset";
         group(accent);
         group(base);
     }
 
     void under(Node::Ref base, Node::Ref below) {
-        const std::string mark = token_text(below);
+        const std::string mark = mark_text(below);
         if (mark == "_" || mark == "\u00AF" || mark == "\u0332") return command("\\underline", base);
-        if (is_large_operator(token_text(base))) return scripts(base, &below, nullptr);
+        if (is_large_operator(mark_text(base))) return scripts(base, &below, nullptr);
         out_ += "\\underset";
         group(below);
         group(base);

@@ -5,8 +5,11 @@
 // as their commands; an element without a rule keeps its text, never its
 // tags.
 //
-// Bound: one visit per node; the output is the input's characters, each
-// at most a command long, plus a constant per element.
+// Bound: linear time and output. Each node is converted once; the text of
+// an accent, a limit or a large operator is read only from a token (through
+// at most two rows), and an equation number only from a table's cells; the
+// output is the input's characters, each at most a command long, plus a
+// constant per element.
 #pragma once
 
 #include <string>
