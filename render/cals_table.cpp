@@ -153,30 +153,26 @@ private:
     }
 
     // Colspecs in the order of their `colnum` (their own order where they
-    // have none), each its column.
+    // have none), each its column; names sorted for the search, the first
+    // column of a name kept.
     void read_column_names() {
         if (!honour_spans_) return;
-        struct Spec {
-            std::size_t key;
-            std::size_t order;
-            std::optional<std::string_view> name;
-        };
-        std::vector<Spec> specs;
-        for (Node::Ref child : group_.children()) {
-            if (!is_element(child, "colspec")) continue;
-            const std::size_t order = specs.size();
-            specs.push_back({number(attribute(child, "colnum")).value_or(order + 1), order, attribute(child, "colname")});
-        }
-        std::stable_sort(specs.begin(), specs.end(), [](const Spec& a, const Spec& b) { return a.key < b.key; });
+        std::vector<std::pair<std::size_t, std::optional<std::string_view>>> specs;
+        for (Node::Ref child : group_.children())
+            if (is_element(child, "colspec"))
+                specs.emplace_back(number(attribute(child, "colnum")).value_or(specs.size() + 1), attribute(child, "colname"));
+        std::stable_sort(specs.begin(), specs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (std::size_t column = 0; column < specs.size(); ++column)
-            if (specs[column].name) names_.emplace_back(*specs[column].name, column);
+            if (specs[column].second) names_.emplace_back(*specs[column].second, column);
+        std::stable_sort(names_.begin(), names_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     }
 
     std::optional<std::size_t> column_named(std::optional<std::string_view> name) const {
         if (!name || !honour_spans_) return std::nullopt;
-        for (const auto& [column_name, column] : names_)
-            if (column_name == *name) return column;
-        return std::nullopt;
+        const auto found = std::lower_bound(names_.begin(), names_.end(), *name,
+                                            [](const auto& entry, std::string_view key) { return entry.first < key; });
+        if (found == names_.end() || found->first != *name) return std::nullopt;
+        return found->second;
     }
 
     bool spend(std::size_t steps) {

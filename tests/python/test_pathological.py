@@ -67,6 +67,10 @@ SHAPES = {
         f'<tgroup cols="{n}">' + rows(n, '<colspec colname="c#"/>') + "<tbody>"
         + rows(n, f'<row><entry namest="c0" nameend="c{n - 1}" morerows="{n}">a</entry><entry>b</entry></row>')
         + "</tbody></tgroup>"))),
+    "many named columns": (4_000, lambda n: grant(table(
+        "<tgroup>" + rows(n, '<colspec colname="c#"/>') + "<tbody>"
+        + rows(n, '<row><entry colname="none">a</entry><entry namest="c">b</entry></row>')
+        + "</tbody></tgroup>"))),
     "ragged rows": (2_000, lambda n: grant(table(
         "<tgroup><tbody><row>" + rows(n, "<entry>a</entry>") + "</row>" + rows(n, "<row><entry>b</entry></row>")
         + "</tbody></tgroup>"))),
