@@ -41,12 +41,32 @@ inline void require_utf8(bool input_is_utf8, std::string_view text, const char* 
     if (input_is_utf8) require(is_valid_utf8(text), what, text);
 }
 
+// A control character a terminal acts on: C0 but tab and line feed, and DEL.
+inline bool is_terminal_control(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F;
+}
+
+// One a rendering may not hold: any but a carriage return before a line feed.
+inline bool holds_terminal_control(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size(); ++pos)
+        if (is_terminal_control(text[pos]) && !(text[pos] == '\r' && pos + 1 < text.size() && text[pos + 1] == '\n'))
+            return true;
+    return false;
+}
+
 // A rendering as the template pass leaves it: trimmed, no run of three
-// line feeds.
+// line feeds, no terminal control.
 inline void check_rendering(std::string_view markdown, bool input_is_utf8) {
     require_utf8(input_is_utf8, markdown, "rendering is not UTF-8");
     require(trim(markdown).size() == markdown.size(), "rendering is not trimmed");
     require(markdown.find("\n\n\n") == std::string_view::npos, "rendering keeps three line feeds");
+    require(!holds_terminal_control(markdown), "rendering holds a terminal control", markdown);
+}
+
+// Output in proportion to the input, whatever its attributes and nesting.
+inline void check_in_proportion(std::string_view markdown, std::size_t input_size) {
+    require(markdown.size() <= 100 * input_size + 10'000, "rendering out of proportion to its input");
 }
 
 // The record walk behind to_dict and --format record: objects and lists
@@ -86,7 +106,7 @@ private:
 
 // Everything the Python Document object derives from a record, as its
 // getters, claims, to_markdown and to_dict would compute it.
-inline void exercise_document(const Document& document, bool input_is_utf8) {
+inline void exercise_document(const Document& document, bool input_is_utf8, std::size_t input_size) {
     // The walk writes the value of every getter too (model/getters.hpp).
     RecordCheck record(input_is_utf8);
     write_record(document, summarize(document), record);
@@ -99,8 +119,11 @@ inline void exercise_document(const Document& document, bool input_is_utf8) {
                 claim.text);
         require_utf8(input_is_utf8, claim.text, "claim text");
     }
-    check_rendering(render_markdown(document), input_is_utf8);
-    check_rendering(render_markdown(document, Flavor::Gfm), input_is_utf8);
+    for (const Flavor flavor : {Flavor::Default, Flavor::Gfm}) {
+        const std::string markdown = render_markdown(document, flavor);
+        check_rendering(markdown, input_is_utf8);
+        check_in_proportion(markdown, input_size);
+    }
 }
 
 // Error messages quote pieces of the input (root names, the XML library's
@@ -121,7 +144,7 @@ int run_parser(const std::uint8_t* data, std::size_t size, Parser parser, Source
         return 0;
     }
     require(result.value().source_format == format, "parser reports another source format");
-    exercise_document(result.value(), utf8);
+    exercise_document(result.value(), utf8, size);
     return 0;
 }
 

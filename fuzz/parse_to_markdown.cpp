@@ -14,6 +14,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     fuzz::require(result.value().source_format == detect_source_format(text).value(),
                   "record format differs from the detected one");
-    fuzz::exercise_document(result.value(), utf8);
+    fuzz::exercise_document(result.value(), utf8, size);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "model/text/utf8.hpp"
 #include "model/text/text.hpp"
@@ -62,39 +63,65 @@ constexpr std::array<VulgarFraction, 18> vulgar_fractions = {{
     {"7/8", "\u215e"}, {"1/9", "\u2151"}, {"1/10", "\u2152"},
 }};
 
+// Bases up to this size are looked at whole.
+constexpr std::size_t whole_base = 64;
+
 // The overline of a whole word: the combining overline after every
-// character; other marks go after the base once.
+// character (and the marks it has already).
 constexpr std::string_view overline = "\u0305";
 
-std::string combined(std::string_view base, std::string_view mark) {
-    if (base.size() == 1) {
-        const auto found = std::find_if(precomposed_letters.begin(), precomposed_letters.end(),
-                                        [&](const PrecomposedLetter& letter) {
-                                            return letter.mark == mark && letter.base == base[0];
-                                        });
-        if (found != precomposed_letters.end()) return std::string(found->composed);
-    }
+bool is_combining_mark(std::uint32_t code_point) {
+    return (code_point >= 0x0300 && code_point <= 0x036F) || (code_point >= 0x20D0 && code_point <= 0x20FF);
+}
+
+std::string overlined(std::string_view base) {
     std::string out;
-    if (mark == "\u0304" && base.size() > 1) {
-        for (std::size_t pos = 0; pos < base.size();) {
-            const std::size_t length = code_point_length(base, pos);
-            out += base.substr(pos, length);
-            out += overline;
-            pos += length;
-        }
-        return out;
+    for (std::size_t pos = 0; pos < base.size();) {
+        std::size_t length = 1;
+        const std::uint32_t code_point = decode_code_point(base, pos, length);
+        if (pos > 0 && !is_combining_mark(code_point)) out += overline;
+        out += base.substr(pos, length);
+        pos += length;
     }
-    out = base;
-    out += mark;
+    out += overline;
     return out;
 }
 
-std::string fraction(std::string_view base) {
-    for (const VulgarFraction& vulgar : vulgar_fractions)
-        if (vulgar.written == base) return std::string(vulgar.character);
-    std::string out(base);
-    if (const std::size_t slash = out.find('/'); slash != std::string::npos) out.replace(slash, 1, "\u2044");
-    return out;
+void combine(std::string& out, std::size_t base_start, std::string_view mark) {
+    const std::size_t base_size = out.size() - base_start;
+    if (base_size == 1) {
+        const char base = out.back();
+        const auto found = std::find_if(precomposed_letters.begin(), precomposed_letters.end(),
+                                        [&](const PrecomposedLetter& letter) {
+                                            return letter.mark == mark && letter.base == base;
+                                        });
+        if (found != precomposed_letters.end()) {
+            out.pop_back();
+            out += found->composed;
+            return;
+        }
+    }
+    if (mark == "\u0304" && base_size > 1 && base_size <= whole_base) {
+        const std::string marked = overlined(std::string_view(out).substr(base_start));
+        out.resize(base_start);
+        out += marked;
+        return;
+    }
+    out += mark;
+}
+
+void make_fraction(std::string& out, std::size_t base_start) {
+    const std::string_view base = std::string_view(out).substr(base_start);
+    if (base.size() > whole_base) return;
+    for (const VulgarFraction& vulgar : vulgar_fractions) {
+        if (vulgar.written == base) {
+            out.resize(base_start);
+            out += vulgar.character;
+            return;
+        }
+    }
+    if (const std::size_t slash = base.find('/'); slash != std::string_view::npos)
+        out.replace(base_start + slash, 1, "\u2044");
 }
 
 }  // namespace
@@ -114,19 +141,46 @@ std::optional<BraceOpening> brace_opening(std::string_view text) {
     return BraceOpening{1 + name_end + over.size(), {BraceMark::Kind::Combining, {}}};
 }
 
-void finish_brace_item(std::string& out, std::size_t base_start, const BraceMark& mark) {
-    const std::string base = out.substr(base_start);
-    out.resize(base_start);
-    switch (mark.kind) {
-        case BraceMark::Kind::Combining: out += combined(base, mark.character); return;
-        case BraceMark::Kind::Root:
-            if (!std::string_view(out).ends_with(mark.character)) out += mark.character;
-            out += '(';
-            out += base;
-            out += ')';
-            return;
-        case BraceMark::Kind::Fraction: out += fraction(base); return;
+void BraceItems::open(std::string& out, std::string_view written, const BraceMark& mark) {
+    const std::size_t opening_at = out.size();
+    if (mark.kind == BraceMark::Kind::Root) {
+        if (!std::string_view(out).ends_with(mark.character)) out += mark.character;
+        out += '(';
     }
+    open_.push_back({mark, opening_at, out.size(), written.size()});
+    written_ += written;
+}
+
+void BraceItems::close(std::string& out) {
+    const Item item = open_.back();
+    open_.pop_back();
+    written_.resize(written_.size() - item.written_size);
+    if (item.base_start > out.size()) return;
+    switch (item.mark.kind) {
+        case BraceMark::Kind::Combining: combine(out, item.base_start, item.mark.character); return;
+        case BraceMark::Kind::Root: out += ')'; return;
+        case BraceMark::Kind::Fraction: make_fraction(out, item.base_start); return;
+    }
+}
+
+// One pass over `out`, whatever the number of items.
+void BraceItems::keep_unclosed(std::string& out) {
+    if (open_.empty()) return;
+    std::string kept;
+    kept.reserve(out.size() + written_.size());
+    std::size_t copied = 0;
+    std::size_t written = 0;
+    for (const Item& item : open_) {
+        const std::string_view opening = std::string_view(written_).substr(written, item.written_size);
+        written += item.written_size;
+        if (item.opening_at < copied || item.base_start > out.size()) continue;
+        kept.append(out, copied, item.opening_at - copied);
+        kept += opening;
+        copied = item.base_start;
+    }
+    kept.append(out, copied);
+    out = std::move(kept);
+    clear();
 }
 
 }  // namespace quillmark

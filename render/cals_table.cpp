@@ -12,20 +12,33 @@ namespace quillmark {
 
 namespace {
 
+// Steps a group may spend on placing its cells, and cells a pipe table's
+// grid may have, per entry, row and colspec present.
+constexpr std::size_t steps_per_item = 16;
+constexpr std::size_t steps_to_spare = 1024;
+
 struct Cell {
     Node::Ref entry;
-    std::size_t row;
-    std::size_t column;
+    std::size_t row;      // of the whole table
+    std::size_t column;   // of its group
     std::size_t columns;  // spanned
-    std::size_t rows;     // spanned
+    std::size_t rows;     // spanned; once finished, counted in shown rows
 };
 
 struct Group {
-    std::vector<Cell> cells;
-    std::vector<bool> head;     // per row: from thead
-    std::vector<bool> kept;     // per row: holds something
+    std::size_t first_cell = 0;
+    std::size_t end_cell = 0;
+    std::size_t first_row = 0;
+    std::size_t end_row = 0;
     std::size_t columns = 0;
     bool needs_html = false;
+};
+
+struct Table {
+    std::vector<Cell> cells;
+    std::vector<bool> head;  // per row: from thead
+    std::vector<bool> kept;  // per row: holds something
+    std::vector<Group> groups;
 };
 
 std::optional<std::string_view> attribute(Node::Ref node, std::string_view name) {
@@ -41,6 +54,12 @@ std::optional<std::size_t> number(std::optional<std::string_view> text) {
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
     if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
     return value;
+}
+
+bool is_element(Node::Ref node, std::string_view name) { return node.is_element() && node.name() == name; }
+
+bool is_part(Node::Ref node) {
+    return is_element(node, "thead") || is_element(node, "tbody") || is_element(node, "tfoot");
 }
 
 // Whether a cell shows anything: text that is not white space, an image or
@@ -73,88 +92,206 @@ bool holds_blocks(Node::Ref node) {
     return false;
 }
 
+std::size_t count_elements(Node::Ref node, std::string_view name) {
+    std::size_t count = 0;
+    for (Node::Ref child : node.children())
+        if (is_element(child, name)) ++count;
+    return count;
+}
+
+// Reads one tgroup's rows and cells into the table, honouring colspec
+// names and spans while they cost no more than the group's budget.
 class GroupReader {
 public:
-    explicit GroupReader(Node::Ref group) {
-        std::size_t order = 0;
-        for (Node::Ref child : group.children()) {
-            if (!child.is_element() || child.name() != "colspec") continue;
-            const std::size_t column = number(attribute(child, "colnum")).value_or(order + 1);
-            ++order;
-            if (const auto name = attribute(child, "colname"); name && column > 0)
-                names_.emplace_back(*name, column - 1);
-        }
-        result_.columns = std::max(order, number(attribute(group, "cols")).value_or(0));
-        for (Node::Ref child : group.children()) {
-            if (!child.is_element()) continue;
-            if (child.name() == "thead" || child.name() == "tbody" || child.name() == "tfoot") {
+    GroupReader(Table& table, Node::Ref group, bool honour_spans)
+        : table_(table), group_(group), honour_spans_(honour_spans) {}
+
+    // False when the spans would cost more than the budget; the table is
+    // then left as it was.
+    bool read() {
+        Group result;
+        result.first_cell = table_.cells.size();
+        result.first_row = table_.head.size();
+        first_row_ = result.first_row;
+        read_column_names();
+        budget_ = steps_to_spare + steps_per_item * (names_.size() + count_items());
+        bool within_budget = true;
+        for (Node::Ref child : group_.children()) {
+            if (is_part(child)) {
+                const bool head = child.name() == "thead";
+                std::size_t rows_left = count_elements(child, "row");
                 for (Node::Ref row : child.children())
-                    if (row.is_element() && row.name() == "row") read_row(row, child.name() == "thead");
-            } else if (child.name() == "row") {
-                read_row(child, false);
+                    if (is_element(row, "row")) within_budget = within_budget && read_row(row, head, rows_left--);
+            } else if (is_element(child, "row")) {
+                within_budget = within_budget && read_row(child, false, 1);
             }
         }
-    }
-
-    Group finish() {
-        // Spans count only the rows that are shown.
-        for (Cell& cell : result_.cells) {
-            std::size_t shown = 0;
-            for (std::size_t row = cell.row; row < cell.row + cell.rows && row < result_.kept.size(); ++row)
-                if (result_.kept[row]) ++shown;
-            cell.rows = std::max<std::size_t>(shown, 1);
-            if (result_.kept[cell.row] && (cell.rows > 1 || cell.columns > 1)) result_.needs_html = true;
+        if (!within_budget) {
+            table_.cells.erase(table_.cells.begin() + static_cast<std::ptrdiff_t>(result.first_cell), table_.cells.end());
+            table_.head.resize(result.first_row);
+            table_.kept.resize(result.first_row);
+            return false;
         }
-        return std::move(result_);
+        result.end_cell = table_.cells.size();
+        result.end_row = table_.head.size();
+        result.columns = columns_;
+        result.needs_html = needs_html_ || !honour_spans_;
+        table_.groups.push_back(result);
+        return true;
     }
 
 private:
+    std::size_t count_items() const {
+        std::size_t items = 0;
+        for (Node::Ref child : group_.children()) {
+            if (is_element(child, "row")) items += 1 + count_elements(child, "entry");
+            if (!is_part(child)) continue;
+            for (Node::Ref row : child.children())
+                if (is_element(row, "row")) items += 1 + count_elements(row, "entry");
+        }
+        return items;
+    }
+
+    // Colspecs in the order of their `colnum` (their own order where they
+    // have none), each its column; names sorted for the search, the first
+    // column of a name kept.
+    void read_column_names() {
+        if (!honour_spans_) return;
+        std::vector<std::pair<std::size_t, std::optional<std::string_view>>> specs;
+        for (Node::Ref child : group_.children())
+            if (is_element(child, "colspec"))
+                specs.emplace_back(number(attribute(child, "colnum")).value_or(specs.size() + 1), attribute(child, "colname"));
+        std::stable_sort(specs.begin(), specs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (std::size_t column = 0; column < specs.size(); ++column)
+            if (specs[column].second) names_.emplace_back(*specs[column].second, column);
+        std::stable_sort(names_.begin(), names_.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    }
+
     std::optional<std::size_t> column_named(std::optional<std::string_view> name) const {
-        if (!name) return std::nullopt;
-        for (const auto& [column_name, column] : names_)
-            if (column_name == *name) return column;
-        return std::nullopt;
+        if (!name || !honour_spans_) return std::nullopt;
+        const auto found = std::lower_bound(names_.begin(), names_.end(), *name,
+                                            [](const auto& entry, std::string_view key) { return entry.first < key; });
+        if (found == names_.end() || found->first != *name) return std::nullopt;
+        return found->second;
+    }
+
+    bool spend(std::size_t steps) {
+        if (steps > budget_) return false;
+        budget_ -= steps;
+        return true;
     }
 
     bool taken(std::size_t row, std::size_t column) const {
         return row < taken_.size() && column < taken_[row].size() && taken_[row][column];
     }
 
-    void take(std::size_t row, std::size_t column) {
-        if (taken_.size() <= row) taken_.resize(row + 1);
-        if (taken_[row].size() <= column) taken_[row].resize(column + 1);
+    // False when the grid would grow beyond the budget.
+    bool take(std::size_t row, std::size_t column) {
+        if (taken_.size() <= row) {
+            if (!spend(row + 1 - taken_.size())) return false;
+            taken_.resize(row + 1);
+        }
+        if (taken_[row].size() <= column) {
+            if (!spend(column + 1 - taken_[row].size())) return false;
+            taken_[row].resize(column + 1);
+        }
         taken_[row][column] = true;
+        return true;
     }
 
-    void read_row(Node::Ref row, bool head) {
-        const std::size_t index = result_.head.size();
-        result_.head.push_back(head);
+    // `rows_left`: the rows of its part from this one on, which a cell may
+    // span. Without spans honoured, the entries stand one after the other.
+    bool read_row(Node::Ref row, bool head, std::size_t rows_left) {
+        const std::size_t index = table_.head.size();
+        const std::size_t local = index - first_row_;
+        table_.head.push_back(head);
         bool shows = false;
         std::size_t next = 0;
         for (Node::Ref entry : row.children()) {
-            if (!entry.is_element() || entry.name() != "entry") continue;
-            std::size_t first = column_named(attribute(entry, "namest"))
-                                    .value_or(column_named(attribute(entry, "colname")).value_or(next));
-            while (taken(index, first)) ++first;
-            const std::size_t last = std::max(first, column_named(attribute(entry, "nameend")).value_or(first));
-            const std::size_t rows = number(attribute(entry, "morerows")).value_or(0) + 1;
-            for (std::size_t r = index; r < index + rows; ++r)
-                for (std::size_t c = first; c <= last; ++c) take(r, c);
-            result_.cells.push_back({entry, index, first, last - first + 1, rows});
-            result_.columns = std::max(result_.columns, last + 1);
+            if (!is_element(entry, "entry")) continue;
+            std::size_t first = next;
+            std::size_t last = next;
+            std::size_t rows = 1;
+            if (honour_spans_) {
+                first = column_named(attribute(entry, "namest"))
+                            .value_or(column_named(attribute(entry, "colname")).value_or(next));
+                while (taken(local, first)) {
+                    if (!spend(1)) return false;
+                    ++first;
+                }
+                last = std::max(first, column_named(attribute(entry, "nameend")).value_or(first));
+                rows = std::min(number(attribute(entry, "morerows")).value_or(0), rows_left - 1) + 1;
+                if (last - first + 1 > budget_ / rows) return false;
+                for (std::size_t r = local; r < local + rows; ++r)
+                    for (std::size_t c = first; c <= last; ++c)
+                        if (!take(r, c)) return false;
+            }
+            table_.cells.push_back({entry, index, first, last - first + 1, rows});
+            columns_ = std::max(columns_, last + 1);
             next = last + 1;
             if (holds_content(entry)) {
                 shows = true;
-                if (holds_blocks(entry)) result_.needs_html = true;
+                if (holds_blocks(entry)) needs_html_ = true;
             }
         }
-        result_.kept.push_back(shows);
+        table_.kept.push_back(shows);
+        return true;
     }
 
+    Table& table_;
+    Node::Ref group_;
+    bool honour_spans_;
+    std::size_t first_row_ = 0;
+    std::size_t budget_ = 0;
+    std::size_t columns_ = 0;
+    bool needs_html_ = false;
     std::vector<std::pair<std::string_view, std::size_t>> names_;
     std::vector<std::vector<bool>> taken_;
-    Group result_;
 };
+
+// Spans count only the rows that are shown.
+void count_shown_rows(Table& table) {
+    std::vector<std::size_t> shown_before(table.kept.size() + 1, 0);
+    for (std::size_t row = 0; row < table.kept.size(); ++row)
+        shown_before[row + 1] = shown_before[row] + (table.kept[row] ? 1 : 0);
+    for (Group& group : table.groups) {
+        for (std::size_t index = group.first_cell; index < group.end_cell; ++index) {
+            Cell& cell = table.cells[index];
+            const std::size_t end = std::min(cell.row + cell.rows, table.kept.size());
+            cell.rows = std::max<std::size_t>(shown_before[end] - shown_before[cell.row], 1);
+            if (table.kept[cell.row] && (cell.rows > 1 || cell.columns > 1)) group.needs_html = true;
+        }
+    }
+}
+
+bool shows_anything(const Table& table, const Group& group) {
+    if (group.columns == 0) return false;
+    for (std::size_t row = group.first_row; row < group.end_row; ++row)
+        if (table.kept[row]) return true;
+    return false;
+}
+
+bool has_head(const Table& table, const Group& group) {
+    for (std::size_t row = group.first_row; row < group.end_row; ++row)
+        if (table.kept[row] && table.head[row]) return true;
+    return false;
+}
+
+// One pipe table for all groups: they have the same columns, no spans, a
+// head only in the first, and a grid in proportion to their cells.
+bool fits_pipe_table(const Table& table, const std::vector<const Group*>& groups) {
+    std::size_t rows = 0;
+    std::size_t cells = 0;
+    for (const Group* group : groups) {
+        if (group->needs_html || group->columns != groups.front()->columns) return false;
+        if (group != groups.front() && has_head(table, *group)) return false;
+        for (std::size_t row = group->first_row; row < group->end_row; ++row)
+            if (table.kept[row]) ++rows;
+        cells += group->end_cell - group->first_cell;
+    }
+    const std::size_t columns = groups.front()->columns;
+    return rows <= (steps_to_spare + steps_per_item * (rows + cells)) / columns;
+}
 
 void append_pipe_row(std::string& out, const std::vector<std::string>& cells) {
     if (!out.empty()) out += '\n';
@@ -166,58 +303,74 @@ void append_pipe_row(std::string& out, const std::vector<std::string>& cells) {
     }
 }
 
-std::string pipe_table(const Group& group, CellRenderer render_cell) {
-    std::vector<std::vector<std::string>> rows(group.kept.size(), std::vector<std::string>(group.columns));
-    for (const Cell& cell : group.cells)
-        if (group.kept[cell.row]) rows[cell.row][cell.column] = render_cell(cell.entry, false);
-    // The head rows make one header row; without any, the first row is it.
-    std::vector<std::string> header(group.columns);
-    std::vector<std::size_t> body;
-    bool has_head = false;
-    for (std::size_t row = 0; row < rows.size(); ++row) {
-        if (!group.kept[row]) continue;
-        if (!group.head[row]) {
-            body.push_back(row);
-            continue;
+// The first group's head rows make the header row, their cells joined
+// with line breaks; without a head it is empty, and so it is where there
+// is nothing but the head (whose rows are then the table's rows).
+std::string pipe_table(const Table& table, const std::vector<const Group*>& groups, CellRenderer render_cell) {
+    const std::size_t columns = groups.front()->columns;
+    std::vector<std::vector<std::string>> head;
+    std::vector<std::vector<std::string>> body;
+    for (const Group* group : groups) {
+        std::size_t cell = group->first_cell;
+        for (std::size_t row = group->first_row; row < group->end_row; ++row) {
+            std::size_t end = cell;
+            while (end < group->end_cell && table.cells[end].row == row) ++end;
+            if (table.kept[row]) {
+                std::vector<std::string> cells(columns);
+                for (std::size_t index = cell; index < end; ++index)
+                    cells[table.cells[index].column] = render_cell(table.cells[index].entry, false);
+                (table.head[row] ? head : body).push_back(std::move(cells));
+            }
+            cell = end;
         }
-        for (std::size_t column = 0; column < group.columns; ++column) {
-            if (rows[row][column].empty()) continue;
-            if (!header[column].empty()) header[column] += "<br>";
-            header[column] += rows[row][column];
-        }
-        has_head = true;
     }
-    if (!has_head && !body.empty()) {
-        header = rows[body.front()];
-        body.erase(body.begin());
+    std::vector<std::string> header(columns);
+    if (body.empty()) {
+        body = std::move(head);
+        head.clear();
+    }
+    for (const std::vector<std::string>& cells : head) {
+        for (std::size_t column = 0; column < columns; ++column) {
+            if (cells[column].empty()) continue;
+            if (!header[column].empty()) header[column] += "<br>";
+            header[column] += cells[column];
+        }
     }
     std::string out;
     append_pipe_row(out, header);
-    append_pipe_row(out, std::vector<std::string>(group.columns, "---"));
-    for (const std::size_t row : body) append_pipe_row(out, rows[row]);
+    append_pipe_row(out, std::vector<std::string>(columns, "---"));
+    for (const std::vector<std::string>& cells : body) append_pipe_row(out, cells);
     return out;
 }
 
-std::string html_table(const Group& group, CellRenderer render_cell) {
+// A group narrower than the widest has its last column span the rest.
+std::string html_table(const Table& table, const std::vector<const Group*>& groups, CellRenderer render_cell) {
+    std::size_t widest = 0;
+    for (const Group* group : groups) widest = std::max(widest, group->columns);
     std::string out = "<table>";
-    std::size_t row = static_cast<std::size_t>(-1);
-    bool head = false;
-    for (const Cell& cell : group.cells) {
-        if (!group.kept[cell.row]) continue;
-        if (cell.row != row) {
-            if (row != static_cast<std::size_t>(-1)) out += "</tr>";
-            out += "\n<tr>";
-            row = cell.row;
-            head = group.head[row];
+    for (const Group* group : groups) {
+        std::size_t row = static_cast<std::size_t>(-1);
+        bool head = false;
+        for (std::size_t index = group->first_cell; index < group->end_cell; ++index) {
+            const Cell& cell = table.cells[index];
+            if (!table.kept[cell.row]) continue;
+            if (cell.row != row) {
+                if (row != static_cast<std::size_t>(-1)) out += "</tr>";
+                out += "\n<tr>";
+                row = cell.row;
+                head = table.head[row];
+            }
+            std::size_t columns = cell.columns;
+            if (cell.column + cell.columns == group->columns) columns += widest - group->columns;
+            out += head ? "<th" : "<td";
+            if (columns > 1) out += " colspan=\"" + std::to_string(columns) + '"';
+            if (cell.rows > 1) out += " rowspan=\"" + std::to_string(cell.rows) + '"';
+            out += '>';
+            out += render_cell(cell.entry, true);
+            out += head ? "</th>" : "</td>";
         }
-        out += head ? "<th" : "<td";
-        if (cell.columns > 1) out += " colspan=\"" + std::to_string(cell.columns) + '"';
-        if (cell.rows > 1) out += " rowspan=\"" + std::to_string(cell.rows) + '"';
-        out += '>';
-        out += render_cell(cell.entry, true);
-        out += head ? "</th>" : "</td>";
+        if (row != static_cast<std::size_t>(-1)) out += "</tr>";
     }
-    if (row != static_cast<std::size_t>(-1)) out += "</tr>";
     out += "\n</table>";
     return out;
 }
@@ -225,18 +378,19 @@ std::string html_table(const Group& group, CellRenderer render_cell) {
 }  // namespace
 
 std::string cals_table_markdown(Node::Ref table, CellRenderer render_cell) {
-    std::vector<Node::Ref> groups;
+    std::vector<Node::Ref> nodes;
     for (Node::Ref child : table.children())
-        if (child.is_element() && child.name() == "tgroup") groups.push_back(child);
-    if (groups.empty()) groups.push_back(table);
-    std::string out;
-    for (const Node::Ref node : groups) {
-        const Group group = GroupReader(node).finish();
-        if (std::find(group.kept.begin(), group.kept.end(), true) == group.kept.end() || group.columns == 0) continue;
-        if (!out.empty()) out += "\n\n";
-        out += group.needs_html ? html_table(group, render_cell) : pipe_table(group, render_cell);
-    }
-    return out;
+        if (is_element(child, "tgroup")) nodes.push_back(child);
+    if (nodes.empty()) nodes.push_back(table);
+    Table read;
+    for (const Node::Ref node : nodes)
+        if (!GroupReader(read, node, true).read()) GroupReader(read, node, false).read();
+    count_shown_rows(read);
+    std::vector<const Group*> shown;
+    for (const Group& group : read.groups)
+        if (shows_anything(read, group)) shown.push_back(&group);
+    if (shown.empty()) return {};
+    return fits_pipe_table(read, shown) ? pipe_table(read, shown, render_cell) : html_table(read, shown, render_cell);
 }
 
 }  // namespace quillmark

@@ -1,7 +1,20 @@
-// CALS tables (table, tgroup, colspec, thead, tbody, row, entry) as GFM:
-// a pipe table for each tgroup, or an HTML table with colspan and rowspan
-// where a cell spans columns or rows or holds block content. Rows that
-// hold nothing (the rules drawn between parts of a table) are left out.
+// CALS tables (table, tgroup, colspec, thead, tbody, row, entry) as GFM.
+// One source table gives one table: its tgroups join into one pipe table
+// when they have the same number of columns, whose header row is the first
+// tgroup's thead rows (an empty header row where there is no thead); an
+// HTML table with colspan and rowspan is written instead where a cell spans
+// columns or rows or holds block content, where tgroups differ in their
+// columns or a later tgroup has a head of its own. Rows that hold nothing
+// (the rules drawn between parts of a table) are left out.
+//
+// Bound: work, memory and output stay in proportion to the entries, rows
+// and colspecs present, whatever the attributes say. Columns are those
+// the entries and colspecs use (`cols` allocates nothing, `colnum` only
+// orders the colspecs), `morerows` reaches no further than the rows left
+// in its part, and a group whose spans would cost more than 16 steps per
+// entry, row and colspec is rendered from its entries alone, one after the
+// other. A pipe table is written only where its grid is within that bound
+// too; otherwise the HTML table writes only the cells present.
 #pragma once
 
 #include <string>
@@ -14,7 +27,8 @@ namespace quillmark {
 // text for an HTML table.
 using CellRenderer = std::string (*)(Node::Ref entry, bool html);
 
-// The tables of `table`, one per tgroup, separated by blank lines.
+// The table of `table`: a pipe table or an HTML table; empty when no row
+// holds anything.
 std::string cals_table_markdown(Node::Ref table, CellRenderer render_cell);
 
 namespace cals_detail {

@@ -276,7 +276,7 @@ void GfmWriter::image(Node::Ref node) {
 }
 
 void GfmWriter::math(Node::Ref node, bool displayed) {
-    const std::string latex = mathml_to_latex(node);
+    const std::string latex = mathml_to_latex(node, displayed);
     if (latex.empty()) return;
     if (displayed) {
         block("$$" + latex + "$$");
@@ -453,6 +453,7 @@ void GfmWriter::clear() {
 // and opened again at the next block's start, so each block shows it.
 void GfmWriter::flush() {
     if (!blocks_) return;
+    braces_.keep_unclosed(out_);
     const bool inserting = inserted_ != none;
     const bool deleting = deleted_ != none;
     close_inserted();
@@ -473,6 +474,7 @@ void GfmWriter::flush() {
 }
 
 std::string GfmWriter::take() {
+    braces_.keep_unclosed(out_);
     std::string text;
     append_pending(text);
     clear();

@@ -58,11 +58,6 @@ public:
     std::string take();
 
 private:
-    struct OpenBrace {
-        BraceMark mark;
-        std::size_t base_start;
-    };
-
     void kept_inline(Node::Ref node, char next);
     void kept_children(Node::Ref node, char next);
     // The pending block, trimmed and with its start escaped, appended to `out`.
@@ -114,7 +109,7 @@ private:
     static constexpr std::size_t none = static_cast<std::size_t>(-1);
     std::size_t inserted_ = none;
     std::size_t deleted_ = none;
-    std::vector<OpenBrace> braces_;
+    BraceItems braces_;
 };
 
 }  // namespace quillmark

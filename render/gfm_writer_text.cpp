@@ -89,7 +89,7 @@ void GfmWriter::decoded_text(std::string_view text) {
         const std::string_view rest = text.substr(pos);
         if (c == '{') {
             if (const auto opening = brace_opening(rest)) {
-                braces_.push_back({opening->mark, out_.size()});
+                braces_.open(out_, rest.substr(0, opening->length), opening->mark);
                 pos += opening->length;
                 continue;
             }
@@ -100,9 +100,7 @@ void GfmWriter::decoded_text(std::string_view text) {
             }
         }
         if (c == ')' && !braces_.empty() && rest.starts_with(brace_closing)) {
-            const OpenBrace open = braces_.back();
-            braces_.pop_back();
-            if (open.base_start <= out_.size()) finish_brace_item(out_, open.base_start, open.mark);
+            braces_.close(out_);
             pos += brace_closing.size();
             continue;
         }

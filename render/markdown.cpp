@@ -1,5 +1,6 @@
 #include "render/markdown.hpp"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -13,19 +14,48 @@ namespace quillmark {
 
 namespace {
 
+// A control character other than tab and line feed, or DEL, which a
+// terminal showing the file would act on.
+bool is_terminal_control(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F;
+}
+
+constexpr std::string_view replacement_character = "\uFFFD";
+
+// Appends `line`, a piece of text without line feeds, with every terminal
+// control as U+FFFD, so the reader sees that something stood there; a
+// carriage return that ends the line before its line feed (a template's
+// CR LF) stays.
+void append_terminal_safe(std::string& out, std::string_view line, bool line_feed_follows) {
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        const auto control = std::find_if(line.begin() + static_cast<std::ptrdiff_t>(pos), line.end(), is_terminal_control);
+        const std::size_t end = static_cast<std::size_t>(control - line.begin());
+        out.append(line, pos, end - pos);
+        if (end == line.size()) return;
+        if (line[end] == '\r' && end + 1 == line.size() && line_feed_follows)
+            out += '\r';
+        else
+            out += replacement_character;
+        pos = end + 1;
+    }
+}
+
 // Appends `piece`, shrinking every run of three or more line feeds (counted
-// across pieces in `run`) to two.
+// across pieces in `run`) to two. This is where every Markdown of either
+// flavour, template text included, is finished: no terminal control passes.
 void append_collapsed(std::string& out, std::string_view piece, int& run) {
     std::size_t pos = 0;
     while (pos < piece.size()) {
         const std::size_t feed = piece.find('\n', pos);
         if (feed == std::string_view::npos) {
-            out.append(piece, pos);
+            append_terminal_safe(out, piece.substr(pos), false);
             run = 0;
             return;
         }
         if (feed > pos) {
-            out.append(piece, pos, feed - pos);
+            append_terminal_safe(out, piece.substr(pos, feed - pos), true);
             run = 0;
         }
         if (++run < 3) out += '\n';

@@ -1,5 +1,7 @@
 // A document's Markdown: the sections a template names, in its places,
-// with runs of blank lines collapsed and the whole trimmed.
+// with runs of blank lines collapsed, the whole trimmed, and every control
+// character a terminal would act on (C0 but tab and line feed, and DEL) as
+// U+FFFD in both flavours; a template's CR LF line ends stay.
 #pragma once
 
 #include <string>

@@ -58,6 +58,42 @@ constexpr bool sorted = [] {
 }();
 static_assert(sorted, "the command table must be sorted by code point");
 
+// Names of the older MathML entity sets that no later set kept, so they
+// reach the formula undecoded; sorted by name.
+struct NamedCharacter {
+    std::string_view name;
+    std::string_view character;  // in text mode
+    std::string_view latex;      // in math mode
+};
+
+constexpr std::array<NamedCharacter, 5> legacy_names = {{
+    {"Circlesolid", "\u25CF", "\u25CF"},
+    {"LeftBracketingBar", "|", "\\lvert "},
+    {"LeftDoubleBracketingBar", "\u2016", "\\lVert "},
+    {"RightBracketingBar", "|", "\\rvert "},
+    {"RightDoubleBracketingBar", "\u2016", "\\rVert "},
+}};
+
+constexpr bool names_sorted = [] {
+    for (std::size_t i = 1; i < legacy_names.size(); ++i)
+        if (!(legacy_names[i - 1].name < legacy_names[i].name)) return false;
+    return true;
+}();
+static_assert(names_sorted, "the legacy names must be sorted");
+
+// The legacy name whose "&name;" starts `text`, and its length.
+const NamedCharacter* legacy_name_at(std::string_view text, std::size_t& length) {
+    constexpr std::size_t longest = 24;
+    const std::size_t end = text.substr(0, longest + 2).find(';');
+    if (end == std::string_view::npos || end < 2) return nullptr;
+    const std::string_view name = text.substr(1, end - 1);
+    const auto found = std::lower_bound(legacy_names.begin(), legacy_names.end(), name,
+                                        [](const NamedCharacter& entry, std::string_view key) { return entry.name < key; });
+    if (found == legacy_names.end() || found->name != name) return nullptr;
+    length = end + 1;
+    return &*found;
+}
+
 constexpr std::array<std::string_view, 20> function_names = {
     "arccos", "arcsin", "arctan", "cos", "cosh", "cot", "det", "exp", "lg", "lim",
     "ln",     "log",    "max",    "min", "sec",  "sin", "sinh", "sup", "tan", "tanh",
@@ -72,6 +108,12 @@ void append_math_character(std::string& out, std::string_view text, std::size_t 
     if (found != commands.end() && found->code_point == code_point) {
         out += found->latex;
         return;
+    }
+    if (text[pos] == '&') {
+        if (const NamedCharacter* named = legacy_name_at(text.substr(pos), length)) {
+            out += named->latex;
+            return;
+        }
     }
     switch (text[pos]) {
         case '#': case '$': case '%': case '&': case '_': case '{': case '}':
@@ -95,7 +137,16 @@ void append_math_text(std::string& out, std::string_view text) {
 
 // The text inside \text{...}: only what text mode reads as markup escaped.
 void append_text_mode(std::string& out, std::string_view text) {
-    for (const char c : text) {
+    for (std::size_t pos = 0; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        std::size_t length = 0;
+        if (c == '&') {
+            if (const NamedCharacter* named = legacy_name_at(text.substr(pos), length)) {
+                out += named->character;
+                pos += length - 1;
+                continue;
+            }
+        }
         switch (c) {
             case '#': case '$': case '%': case '&': case '_': case '{': case '}':
                 out += '\\';
@@ -135,13 +186,67 @@ std::vector<Node::Ref> element_children(Node::Ref node) {
     return children;
 }
 
+// The text of a token, through at most two wrapping rows; empty for any
+// other element, so that asking costs a constant however large the element.
+std::string mark_text(Node::Ref node) {
+    for (int wrappers = 0; wrappers <= 2; ++wrappers) {
+        if (!node.is_element()) return {};
+        const std::string_view name = node.name();
+        if (name == "mi" || name == "mo" || name == "mn" || name == "mtext" || name == "ms") return token_text(node);
+        if (name != "mrow" && name != "mstyle") return {};
+        std::optional<Node::Ref> only;
+        for (Node::Ref child : node.children()) {
+            if (!child.is_element()) continue;
+            if (only) return {};
+            only = child;
+        }
+        if (!only) return {};
+        node = *only;
+    }
+    return {};
+}
+
 bool is_large_operator(std::string_view text) {
     return text == "\u2211" || text == "\u220F" || text == "\u222B" || text == "\u222C" || text == "\u222E" ||
            text == "lim" || text == "max" || text == "min";
 }
 
+// The number of an equation as a table's last column gives it: "(1)",
+// "(2a)", "(IV)"; nothing for other text.
+std::optional<std::string> equation_number(Node::Ref cell) {
+    const std::string text = token_text(cell);
+    if (text.size() < 3 || text.front() != '(' || text.back() != ')') return std::nullopt;
+    const std::string number = std::string(trim(std::string_view(text).substr(1, text.size() - 2)));
+    constexpr std::size_t longest = 12;
+    if (number.empty() || number.size() > longest) return std::nullopt;
+    const bool arabic = is_ascii_digit(number[0]) && std::all_of(number.begin(), number.end(), [](char c) {
+        return is_ascii_digit(c) || is_ascii_letter(c) || c == '-' || c == '.' || c == ',' || c == '\'';
+    });
+    const bool roman = number.find_first_not_of("IVXLivxl") == std::string::npos;
+    if (!arabic && !roman) return std::nullopt;
+    return number;
+}
+
+bool is_empty_cell(Node::Ref cell) { return token_text(cell).empty() && element_children(cell).empty(); }
+
+bool is_element_named(Node::Ref node, std::string_view name) { return node.is_element() && node.name() == name; }
+
+// The table a formula is made of alone, through rows and styles.
+std::optional<Node::Ref> sole_table(Node::Ref math) {
+    Node::Ref node = math;
+    while (true) {
+        if (is_element_named(node, "mtable")) return node;
+        const std::vector<Node::Ref> children = element_children(node);
+        if (children.size() != 1) return std::nullopt;
+        const std::string_view name = node.name();
+        if (name != "math" && name != "mrow" && name != "mstyle" && name != "semantics") return std::nullopt;
+        node = children.front();
+    }
+}
+
 class Converter {
 public:
+
     std::string result() { return std::string(trim(out_)); }
 
     void node(Node::Ref node) {
@@ -196,7 +301,7 @@ public:
         if (name == "mover" && parts.size() == 2) return over(parts[0], parts[1]);
         if (name == "munder" && parts.size() == 2) return under(parts[0], parts[1]);
         if (name == "munderover" && parts.size() == 3) {
-            if (is_large_operator(token_text(parts[0]))) return scripts(parts[0], &parts[1], &parts[2]);
+            if (is_large_operator(mark_text(parts[0]))) return scripts(parts[0], &parts[1], &parts[2]);
             out_ += "\\underset";
             group(parts[1]);
             out_ += "{\\overset";
@@ -282,7 +387,7 @@ private:
     }
 
     void over(Node::Ref base, Node::Ref accent) {
-        const std::string mark = token_text(accent);
+        const std::string mark = mark_text(accent);
         std::string_view command_name;
         if (mark == "\u00AF" || mark == "\u203E" || mark == "_" || mark == "\u0305" || mark == "\u2015" || mark == "-")
             command_name = "\\overline";
@@ -297,16 +402,16 @@ private:
         else if (mark == "\u2192" || mark == "\u20D7")
             command_name = "\\vec";
         if (!command_name.empty()) return command(command_name, base);
-        if (is_large_operator(token_text(base))) return scripts(base, nullptr, &accent);
+        if (is_large_operator(mark_text(base))) return scripts(base, nullptr, &accent);
         out_ += "\\overset";
         group(accent);
         group(base);
     }
 
     void under(Node::Ref base, Node::Ref below) {
-        const std::string mark = token_text(below);
+        const std::string mark = mark_text(below);
         if (mark == "_" || mark == "\u00AF" || mark == "\u0332") return command("\\underline", base);
-        if (is_large_operator(token_text(base))) return scripts(base, &below, nullptr);
+        if (is_large_operator(mark_text(base))) return scripts(base, &below, nullptr);
         out_ += "\\underset";
         group(below);
         group(base);
@@ -323,20 +428,73 @@ private:
         out_ += ' ';
     }
 
+    // The separators are characters, white space between them left out;
+    // the last goes between every further pair of parts.
     void fenced(Node::Ref node, const std::vector<Node::Ref>& parts) {
         const std::string_view separators = attribute(node, "separators").value_or(",");
         fence("\\left", trim(attribute(node, "open").value_or("(")));
-        std::size_t index = 0;
+        std::size_t next = 0;
+        std::string_view separator;
+        bool first = true;
         for (const Node::Ref part : parts) {
-            if (index > 0 && !trim(separators).empty()) {
-                const std::string_view all = trim(separators);
-                append_math_text(out_, all.substr(std::min(index - 1, all.size() - 1), 1));
+            if (!first) {
+                while (next < separators.size() && is_white_space_only(separators.substr(next, 1))) ++next;
+                if (next < separators.size()) {
+                    const std::size_t length = code_point_length(separators, next);
+                    separator = separators.substr(next, length);
+                    next += length;
+                }
+                append_math_text(out_, separator);
             }
+            first = false;
             this->node(part);
-            ++index;
         }
         fence("\\right", trim(attribute(node, "close").value_or(")")));
     }
+
+public:
+    // A table whose rows end in their equation numbers (or start with them
+    // as labels), one formula a row: each row with its \tag; false for any
+    // other table.
+    bool numbered_rows(Node::Ref node) {
+        struct Row {
+            Node::Ref formula;
+            std::optional<std::string> number;
+        };
+        std::vector<Row> rows;
+        bool any_number = false;
+        for (const Node::Ref row : element_children(node)) {
+            std::vector<Node::Ref> cells = element_children(row);
+            std::optional<std::string> number;
+            if (row.name() == "mlabeledtr" && cells.size() >= 2) {
+                const std::string label = token_text(cells.front());
+                number = equation_number(cells.front()).value_or(label);
+                cells.erase(cells.begin());
+            } else if (cells.size() >= 2) {
+                number = equation_number(cells.back());
+                if (number || is_empty_cell(cells.back())) cells.pop_back();
+            }
+            if (cells.size() != 1) return false;
+            if (number && number->empty()) number.reset();
+            any_number = any_number || number.has_value();
+            rows.push_back({cells.front(), std::move(number)});
+        }
+        if (!any_number) return false;
+        const bool gathered = rows.size() > 1;
+        if (gathered) out_ += "\\begin{gather*}";
+        for (std::size_t index = 0; index < rows.size(); ++index) {
+            if (index > 0) out_ += " \\\\ ";
+            this->node(rows[index].formula);
+            if (!rows[index].number) continue;
+            out_ += " \\tag{";
+            append_text_mode(out_, *rows[index].number);
+            out_ += '}';
+        }
+        if (gathered) out_ += " \\end{gather*}";
+        return true;
+    }
+
+private:
 
     void table(const std::vector<Node::Ref>& rows) {
         out_ += "\\begin{matrix}";
@@ -363,7 +521,13 @@ private:
 
 }  // namespace
 
-std::string mathml_to_latex(Node::Ref math) {
+std::string mathml_to_latex(Node::Ref math, bool displayed) {
+    if (displayed) {
+        if (const auto table = sole_table(math)) {
+            Converter numbered;
+            if (numbered.numbered_rows(*table)) return numbered.result();
+        }
+    }
     Converter converter;
     converter.node(math);
     return converter.result();

@@ -3,6 +3,9 @@
 // apart by blank lines, the residues of "<400>" as written, all in a
 // fenced "text" block. A listing in the older headed format is its text
 // as written.
+//
+// Bound: one pass over the listing; the output is its text plus one tag
+// and line feed per element.
 #pragma once
 
 #include <string>

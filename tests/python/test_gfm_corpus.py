@@ -7,7 +7,8 @@ the inline tags the flavour writes (and table tags where a table has
 spanned cells), no processing instruction and no brace notation is left,
 every emphasis marker is read as emphasis (the only "*" of the rendered
 text are the escaped ones of the source), tables come out as tables (but
-the table of lines of an older sequence listing), the front matter loads
+the table of lines of an older sequence listing), one for each table of the
+source and none a header without rows, every formula parses as LaTeX, the front matter loads
 with every value a text, and every word of the source's title, abstract, description and claims is in
 the Markdown (the corpus test's word check).
 """
@@ -95,6 +96,29 @@ def test_gfm_reads_as_commonmark(name):
     source = oracle.read_source(name)
     if "<tgroup" in source and not name.startswith("sequence/"):  # a listing's table is its lines
         assert any(token.type == "table_open" for token in tokens) or "<table>" in rest
+
+
+_SEQUENCE_LISTING = re.compile(r"<sequence-cwu\b.*?</sequence-cwu>", re.S)
+_SOURCE_TABLE = re.compile(r"<table[\s>]")
+
+
+WITH_TABLES = [name for name in WELL_FORMED
+               if not name.startswith("sequence/") and "<tgroup" in oracle.read_source(name)]
+
+
+@pytest.mark.parametrize("name", WITH_TABLES)
+def test_gfm_renders_one_table_per_source_table(name):
+    """Each CALS table (but a sequence listing's, which is its lines) is one
+    pipe or HTML table, whatever its tgroups, and no pipe table is a header
+    without rows."""
+    source = oracle.read_source(name)
+    tokens = PARSER.parse(formulas_and_rest(rendered(name))[1])
+    pipe_tables = sum(token.type == "table_open" for token in tokens)
+    html_tables = sum(token.content.count("<table>") for token in tokens if token.type == "html_block")
+    assert pipe_tables + html_tables == len(_SOURCE_TABLE.findall(_SEQUENCE_LISTING.sub("", source)))
+    header_only = [index for index, token in enumerate(tokens[:-1])
+                   if token.type == "thead_close" and tokens[index + 1].type == "table_close"]
+    assert not header_only
 
 
 def _texts_or_none(value) -> bool:

@@ -6,6 +6,7 @@ import ctypes
 import ctypes.util
 import json
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -284,9 +285,11 @@ def test_nul_character_fails(place):
         quillmark.parse_to_markdown(text)
 
 
-def test_nul_in_template_is_kept_as_text():
+def test_controls_in_template_are_shown_as_replacement_characters():
+    """But a carriage return before a line feed: CR LF line ends stay."""
     document = quillmark.parse(read_data("grant_v45_full.xml"))
-    assert document.to_markdown("a\0{{title}}\0b").startswith("a\0# ")
+    assert document.to_markdown("a\0{{title}}\0b").startswith("a\ufffd# ")
+    assert document.to_markdown("a\r\n\x1b\rb\r{{title}}").startswith("a\r\n\ufffd\ufffdb\ufffd# ")
 
 
 SURROGATE_CALLS = {
@@ -350,6 +353,21 @@ APS_HEAD = "HHHHHT APS1.0\nPATN\nWKU  039305847\nTTL  Pump\n"
 ], ids=["continuations", "claims", "table lines", "long line", "NUL"])
 def test_large_aps_text_is_read_whole(body, check):
     assert check(quillmark.parse(APS_HEAD + body))
+
+
+CONTROLS = "NUL\0 BEL\a ESC\x1b[31mred\x1b[0m OSC\x1b]0;title\a CR\r DEL\x7f end"
+
+
+@pytest.mark.parametrize("flavor", ["default", "gfm"])
+def test_control_characters_never_reach_the_markdown(flavor):
+    """A terminal showing the Markdown acts on none of them: each is U+FFFD;
+    the getters keep the text as it is."""
+    document = quillmark.parse(APS_HEAD + f"ABST\nPAL  {CONTROLS}\nDETD\nPAR  {CONTROLS}\n")
+    markdown = document.to_markdown(flavor=None if flavor == "default" else flavor)
+    assert not re.search(r"[\x00-\x08\x0b-\x1f\x7f]", markdown.replace("\r\n", "\n"))
+    assert markdown.count("NUL\ufffd BEL\ufffd ESC\ufffd[31mred\ufffd[0m OSC\ufffd]0;title\ufffd CR") == 2
+    assert markdown.count("DEL\ufffd end") == 2
+    assert CONTROLS in document.abstract_text
 
 
 # ----- templates -----------------------------------------------------------------
