@@ -8,6 +8,7 @@
 #include "render/gfm_claims.hpp"
 #include "render/gfm_elements.hpp"
 #include "render/gfm_writer.hpp"
+#include "render/inline.hpp"
 #include "render/lines.hpp"
 #include "render/section_walk.hpp"
 #include "render/st25_listing.hpp"
@@ -19,18 +20,14 @@ namespace {
 // The "[0012]" label of a numbered paragraph; nothing for a number made of
 // zeros (the "[0000]" of abstracts) or one the text already starts with.
 std::string paragraph_label(const Paragraph& paragraph) {
-    for (const Attribute& attribute : paragraph.attributes) {
-        if (attribute.prefix || attribute.name != "num") continue;
-        const std::string_view value = attribute.value;
-        if (value.empty() || !is_ascii_digits(value) || value.find_first_not_of('0') == std::string_view::npos) return {};
-        std::string label = "[" + attribute.value + "]";
-        for (InlineContent::Ref node : paragraph.content.nodes()) {
-            if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
-            break;
-        }
-        return label + " ";
+    const auto number = paragraph_number(paragraph);
+    if (!number || number->find_first_not_of('0') == std::string_view::npos) return {};
+    std::string label = "[" + std::string(*number) + "]";
+    for (InlineContent::Ref node : paragraph.content.nodes()) {
+        if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
+        break;
     }
-    return {};
+    return label + " ";
 }
 
 // A table or equation of APS text comes as one run of text laid out in

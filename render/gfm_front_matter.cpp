@@ -17,7 +17,11 @@ void append_value(std::string& out, std::string_view text) { append_yaml_string(
 // "2005-01-04" for the publication date "20050104"; nothing for any other form.
 OptionalText iso_date(const OptionalText& date) {
     if (!date || date->size() != 8 || !is_ascii_digits(*date)) return std::nullopt;
-    return date->substr(0, 4) + "-" + date->substr(4, 2) + "-" + date->substr(6, 2);
+    const std::string_view digits = *date;
+    std::string iso;
+    iso.reserve(10);
+    iso.append(digits.substr(0, 4)).append(1, '-').append(digits.substr(4, 2)).append(1, '-').append(digits.substr(6, 2));
+    return iso;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@ namespace {
 char first_character(Node::Ref node) {
     if (node.kind() == Node::Kind::Text) {
         const std::string_view text = node.text_value();
-        if (text.empty() || text.starts_with("<?") || text.starts_with("<!--")) return 'a';
+        if (text.empty() || node.is_instruction_or_comment()) return 'a';
         if (is_space(text[0])) return ' ';
         return text[0] == '&' ? 'a' : text[0];
     }
@@ -190,9 +190,9 @@ void GfmWriter::kept_block(Node::Ref node) {
 void GfmWriter::kept_inline(Node::Ref node, char next) {
     if (!node.is_element()) {
         const std::string_view value = node.text_value();
-        if (value.starts_with("<?") && value.ends_with("?>"))
+        if (node.is_processing_instruction())
             processing_instruction(value);
-        else if (!value.starts_with("<!--"))
+        else if (!node.is_comment())
             text(value);
         return;
     }

@@ -114,6 +114,7 @@ private:
     std::size_t inserted_ = none;
     std::size_t deleted_ = none;
     std::vector<OpenBrace> braces_;
+    std::size_t last_close_ = none;  // of the last ">" in the text being written
 };
 
 }  // namespace quillmark

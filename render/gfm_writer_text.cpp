@@ -76,16 +76,20 @@ bool starts_reference(std::string_view text) {
 
 // Whether the "<" that starts `text` may open an HTML tag, comment,
 // processing instruction or autolink: it is followed by a letter, "/", "!"
-// or "?", and either a ">" comes later or the name runs to the end of the
-// text (what follows it is not known here).
-bool may_open_tag(std::string_view text) {
+// or "?", a tag name ends where one may, and a ">" comes later (`closed`);
+// or the name runs to the end of the text (what follows it is not known
+// here).
+bool may_open_tag(std::string_view text, bool closed) {
     if (text.size() < 2) return true;
     const char next = text[1];
     if (!is_ascii_letter(next) && next != '/' && next != '!' && next != '?') return false;
-    if (text.find('>', 1) != std::string_view::npos) return true;
+    if (!is_ascii_letter(next)) return closed;
     std::size_t end = 2;
     while (end < text.size() && (is_ascii_alphanumeric(text[end]) || text[end] == '-')) ++end;
-    return end == text.size();
+    if (end == text.size()) return true;
+    // A tag name ends at white space, "/" or ">"; an autolink's scheme at ":".
+    const char after = text[end];
+    return closed && (is_space(after) || after == '/' || after == '>' || after == ':');
 }
 
 }  // namespace
@@ -105,6 +109,7 @@ void GfmWriter::text(std::string_view raw) {
 }
 
 void GfmWriter::decoded_text(std::string_view text) {
+    last_close_ = text.rfind('>');
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
         // with spaces where one is written already, or at the start, loses them.
@@ -222,7 +227,7 @@ bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) const {
         case '\\': return (last || is_punctuation(after)) && !in_bare_url();
         case '_': return !(is_ascii_alphanumeric(before) && !last && is_ascii_alphanumeric(after)) && !in_bare_url();
         case '&': return starts_reference(text.substr(pos));
-        case '<': return may_open_tag(text.substr(pos));
+        case '<': return may_open_tag(text.substr(pos), last_close_ != std::string_view::npos && last_close_ > pos);
         // "[0012]" stays as it is: brackets make a link only with "(" or
         // "[" after the closing one, and this writer defines no references.
         case ']': return after == '(' || after == '[' || after == ':';
