@@ -22,7 +22,9 @@ namespace {
 std::string paragraph_label(const Paragraph& paragraph) {
     const auto number = paragraph_number(paragraph);
     if (!number || number->find_first_not_of('0') == std::string_view::npos) return {};
-    std::string label = "[" + std::string(*number) + "]";
+    std::string label;
+    label.reserve(number->size() + 3);
+    label.append(1, '[').append(*number).append(1, ']');
     for (InlineContent::Ref node : paragraph.content.nodes()) {
         if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
         break;
@@ -86,6 +88,10 @@ public:
     explicit GfmBlocks(const Document& document, bool labelled = true) : document_(document), labelled_(labelled) {}
 
     void fixed_heading(LineList& lines, std::string_view heading) const override { write_block(lines, heading); }
+    // A second abstract or claims section continues the first.
+    void section_heading(LineList& lines, std::string_view heading, bool first) const override {
+        if (first) write_block(lines, heading);
+    }
     void description_start(LineList& lines, bool first) const override {
         if (first) write_block(lines, description_heading);
     }
@@ -130,9 +136,10 @@ public:
     // a sequence listing document (its number) as they are.
     void other_section(LineList& lines, const OtherSection& section) const override {
         const Node::Ref root = section.node.root();
-        if (root.is_element() && role_of(root.name()) == ElementRole::Number) return;
-        const bool table = root.is_element() && root.name() == "table";
-        if (!table && (!root.is_element() || !root.name().starts_with("sequence-list"))) {
+        const ElementRole role = root.is_element() ? role_of(root.name()) : ElementRole::Transparent;
+        if (role == ElementRole::Number) return;
+        const bool table = role == ElementRole::Table;
+        if (!table && role != ElementRole::SequenceListing) {
             node(lines, root);
             return;
         }

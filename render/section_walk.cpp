@@ -1,5 +1,7 @@
 #include "render/section_walk.hpp"
 
+#include <algorithm>
+
 namespace quillmark {
 
 namespace {
@@ -82,9 +84,13 @@ std::string walk_description_section(const DescriptionSection& section, bool fir
     return lines.finish();
 }
 
-std::string walk_abstract_section(const AbstractSection& section, const BlockWriter& writer) {
+bool all_empty(const std::vector<std::string>& parts) {
+    return std::all_of(parts.begin(), parts.end(), [](const std::string& part) { return part.empty(); });
+}
+
+std::string walk_abstract_section(const AbstractSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
-    writer.fixed_heading(lines, "## Abstract");
+    writer.section_heading(lines, "## Abstract", first);
     for (const AbstractBlock& block : section.blocks) {
         if (const auto* paragraph = std::get_if<Paragraph>(&block))
             writer.paragraph(lines, *paragraph);
@@ -94,9 +100,9 @@ std::string walk_abstract_section(const AbstractSection& section, const BlockWri
     return lines.finish();
 }
 
-std::string walk_claims_section(const ClaimsSection& section, const BlockWriter& writer) {
+std::string walk_claims_section(const ClaimsSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
-    writer.fixed_heading(lines, "## Claims");
+    writer.section_heading(lines, "## Claims", first);
     for (const ClaimsChild& child : section.children) {
         if (const auto* heading = std::get_if<Heading>(&child))
             writer.claims_heading(lines, *heading);
@@ -114,7 +120,7 @@ std::string walk_abstract(const Document& document, const BlockWriter& writer) {
     std::vector<std::string> parts;
     for (const Section& section : document.sections)
         if (const auto* abstract = std::get_if<AbstractSection>(&section))
-            parts.push_back(walk_abstract_section(*abstract, writer));
+            parts.push_back(walk_abstract_section(*abstract, all_empty(parts), writer));
     return join_non_empty(std::move(parts));
 }
 
@@ -139,7 +145,7 @@ std::string walk_claims(const Document& document, const BlockWriter& writer) {
     std::vector<std::string> parts;
     for (const Section& section : document.sections)
         if (const auto* claims_section = std::get_if<ClaimsSection>(&section))
-            parts.push_back(walk_claims_section(*claims_section, writer));
+            parts.push_back(walk_claims_section(*claims_section, all_empty(parts), writer));
     return join_non_empty(std::move(parts));
 }
 

@@ -28,6 +28,11 @@ public:
     virtual void description_start(LineList&, bool /*first*/) const {}
     // The start of a description part; by default its fixed heading.
     virtual void part_start(LineList& lines, const PartStart& part) const { fixed_heading(lines, part.fixed); }
+    // The heading of an abstract or claims section; `first` for the
+    // document's first of that kind. By default every one is headed.
+    virtual void section_heading(LineList& lines, std::string_view heading, bool /*first*/) const {
+        fixed_heading(lines, heading);
+    }
     // The fixed heading of a section or description part ("## Abstract").
     virtual void fixed_heading(LineList& lines, std::string_view heading) const = 0;
     // After a description part or a kept block of the description.
