@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,7 +70,7 @@ private:
     void processing_instruction(std::string_view instruction);
     std::size_t dot_code(std::string_view text, std::size_t pos);
     void escaped(char c);
-    bool reads_as_markup(std::string_view text, std::size_t pos) const;
+    bool reads_as_markup(std::string_view text, std::size_t pos);
     bool in_bare_url() const;
 
     template <typename Write>
@@ -114,7 +115,8 @@ private:
     std::size_t inserted_ = none;
     std::size_t deleted_ = none;
     std::vector<OpenBrace> braces_;
-    std::size_t last_close_ = none;  // of the last ">" in the text being written
+    // Of the last ">" in the text being written (npos: none), once looked for.
+    std::optional<std::size_t> last_close_;
 };
 
 }  // namespace quillmark

@@ -109,7 +109,7 @@ void GfmWriter::text(std::string_view raw) {
 }
 
 void GfmWriter::decoded_text(std::string_view text) {
-    last_close_ = text.rfind('>');
+    last_close_.reset();
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
         // with spaces where one is written already, or at the start, loses them.
@@ -214,7 +214,7 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
 // opens no tag and "\" before a letter are text as they stand, and so is
 // what a bare URL holds. The character after the end of `text` is not
 // known, and counts as one that makes markup.
-bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) const {
+bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) {
     const char c = text[pos];
     const bool last = pos + 1 == text.size();
     const char after = last ? ' ' : text[pos + 1];
@@ -227,7 +227,11 @@ bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) const {
         case '\\': return (last || is_punctuation(after)) && !in_bare_url();
         case '_': return !(is_ascii_alphanumeric(before) && !last && is_ascii_alphanumeric(after)) && !in_bare_url();
         case '&': return starts_reference(text.substr(pos));
-        case '<': return may_open_tag(text.substr(pos), last_close_ != std::string_view::npos && last_close_ > pos);
+        case '<': {
+            // Looked for once per text, at its first "<".
+            if (!last_close_) last_close_ = text.rfind('>');
+            return may_open_tag(text.substr(pos), *last_close_ != std::string_view::npos && *last_close_ > pos);
+        }
         // "[0012]" stays as it is: brackets make a link only with "(" or
         // "[" after the closing one, and this writer defines no references.
         case ']': return after == '(' || after == '[' || after == ':';
