@@ -102,12 +102,10 @@ std::optional<UsageError> read_option(Options& options, bool& help, ArgumentRead
     } else if (name == "--template") {
         options.template_path = std::string(*value);
     } else if (name == "--flavor") {
-        if (*value == "default")
-            options.flavor = Flavor::Default;
-        else if (const auto flavor = flavor_named(*value))
+        if (const auto flavor = flavor_named(*value))
             options.flavor = *flavor;
         else
-            return UsageError{"--flavor is default or gfm, not '" + std::string(*value) + "'"};
+            return UsageError{"--flavor is " + flavor_choices("", " or ") + ", not '" + std::string(*value) + "'"};
     } else if (name == "--max-document-size") {
         auto size = parse_document_size(*value);
         if (auto* error = std::get_if<UsageError>(&size)) return *error;

@@ -2,6 +2,7 @@
 // ("{UMLAUT OVER (E)}", "FILE" and "file").
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace quillmark {
@@ -17,20 +18,32 @@ inline bool starts_with_ignoring_case(std::string_view text, std::string_view lo
     return true;
 }
 
-// Whether two texts have the same letters and digits, case and everything
-// else aside: "CROSS-REFERENCE TO RELATED APPLICATIONS:" and "## Cross-
-// Reference To Related Applications" are alike.
-inline bool same_letters_and_digits(std::string_view a, std::string_view b) {
+// Whether two headings say the same, case, punctuation and plural aside:
+// "CROSS-REFERENCE TO RELATED APPLICATION:" and "## Cross-Reference To
+// Related Applications" are alike.
+inline bool same_heading(std::string_view a, std::string_view b) {
     const auto is_letter_or_digit = [](char c) {
         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    };
+    // The next word, lower case, without a plural "s".
+    const auto next_word = [&](std::string_view text, std::size_t& pos) {
+        while (pos < text.size() && !is_letter_or_digit(text[pos])) ++pos;
+        const std::size_t start = pos;
+        while (pos < text.size() && is_letter_or_digit(text[pos])) ++pos;
+        std::string_view word = text.substr(start, pos - start);
+        if (word.size() > 3 && ascii_lower(word.back()) == 's' && ascii_lower(word[word.size() - 2]) != 's')
+            word.remove_suffix(1);
+        return word;
     };
     std::size_t i = 0;
     std::size_t j = 0;
     while (true) {
-        while (i < a.size() && !is_letter_or_digit(a[i])) ++i;
-        while (j < b.size() && !is_letter_or_digit(b[j])) ++j;
-        if (i == a.size() || j == b.size()) return i == a.size() && j == b.size();
-        if (ascii_lower(a[i++]) != ascii_lower(b[j++])) return false;
+        const std::string_view word_a = next_word(a, i);
+        const std::string_view word_b = next_word(b, j);
+        if (word_a.size() != word_b.size()) return false;
+        if (word_a.empty()) return true;
+        for (std::size_t k = 0; k < word_a.size(); ++k)
+            if (ascii_lower(word_a[k]) != ascii_lower(word_b[k])) return false;
     }
 }
 

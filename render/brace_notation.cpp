@@ -141,6 +141,24 @@ std::optional<BraceOpening> brace_opening(std::string_view text) {
     return BraceOpening{1 + name_end + over.size(), {BraceMark::Kind::Combining, {}}};
 }
 
+std::size_t BraceItems::read(std::string& out, std::string_view rest) {
+    if (rest.starts_with('{')) {
+        if (const auto opening = brace_opening(rest)) {
+            open(out, rest.substr(0, opening->length), opening->mark);
+            return opening->length;
+        }
+        if (starts_with_ignoring_case(rest, lone_square_root)) {
+            out += square_root_sign;
+            return lone_square_root.size();
+        }
+    }
+    if (!empty() && rest.starts_with(brace_closing)) {
+        close(out);
+        return brace_closing.size();
+    }
+    return 0;
+}
+
 void BraceItems::open(std::string& out, std::string_view written, const BraceMark& mark) {
     const std::size_t opening_at = out.size();
     if (mark.kind == BraceMark::Kind::Root) {

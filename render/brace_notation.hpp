@@ -59,6 +59,10 @@ public:
     // Puts back the openings of the items still open, as written, and
     // forgets them.
     void keep_unclosed(std::string& out);
+    // Reads the notation that starts `rest`, if any: an item's opening,
+    // the lone square root, or the closing of an open item; writes what it
+    // stands for to `out` and returns how many bytes it took (0: none).
+    std::size_t read(std::string& out, std::string_view rest);
     void clear() {
         open_.clear();
         written_.clear();

@@ -6,7 +6,9 @@
 #include "render/ascii_case.hpp"
 #include "render/code_block.hpp"
 #include "render/gfm_claims.hpp"
+#include "render/gfm_elements.hpp"
 #include "render/gfm_writer.hpp"
+#include "render/inline.hpp"
 #include "render/lines.hpp"
 #include "render/section_walk.hpp"
 #include "render/st25_listing.hpp"
@@ -18,18 +20,16 @@ namespace {
 // The "[0012]" label of a numbered paragraph; nothing for a number made of
 // zeros (the "[0000]" of abstracts) or one the text already starts with.
 std::string paragraph_label(const Paragraph& paragraph) {
-    for (const Attribute& attribute : paragraph.attributes) {
-        if (attribute.prefix || attribute.name != "num") continue;
-        const std::string_view value = attribute.value;
-        if (value.empty() || !is_ascii_digits(value) || value.find_first_not_of('0') == std::string_view::npos) return {};
-        std::string label = "[" + attribute.value + "]";
-        for (InlineContent::Ref node : paragraph.content.nodes()) {
-            if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
-            break;
-        }
-        return label + " ";
+    const auto number = paragraph_number(paragraph);
+    if (!number || number->find_first_not_of('0') == std::string_view::npos) return {};
+    std::string label;
+    label.reserve(number->size() + 3);
+    label.append(1, '[').append(*number).append(1, ']');
+    for (InlineContent::Ref node : paragraph.content.nodes()) {
+        if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
+        break;
     }
-    return {};
+    return label + " ";
 }
 
 // A table or equation of APS text comes as one run of text laid out in
@@ -51,14 +51,57 @@ void write_block(LineList& lines, std::string_view text) {
     lines.write_paragraph([text](std::string& out) { out += text; });
 }
 
+// A heading anywhere in kept XML.
+bool holds_heading(Node::Ref node) {
+    for (Node::Ref child : node.children())
+        if (child.is_element() && (role_of(child.name()) == ElementRole::Heading || holds_heading(child))) return true;
+    return false;
+}
+
+// The heading of a description part that has none of its own.
+std::string_view part_heading(PartKind kind) {
+    switch (kind) {
+        case PartKind::CrossReference: return cross_reference_statement;
+        case PartKind::GovernmentInterest: return government_interest_statement;
+        // It often holds the field and background as well.
+        case PartKind::Summary: return "### Background And Summary Of The Invention";
+        case PartKind::DrawingsDescription: return "### Brief Description Of The Drawings";
+        case PartKind::DetailedDescription: break;
+    }
+    return "### Detailed Description Of The Invention";
+}
+
+constexpr std::string_view description_heading = "## Description";
+
+// A heading of the document's own that says what the "Description" heading says.
+bool repeats_description(const Heading& heading) {
+    return same_heading(plain_text(heading.content), description_heading);
+}
+
+// The description as the printed patent shows it: under one "Description"
+// heading, the document's own headings in order; a part without any gets
+// a heading naming what it is.
 class GfmBlocks final : public BlockWriter {
 public:
-    explicit GfmBlocks(const Document& document) : document_(document) {}
+    // `labelled`: paragraphs start with their number ("[0012]"); an
+    // abstract's do not.
+    explicit GfmBlocks(const Document& document, bool labelled = true) : document_(document), labelled_(labelled) {}
 
     void fixed_heading(LineList& lines, std::string_view heading) const override { write_block(lines, heading); }
+    // A second abstract or claims section continues the first.
+    void section_heading(LineList& lines, std::string_view heading, bool first) const override {
+        if (first) write_block(lines, heading);
+    }
+    void description_start(LineList& lines, bool first) const override {
+        if (first) write_block(lines, description_heading);
+    }
+    void part_start(LineList& lines, const PartStart& part) const override {
+        if (!part.first_heading || repeats_description(*part.first_heading))
+            write_block(lines, part_heading(part.kind));
+    }
     void part_end(LineList& lines) const override { lines.add_blank(); }
-    void heading(LineList& lines, const Heading& heading, std::string_view fixed) const override {
-        if (same_letters_and_digits(plain_text(heading.content), fixed)) return;
+    void heading(LineList& lines, const Heading& heading, std::string_view) const override {
+        if (repeats_description(heading)) return;
         GfmWriter writer(nullptr);
         writer.inline_nodes(heading.content.nodes());
         const std::string text = writer.take();
@@ -70,17 +113,16 @@ public:
             return;
         }
         GfmWriter writer(&lines);
-        writer.set_label(paragraph_label(paragraph));
+        if (labelled_) writer.set_label(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();
     }
-    // ST.32 keeps the cross-reference part as an element of its own.
     void node(LineList& lines, Node::Ref node) const override {
-        GfmWriter writer(&lines);
-        if (node.is_element() && node.name() == "RELAPP") {
-            write_block(lines, cross_reference_heading);
-            writer.set_fixed_heading(cross_reference_heading);
+        if (node.is_element()) {
+            const std::string_view statement = statement_heading(node.name());
+            if (!statement.empty() && !holds_heading(node)) write_block(lines, statement);
         }
+        GfmWriter writer(&lines);
         writer.kept_block(node);
         writer.flush();
     }
@@ -94,8 +136,10 @@ public:
     // a sequence listing document (its number) as they are.
     void other_section(LineList& lines, const OtherSection& section) const override {
         const Node::Ref root = section.node.root();
-        const bool table = root.is_element() && root.name() == "table";
-        if (!table && (!root.is_element() || !root.name().starts_with("sequence-list"))) {
+        const ElementRole role = root.is_element() ? role_of(root.name()) : ElementRole::Transparent;
+        if (role == ElementRole::Number) return;
+        const bool table = role == ElementRole::Table;
+        if (!table && role != ElementRole::SequenceListing) {
             node(lines, root);
             return;
         }
@@ -110,6 +154,7 @@ public:
 
 private:
     const Document& document_;
+    bool labelled_;
 };
 
 // "FIG. 3" for figure number "00003", or for an id that ends in it
@@ -162,7 +207,7 @@ std::string render_gfm_title(const Document& document) {
     return written.empty() ? std::string() : "# " + written;
 }
 
-std::string render_gfm_abstract(const Document& document) { return walk_abstract(document, GfmBlocks(document)); }
+std::string render_gfm_abstract(const Document& document) { return walk_abstract(document, GfmBlocks(document, false)); }
 
 std::string render_gfm_description(const Document& document) {
     std::vector<std::string> parts;

@@ -1,10 +1,22 @@
 #include "render/gfm_claims.hpp"
 
+#include "model/text/text.hpp"
+#include "render/ascii_case.hpp"
 #include "render/gfm_writer.hpp"
 
 namespace quillmark {
 
 namespace {
+
+// Whether claim text has a level ("LVL") above 0.
+bool indented(InlineContent::Ref node) {
+    for (const AttributeView& attribute : node.attributes()) {
+        if (attribute.prefix || attribute.name.size() != 3 || !starts_with_ignoring_case(attribute.name, "lvl")) continue;
+        return !attribute.value.empty() && is_ascii_digits(attribute.value) &&
+               attribute.value.find_first_not_of('0') != std::string_view::npos;
+    }
+    return false;
+}
 
 class ClaimWriter {
 public:
@@ -12,8 +24,11 @@ public:
 
     // Claim text inside claim text starts an item one level deeper; the
     // claim text of the claim itself, and any inside a claim reference, is
-    // written where it stands.
+    // written where it stands. Claim text indented by a level of its own
+    // that follows the claim's own at its level (the steps of v2.5 claims
+    // stand beside its first paragraph) starts an item as if nested in it.
     void nodes(InlineContent::Nodes nodes, std::size_t depth, bool nested) {
+        bool opened = false;  // a claim text at the claim's own level was met
         for (InlineContent::Ref node : nodes) {
             if (node.kind() != InlineKind::ClaimText) {
                 writer_.inline_node(node, 'a');
@@ -21,7 +36,11 @@ public:
                 start_level(depth + 1);
                 this->nodes(node.children(), depth + 1, true);
                 start_level(depth);
+            } else if (opened && indented(node)) {
+                start_level(depth + 1);
+                this->nodes(node.children(), depth + 1, true);
             } else {
+                opened = true;
                 this->nodes(node.children(), depth, true);
             }
         }

@@ -13,7 +13,7 @@ struct NamedRole {
 };
 
 // Sorted by name (byte order) for the binary search.
-constexpr std::array<NamedRole, 48> roles = {{
+constexpr std::array<NamedRole, 51> roles = {{
     {"B", ElementRole::Bold},
     {"BOLD", ElementRole::Bold},
     {"BR", ElementRole::LineBreak},
@@ -45,6 +45,7 @@ constexpr std::array<NamedRole, 48> roles = {{
     {"math-cwu", ElementRole::MathWrapper},
     {"mathematica-file", ElementRole::Unrendered},
     {"maths", ElementRole::MathWrapper},
+    {"number", ElementRole::Number},
     {"ol", ElementRole::OrderedList},
     {"p", ElementRole::Paragraph},
     {"paragraph", ElementRole::Paragraph},
@@ -58,6 +59,8 @@ constexpr std::array<NamedRole, 48> roles = {{
     {"sup2", ElementRole::Superscript},
     {"superscript", ElementRole::Superscript},
     {"table", ElementRole::Table},
+    {"table-cwu", ElementRole::NumberedTable},
+    {"tables", ElementRole::NumberedTable},
     {"u", ElementRole::Underline},
     {"ul", ElementRole::List},
     {"uline", ElementRole::Underline},
@@ -78,6 +81,12 @@ ElementRole role_of(std::string_view local_name) {
                                         [](const NamedRole& role, std::string_view name) { return role.name < name; });
     if (found == roles.end() || found->name != local_name) return ElementRole::Transparent;
     return found->role;
+}
+
+std::string_view statement_heading(std::string_view local_name) {
+    if (local_name == "RELAPP") return cross_reference_statement;
+    if (local_name == "GOVINT" || local_name == "federal-research-statement") return government_interest_statement;
+    return {};
 }
 
 }  // namespace quillmark

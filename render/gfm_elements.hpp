@@ -9,6 +9,9 @@
 
 namespace quillmark {
 
+inline constexpr std::string_view cross_reference_statement = "### Cross-Reference To Related Applications";
+inline constexpr std::string_view government_interest_statement = "### Statement Of Government Interest";
+
 enum class ElementRole : std::uint8_t {
     Transparent,
     Subscript,
@@ -22,6 +25,8 @@ enum class ElementRole : std::uint8_t {
     MathWrapper,  // a formula with its image ("maths", "math-cwu")
     InlineFormula,
     Table,        // a CALS table
+    NumberedTable,  // a table with its number ("table-cwu", "tables")
+    Number,         // the number of a table or a sequence listing
     List,
     OrderedList,
     ListItem,
@@ -34,5 +39,10 @@ enum class ElementRole : std::uint8_t {
 };
 
 ElementRole role_of(std::string_view local_name);
+
+// The heading of a statement a reader keeps as an element of its own
+// (ST.32's related applications, the federal research statement of v1.x
+// applications); empty for any other name.
+std::string_view statement_heading(std::string_view local_name);
 
 }  // namespace quillmark

@@ -17,7 +17,7 @@ namespace {
 char first_character(Node::Ref node) {
     if (node.kind() == Node::Kind::Text) {
         const std::string_view text = node.text_value();
-        if (text.empty() || text.starts_with("<?") || text.starts_with("<!--")) return 'a';
+        if (text.empty() || node.is_instruction_or_comment()) return 'a';
         if (is_space(text[0])) return ' ';
         return text[0] == '&' ? 'a' : text[0];
     }
@@ -78,6 +78,49 @@ std::size_t block_start_escape(std::string_view text) {
     if ((text[digits] == '.' || text[digits] == ')') && (digits + 1 == text.size() || text[digits + 1] == ' '))
         return digits;
     return std::string_view::npos;
+}
+
+// The text of kept XML, up to `limit` bytes.
+void append_text(std::string& out, Node::Ref node, std::size_t limit) {
+    if (out.size() >= limit) return;
+    if (!node.is_element()) {
+        out += node.text_value().substr(0, limit - out.size());
+        out += ' ';
+        return;
+    }
+    for (Node::Ref child : node.children()) append_text(out, child, limit);
+}
+
+// The number of a numbered table: the text of its number element ("2."
+// gives "2"), else its "num" attribute without leading zeros.
+std::string table_number(Node::Ref node) {
+    for (Node::Ref child : node.children()) {
+        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) continue;
+        std::string text;
+        append_text(text, child, 32);
+        std::string_view number = trim(text);
+        while (number.ends_with('.')) number.remove_suffix(1);
+        return std::string(number);
+    }
+    const auto num = attribute_ignoring_case(node, "num");
+    if (!num || num->empty() || !is_ascii_digits(*num)) return {};
+    return strip_leading_zeros(*num);
+}
+
+// Whether the start of a table's text names it: "TABLE 2", "Table 2:".
+bool names_table(Node::Ref node, std::string_view number) {
+    std::string text;
+    for (Node::Ref child : node.children())
+        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) append_text(text, child, 400);
+    for (std::size_t pos = 0; pos + 5 < text.size(); ++pos) {
+        if (!starts_with_ignoring_case(std::string_view(text).substr(pos), "table")) continue;
+        std::size_t after = pos + 5;
+        while (after < text.size() && is_space(text[after])) ++after;
+        const std::string_view rest = std::string_view(text).substr(after);
+        if (rest.starts_with(number) && (rest.size() == number.size() || !is_ascii_digit(rest[number.size()])))
+            return true;
+    }
+    return false;
 }
 
 std::string render_cell(Node::Ref entry, bool html) {
@@ -147,9 +190,9 @@ void GfmWriter::kept_block(Node::Ref node) {
 void GfmWriter::kept_inline(Node::Ref node, char next) {
     if (!node.is_element()) {
         const std::string_view value = node.text_value();
-        if (value.starts_with("<?") && value.ends_with("?>"))
+        if (node.is_processing_instruction())
             processing_instruction(value);
-        else if (!value.starts_with("<!--"))
+        else if (!node.is_comment())
             text(value);
         return;
     }
@@ -197,6 +240,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
             return;
         }
         case ElementRole::Table: table(node); return;
+        case ElementRole::NumberedTable: numbered_table(node, next); return;
         case ElementRole::List: list(node, false); return;
         case ElementRole::OrderedList: list(node, true); return;
         case ElementRole::Paragraph:
@@ -219,6 +263,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
             return;
         case ElementRole::Unrendered: return;
         case ElementRole::ListItem:
+        case ElementRole::Number:
         case ElementRole::Transparent: kept_children(node, next); return;
     }
 }
@@ -313,6 +358,20 @@ void GfmWriter::math_wrapper(Node::Ref node, char next) {
     --formula_wrappers_;
 }
 
+// A table with its number: the number is a caption line ("Table 2") before
+// it, left out where the table's own title names it ("TABLE 2").
+void GfmWriter::numbered_table(Node::Ref node, char next) {
+    if (!blocks_ || mode_ != Mode::Markdown) {
+        kept_children(node, next);
+        return;
+    }
+    const std::string number = table_number(node);
+    flush();
+    if (!number.empty() && !names_table(node, number)) block("Table " + number);
+    for (Node::Ref child : node.children())
+        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) kept_block(child);
+}
+
 // A table's title and other content outside its groups goes before it; a
 // table with no rows is its text.
 void GfmWriter::table(Node::Ref node) {
@@ -405,8 +464,7 @@ void GfmWriter::heading(Node::Ref node) {
     GfmWriter writer(nullptr, mode_);
     writer.kept_children(node, ' ');
     const std::string text = writer.take();
-    if (text.empty() || (!fixed_heading_.empty() && same_letters_and_digits(text, fixed_heading_))) return;
-    block("### " + text);
+    if (!text.empty()) block("### " + text);
 }
 
 // ----- blocks

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,9 +34,6 @@ public:
     // Pending blocks are written after `prefix` ("- " for a list item)
     // instead of as paragraphs of their own.
     void set_block_prefix(std::string prefix) { prefix_ = std::move(prefix); }
-    // The fixed heading above the content: a heading of its own alike is
-    // not shown again.
-    void set_fixed_heading(std::string_view heading) { fixed_heading_ = heading; }
     // Inside a pipe-table cell: "|" is escaped too.
     void set_in_cell() { in_cell_ = true; }
 
@@ -67,6 +65,8 @@ private:
     void processing_instruction(std::string_view instruction);
     std::size_t dot_code(std::string_view text, std::size_t pos);
     void escaped(char c);
+    bool reads_as_markup(std::string_view text, std::size_t pos);
+    bool in_bare_url() const;
 
     template <typename Write>
     void emphasis(std::string_view marker, bool& active, char next, Write&& write_children);
@@ -84,6 +84,7 @@ private:
     void math(Node::Ref node, bool displayed);
     void math_wrapper(Node::Ref node, char next);
     void table(Node::Ref node);
+    void numbered_table(Node::Ref node, char next);
     void list(Node::Ref node, bool ordered);
     void append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent);
     void heading(Node::Ref node);
@@ -96,7 +97,6 @@ private:
     std::string out_;
     std::string prefix_;
     std::string label_;
-    std::string_view fixed_heading_;
     std::string scratch_;
     bool in_cell_ = false;
     bool bold_ = false;
@@ -110,6 +110,8 @@ private:
     std::size_t inserted_ = none;
     std::size_t deleted_ = none;
     BraceItems braces_;
+    // Of the last ">" in the text being written (npos: none), once looked for.
+    std::optional<std::size_t> last_close_;
 };
 
 }  // namespace quillmark

@@ -49,6 +49,49 @@ std::size_t next_special(std::string_view text, std::size_t pos, bool braces_ope
 
 bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }
 
+bool is_hex_digit(char c) { return is_ascii_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+
+// Whether `text` starts with an entity or numeric character reference
+// ("&amp;", "&#931;", "&#x3a3;"), which CommonMark would decode.
+bool starts_reference(std::string_view text) {
+    std::size_t pos = 1;
+    std::size_t limit = 32;
+    bool (*allowed)(char) = is_ascii_alphanumeric;
+    if (pos < text.size() && text[pos] == '#') {
+        ++pos;
+        limit = 7;
+        allowed = is_ascii_digit;
+        if (pos < text.size() && (text[pos] == 'x' || text[pos] == 'X')) {
+            ++pos;
+            limit = 6;
+            allowed = is_hex_digit;
+        }
+    } else if (pos == text.size() || !is_ascii_letter(text[pos])) {
+        return false;
+    }
+    const std::size_t start = pos;
+    while (pos < text.size() && pos - start < limit && allowed(text[pos])) ++pos;
+    return pos > start && pos < text.size() && text[pos] == ';';
+}
+
+// Whether the "<" that starts `text` may open an HTML tag, comment,
+// processing instruction or autolink: it is followed by a letter, "/", "!"
+// or "?", a tag name ends where one may, and a ">" comes later (`closed`);
+// or the name runs to the end of the text (what follows it is not known
+// here).
+bool may_open_tag(std::string_view text, bool closed) {
+    if (text.size() < 2) return true;
+    const char next = text[1];
+    if (!is_ascii_letter(next) && next != '/' && next != '!' && next != '?') return false;
+    if (!is_ascii_letter(next)) return closed;
+    std::size_t end = 2;
+    while (end < text.size() && (is_ascii_alphanumeric(text[end]) || text[end] == '-')) ++end;
+    if (end == text.size()) return true;
+    // A tag name ends at white space, "/" or ">"; an autolink's scheme at ":".
+    const char after = text[end];
+    return closed && (is_space(after) || after == '/' || after == '>' || after == ':');
+}
+
 }  // namespace
 
 // ----- text
@@ -59,13 +102,14 @@ void GfmWriter::text(std::string_view raw) {
         return;
     }
     scratch_.clear();
-    append_decoded(scratch_, raw);
+    append_characters(scratch_, raw);
     const std::string decoded = std::move(scratch_);
     decoded_text(decoded);
     scratch_ = std::move(decoded);
 }
 
 void GfmWriter::decoded_text(std::string_view text) {
+    last_close_.reset();
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
         // with spaces where one is written already, or at the start, loses them.
@@ -87,22 +131,11 @@ void GfmWriter::decoded_text(std::string_view text) {
             continue;
         }
         const std::string_view rest = text.substr(pos);
-        if (c == '{') {
-            if (const auto opening = brace_opening(rest)) {
-                braces_.open(out_, rest.substr(0, opening->length), opening->mark);
-                pos += opening->length;
+        if (c == '{' || c == ')') {
+            if (const std::size_t used = braces_.read(out_, rest)) {
+                pos += used;
                 continue;
             }
-            if (starts_with_ignoring_case(rest, lone_square_root)) {
-                out_ += square_root_sign;
-                pos += lone_square_root.size();
-                continue;
-            }
-        }
-        if (c == ')' && !braces_.empty() && rest.starts_with(brace_closing)) {
-            braces_.close(out_);
-            pos += brace_closing.size();
-            continue;
         }
         if (c == '.' && pos + 1 < text.size()) {
             if (const std::size_t used = dot_code(text, pos)) {
@@ -110,13 +143,12 @@ void GfmWriter::decoded_text(std::string_view text) {
                 continue;
             }
         }
-        // "[0012]" stays as it is: brackets make a link only with "(" or
-        // "[" after the closing one, and this writer defines no references.
-        if (mode_ == Mode::Markdown && pos + 1 < text.size() &&
-            ((c == '&' && (is_ascii_letter(text[pos + 1]) || text[pos + 1] == '#')) ||
-             (c == ']' && (text[pos + 1] == '(' || text[pos + 1] == '[' || text[pos + 1] == ':'))))
-            out_ += '\\';
-        escaped(c);
+        if (mode_ == Mode::Html)
+            escaped(c);
+        else if (reads_as_markup(text, pos))
+            out_ += '\\', out_ += c;
+        else
+            out_ += c;
         ++pos;
     }
 }
@@ -162,6 +194,50 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
     if (!symbol) return 0;
     out_ += *symbol;
     return end + 2;
+}
+
+// Whether CommonMark (or GitHub) would read the character at `pos` as
+// markup there: "_" inside a word, "&" that starts no reference, "<" that
+// opens no tag and "\" before a letter are text as they stand, and so is
+// what a bare URL holds. The character after the end of `text` is not
+// known, and counts as one that makes markup.
+bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) {
+    const char c = text[pos];
+    const bool last = pos + 1 == text.size();
+    const char after = last ? ' ' : text[pos + 1];
+    const char before = out_.empty() ? ' ' : out_.back();
+    switch (c) {
+        case '*':
+        case '`': return true;
+        case '$':
+        case '~': return !in_bare_url();
+        case '\\': return (last || is_punctuation(after)) && !in_bare_url();
+        case '_': return !(is_ascii_alphanumeric(before) && !last && is_ascii_alphanumeric(after)) && !in_bare_url();
+        case '&': return starts_reference(text.substr(pos));
+        case '<': {
+            // Looked for once per text, at its first "<".
+            if (!last_close_) last_close_ = text.rfind('>');
+            return may_open_tag(text.substr(pos), *last_close_ != std::string_view::npos && *last_close_ > pos);
+        }
+        // "[0012]" stays as it is: brackets make a link only with "(" or
+        // "[" after the closing one, and this writer defines no references.
+        case ']': return after == '(' || after == '[' || after == ':';
+        case '|': return in_cell_;
+        default: return false;
+    }
+}
+
+// Whether the word being written is a bare URL, which GitHub links as it
+// stands ("www.example.com/a_b"), so that a backslash would break it.
+bool GfmWriter::in_bare_url() const {
+    constexpr std::size_t longest = 512;
+    const std::size_t from = out_.size() > longest ? out_.size() - longest : 0;
+    const std::string_view tail = std::string_view(out_).substr(from);
+    const std::size_t space = tail.find_last_of(" \n(");
+    if (space == std::string_view::npos && from > 0) return false;
+    const std::string_view word = tail.substr(space == std::string_view::npos ? 0 : space + 1);
+    return starts_with_ignoring_case(word, "www.") || starts_with_ignoring_case(word, "http://") ||
+           starts_with_ignoring_case(word, "https://");
 }
 
 void GfmWriter::escaped(char c) {

@@ -87,15 +87,18 @@ std::string render_inline(const InlineContent& content) {
     return out;
 }
 
-void append_paragraph(std::string& out, const Paragraph& paragraph) {
-    const Attribute* num = nullptr;
+std::optional<std::string_view> paragraph_number(const Paragraph& paragraph) {
     for (const Attribute& attribute : paragraph.attributes) {
-        if (!attribute.prefix && attribute.name == "num") {
-            num = &attribute;
-            break;
-        }
+        if (attribute.prefix || attribute.name != "num") continue;
+        if (!is_ascii_digits(attribute.value)) return std::nullopt;
+        return std::string_view(attribute.value);
     }
-    if (!num || !is_ascii_digits(num->value)) {
+    return std::nullopt;
+}
+
+void append_paragraph(std::string& out, const Paragraph& paragraph) {
+    const auto number = paragraph_number(paragraph);
+    if (!number) {
         append_inline(out, paragraph.content.nodes(), true);
         return;
     }
@@ -103,7 +106,7 @@ void append_paragraph(std::string& out, const Paragraph& paragraph) {
     // starts with it.
     const std::size_t label_start = out.size();
     out += '[';
-    out += num->value;
+    out += *number;
     out += "] ";
     const std::size_t label_size = out.size() - label_start - 1;
     append_inline(out, paragraph.content.nodes(), true);

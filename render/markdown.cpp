@@ -5,10 +5,6 @@
 #include <optional>
 
 #include "model/text/text.hpp"
-#include "render/body.hpp"
-#include "render/front_matter.hpp"
-#include "render/gfm_body.hpp"
-#include "render/gfm_front_matter.hpp"
 
 namespace quillmark {
 
@@ -70,27 +66,8 @@ void trim_in_place(std::string& text) {
     text.erase(0, start);
 }
 
-std::string render_gfm_section(const Document& document, SectionKind kind) {
-    switch (kind) {
-        case SectionKind::FrontMatter: return render_gfm_front_matter(document);
-        case SectionKind::Title: return render_gfm_title(document);
-        case SectionKind::Abstract: return render_gfm_abstract(document);
-        case SectionKind::Description: return render_gfm_description(document);
-        case SectionKind::Claims: return render_gfm_claims(document);
-    }
-    return {};
-}
-
 std::string render_section(const Document& document, SectionKind kind, Flavor flavor) {
-    if (flavor == Flavor::Gfm) return render_gfm_section(document, kind);
-    switch (kind) {
-        case SectionKind::FrontMatter: return render_front_matter(document);
-        case SectionKind::Title: return render_title(document);
-        case SectionKind::Abstract: return render_abstract(document);
-        case SectionKind::Description: return render_description(document);
-        case SectionKind::Claims: return render_claims(document);
-    }
-    return {};
+    return flavor_entry(flavor).writers[static_cast<std::size_t>(kind)](document);
 }
 
 // Each section the template names is rendered once, and only those.

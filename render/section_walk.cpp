@@ -1,8 +1,12 @@
 #include "render/section_walk.hpp"
 
+#include <algorithm>
+
 namespace quillmark {
 
 namespace {
+
+constexpr std::string_view cross_reference_heading = "## Cross-Reference To Related Applications";
 
 void walk_subsection_child(LineList& lines, const SubsectionChild& child, std::string_view fixed,
                            const BlockWriter& writer) {
@@ -14,8 +18,31 @@ void walk_subsection_child(LineList& lines, const SubsectionChild& child, std::s
         writer.node(lines, std::get<Node>(child).root());
 }
 
-void walk_part(LineList& lines, std::string_view fixed, const DescriptionPart& part, const BlockWriter& writer) {
-    writer.fixed_heading(lines, fixed);
+const Heading* first_heading(const std::vector<SubsectionChild>& children) {
+    for (const SubsectionChild& child : children)
+        if (const auto* heading = std::get_if<Heading>(&child)) return heading;
+    return nullptr;
+}
+
+const Heading* first_heading(const DescriptionPart& part) {
+    for (const PartChild& child : part.children)
+        if (const auto* subsection = std::get_if<Subsection>(&child))
+            if (const Heading* heading = first_heading(subsection->children)) return heading;
+    return nullptr;
+}
+
+PartKind kind_of(const DescriptionPart& part, PartKind kind) {
+    switch (part.topic) {
+        case PartTopic::CrossReference: return PartKind::CrossReference;
+        case PartTopic::GovernmentInterest: return PartKind::GovernmentInterest;
+        case PartTopic::None: break;
+    }
+    return kind;
+}
+
+void walk_part(LineList& lines, PartKind kind, std::string_view fixed, const DescriptionPart& part,
+               const BlockWriter& writer) {
+    writer.part_start(lines, {kind_of(part, kind), fixed, first_heading(part)});
     for (const PartChild& child : part.children) {
         if (const auto* subsection = std::get_if<Subsection>(&child)) {
             for (const SubsectionChild& grandchild : subsection->children)
@@ -31,37 +58,39 @@ void walk_part(LineList& lines, std::string_view fixed, const DescriptionPart& p
 // from the fixed heading ("RELATED APPLICATION DATA"), and no text of the
 // description is left out.
 void walk_cross_reference(LineList& lines, const CrossReferencePart& part, const BlockWriter& writer) {
-    writer.fixed_heading(lines, cross_reference_heading);
+    writer.part_start(lines, {PartKind::CrossReference, cross_reference_heading, first_heading(part.children)});
     for (const SubsectionChild& child : part.children)
         walk_subsection_child(lines, child, cross_reference_heading, writer);
     writer.part_end(lines);
 }
 
-std::string walk_description_section(const DescriptionSection& section, const BlockWriter& writer) {
+std::string walk_description_section(const DescriptionSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
+    if (!section.blocks.empty()) writer.description_start(lines, first);
     for (const DescriptionBlock& block : section.blocks) {
-        switch (block.index()) {
-            case 0: walk_cross_reference(lines, std::get<CrossReferencePart>(block), writer); break;
-            case 1: walk_part(lines, "## Summary Of The Invention", std::get<SummaryPart>(block), writer); break;
-            case 2:
-                walk_part(lines, "## Brief Description Of The Drawings", std::get<DrawingsDescriptionPart>(block),
-                          writer);
-                break;
-            case 3:
-                walk_part(lines, "## Description Of The Invention", std::get<DetailedDescriptionPart>(block), writer);
-                break;
-            default:
-                writer.node(lines, std::get<Node>(block).root());
-                writer.part_end(lines);
-                break;
+        if (const auto* cross_reference = std::get_if<CrossReferencePart>(&block)) {
+            walk_cross_reference(lines, *cross_reference, writer);
+        } else if (const auto* summary = std::get_if<SummaryPart>(&block)) {
+            walk_part(lines, PartKind::Summary, "## Summary Of The Invention", *summary, writer);
+        } else if (const auto* drawings = std::get_if<DrawingsDescriptionPart>(&block)) {
+            walk_part(lines, PartKind::DrawingsDescription, "## Brief Description Of The Drawings", *drawings, writer);
+        } else if (const auto* detailed = std::get_if<DetailedDescriptionPart>(&block)) {
+            walk_part(lines, PartKind::DetailedDescription, "## Description Of The Invention", *detailed, writer);
+        } else {
+            writer.node(lines, std::get<Node>(block).root());
+            writer.part_end(lines);
         }
     }
     return lines.finish();
 }
 
-std::string walk_abstract_section(const AbstractSection& section, const BlockWriter& writer) {
+bool all_empty(const std::vector<std::string>& parts) {
+    return std::all_of(parts.begin(), parts.end(), [](const std::string& part) { return part.empty(); });
+}
+
+std::string walk_abstract_section(const AbstractSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
-    writer.fixed_heading(lines, "## Abstract");
+    writer.section_heading(lines, "## Abstract", first);
     for (const AbstractBlock& block : section.blocks) {
         if (const auto* paragraph = std::get_if<Paragraph>(&block))
             writer.paragraph(lines, *paragraph);
@@ -71,9 +100,9 @@ std::string walk_abstract_section(const AbstractSection& section, const BlockWri
     return lines.finish();
 }
 
-std::string walk_claims_section(const ClaimsSection& section, const BlockWriter& writer) {
+std::string walk_claims_section(const ClaimsSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
-    writer.fixed_heading(lines, "## Claims");
+    writer.section_heading(lines, "## Claims", first);
     for (const ClaimsChild& child : section.children) {
         if (const auto* heading = std::get_if<Heading>(&child))
             writer.claims_heading(lines, *heading);
@@ -91,16 +120,18 @@ std::string walk_abstract(const Document& document, const BlockWriter& writer) {
     std::vector<std::string> parts;
     for (const Section& section : document.sections)
         if (const auto* abstract = std::get_if<AbstractSection>(&section))
-            parts.push_back(walk_abstract_section(*abstract, writer));
+            parts.push_back(walk_abstract_section(*abstract, all_empty(parts), writer));
     return join_non_empty(std::move(parts));
 }
 
 std::string walk_description(const Document& document, const BlockWriter& writer) {
     const bool shows_other = document.source_format == SourceFormat::UsptoSequenceCwu;
     std::vector<std::string> parts;
+    bool first = true;
     for (const Section& section : document.sections) {
         if (const auto* description = std::get_if<DescriptionSection>(&section)) {
-            parts.push_back(walk_description_section(*description, writer));
+            parts.push_back(walk_description_section(*description, first, writer));
+            first = first && description->blocks.empty();
         } else if (const auto* other = std::get_if<OtherSection>(&section); other && shows_other) {
             LineList lines;
             writer.other_section(lines, *other);
@@ -114,7 +145,7 @@ std::string walk_claims(const Document& document, const BlockWriter& writer) {
     std::vector<std::string> parts;
     for (const Section& section : document.sections)
         if (const auto* claims_section = std::get_if<ClaimsSection>(&section))
-            parts.push_back(walk_claims_section(*claims_section, writer));
+            parts.push_back(walk_claims_section(*claims_section, all_empty(parts), writer));
     return join_non_empty(std::move(parts));
 }
 

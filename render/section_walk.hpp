@@ -12,11 +12,27 @@
 
 namespace quillmark {
 
-inline constexpr std::string_view cross_reference_heading = "## Cross-Reference To Related Applications";
+// What a description part is, by its kind or the topic its source marks.
+enum class PartKind : std::uint8_t { CrossReference, GovernmentInterest, Summary, DrawingsDescription, DetailedDescription };
+
+struct PartStart {
+    PartKind kind;
+    std::string_view fixed;  // the fixed heading of the default layout
+    const Heading* first_heading;  // the first heading of the document's own in the part, if any
+};
 
 class BlockWriter {
 public:
     virtual ~BlockWriter() = default;
+    // Before the blocks of a description section; `first` for the document's first.
+    virtual void description_start(LineList&, bool /*first*/) const {}
+    // The start of a description part; by default its fixed heading.
+    virtual void part_start(LineList& lines, const PartStart& part) const { fixed_heading(lines, part.fixed); }
+    // The heading of an abstract or claims section; `first` for the
+    // document's first of that kind. By default every one is headed.
+    virtual void section_heading(LineList& lines, std::string_view heading, bool /*first*/) const {
+        fixed_heading(lines, heading);
+    }
     // The fixed heading of a section or description part ("## Abstract").
     virtual void fixed_heading(LineList& lines, std::string_view heading) const = 0;
     // After a description part or a kept block of the description.

@@ -221,9 +221,14 @@ struct CrossReferencePart {
     Attributes attributes;
     std::vector<SubsectionChild> children;
 };
+// What the source marks a part as beyond its kind: the detailed-description
+// part that v4 text opens for its related-application or government-interest
+// statement.
+enum class PartTopic : std::uint8_t { None, CrossReference, GovernmentInterest };
 struct DescriptionPart {
     Attributes attributes;
     std::vector<PartChild> children;
+    PartTopic topic = PartTopic::None;
 };
 struct SummaryPart : DescriptionPart {};
 struct DrawingsDescriptionPart : DescriptionPart {};

@@ -35,6 +35,19 @@ AttributeRange Node::Ref::attributes() const {
     return {table_, index_ + 1, table_->first_child(index_)};
 }
 
+std::optional<std::string_view> Node::Ref::attribute(std::string_view local_name) const {
+    for (const AttributeView& attribute : attributes())
+        if (attribute.name == local_name) return attribute.value;
+    return std::nullopt;
+}
+
+bool Node::Ref::is_processing_instruction() const {
+    const std::string_view text = text_value();
+    return text.starts_with("<?") && text.ends_with("?>");
+}
+
+bool Node::Ref::is_comment() const { return text_value().starts_with("<!--"); }
+
 SiblingRange<Node::Ref> Node::Ref::children() const {
     const EntryTable::Entry& e = entry();
     if (e.kind != entry_kind::kept_element) return {table_, 0, 0};

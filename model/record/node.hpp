@@ -23,7 +23,14 @@ public:
         std::string_view qualified_name() const;
         std::string_view text_value() const;  // the text of a Text node
         AttributeRange attributes() const;
+        // The value of the first attribute of that local name, any prefix.
+        std::optional<std::string_view> attribute(std::string_view local_name) const;
         SiblingRange<Ref> children() const;
+        // Kept text that writes back a processing instruction ("<?...?>")
+        // or a comment ("<!--...-->"): markup, not text of the document.
+        bool is_processing_instruction() const;
+        bool is_comment() const;
+        bool is_instruction_or_comment() const { return is_processing_instruction() || is_comment(); }
 
     private:
         const EntryTable::Entry& entry() const;

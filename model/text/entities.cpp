@@ -75,9 +75,8 @@ const Entity* character_entity_at(std::string_view rest) {
     return &*found;
 }
 
-}  // namespace
-
-void append_decoded(std::string& out, std::string_view text) {
+// `characters`: the seventeen names become their characters as well.
+void append_with(std::string& out, std::string_view text, bool characters) {
     std::size_t pos = 0;
     for (std::size_t amp; (amp = text.find('&', pos)) != std::string_view::npos;) {
         out.append(text, pos, amp - pos);
@@ -100,11 +99,18 @@ void append_decoded(std::string& out, std::string_view text) {
             pos = amp + 1;
             continue;
         }
-        out += entity->text;
+        const Entity* written = characters ? character_entity_at(rest) : entity;
+        out += (written ? written : entity)->text;
         pos = amp + 1 + entity->name.size() + 1;
     }
     out.append(text, pos);
 }
+
+}  // namespace
+
+void append_decoded(std::string& out, std::string_view text) { append_with(out, text, false); }
+
+void append_characters(std::string& out, std::string_view text) { append_with(out, text, true); }
 
 std::string decode_entities(std::string_view text) {
     std::string out;

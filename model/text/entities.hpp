@@ -11,5 +11,8 @@ namespace quillmark {
 std::string decode_entities(std::string_view text);
 // Appends decode_entities(text) to `out`.
 void append_decoded(std::string& out, std::string_view text);
+// As append_decoded, but every name becomes the character it stands for:
+// "&deg;" is "°", not " deg"; "&mdash;" is "—".
+void append_characters(std::string& out, std::string_view text);
 
 }  // namespace quillmark

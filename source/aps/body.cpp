@@ -55,6 +55,20 @@ std::optional<Part> description_part(const ApsRecords& records, std::string_view
     return part;
 }
 
+// The parent-case text ("PARN"): its headings and paragraphs in order.
+std::optional<CrossReferencePart> cross_reference_part(const ApsRecords& records) {
+    CrossReferencePart part;
+    for (const ApsRecord& record : records) {
+        if (record.segment != "PARN") continue;
+        if (record.code == "PAC")
+            part.children.emplace_back(caption(record));
+        else if (std::optional<Paragraph> block = paragraph(record))
+            part.children.emplace_back(std::move(*block));
+    }
+    if (part.children.empty()) return std::nullopt;
+    return part;
+}
+
 }  // namespace
 
 std::optional<std::uint32_t> paragraph_level(std::string_view code) {
@@ -74,8 +88,9 @@ std::optional<AbstractSection> build_abstract(const ApsRecords& records) {
 
 std::optional<DescriptionSection> build_description(const ApsRecords& records) {
     DescriptionSection section;
-    // Summary, drawings and detailed description, in this order whatever the
-    // order of the segments in the text.
+    // Cross-reference, summary, drawings and detailed description, in this
+    // order whatever the order of the segments in the text.
+    if (auto part = cross_reference_part(records)) section.blocks.emplace_back(std::move(*part));
     if (auto part = description_part<SummaryPart>(records, "BSUM")) section.blocks.emplace_back(std::move(*part));
     if (auto part = description_part<DrawingsDescriptionPart>(records, "DRWD"))
         section.blocks.emplace_back(std::move(*part));

@@ -2,6 +2,7 @@
 // one parser, parameterised by the root element, the bibliographic element
 // and the wrong-root message.
 #include <optional>
+#include <utility>
 
 #include "model/record/party_name.hpp"
 #include "model/text/text.hpp"
@@ -441,10 +442,15 @@ private:
             if (!tree_.is_element(child) || !visit_heading_or_paragraph(child)) add_kept(to_node(tree_, child));
     }
 
-    static std::optional<PartKind> marker_kind(std::string_view target) {
+    static std::string lowered(std::string_view target) {
         std::string lower(target);
         for (char& c : lower)
             if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return lower;
+    }
+
+    static std::optional<PartKind> marker_kind(std::string_view target) {
+        const std::string lower = lowered(target);
         if (lower == "brfsum" || lower == "summary-of-invention") return PartKind::Summary;
         if (lower == "brief-description-of-drawings") return PartKind::DrawingsDescription;
         if (lower == "detdesc" || lower == "detailed-description") return PartKind::DetailedDescription;
@@ -453,6 +459,7 @@ private:
 
     void visit_marker(XmlId id) {
         if (tree_.has_text(id) && tree_.text(id).find("end=\"tail\"") != std::string_view::npos) {
+            topic_ = PartTopic::None;
             close_part();
             blocks_.emplace_back(to_node(tree_, id));
             return;
@@ -463,7 +470,16 @@ private:
             open_part(*kind);
             return;
         }
+        if (const PartTopic topic = marker_topic(tree_.name(id)); topic != PartTopic::None && !part_) topic_ = topic;
         add_kept(to_node(tree_, id));
+    }
+
+    // The statements that stand in a part of their own without a part marker.
+    static PartTopic marker_topic(std::string_view target) {
+        const std::string lower = lowered(target);
+        if (lower == "relapp" || lower == "cross-reference-to-related-applications") return PartTopic::CrossReference;
+        if (lower == "govint" || lower == "federal-research-statement") return PartTopic::GovernmentInterest;
+        return PartTopic::None;
     }
 
     void add_kept(Node node) {
@@ -475,7 +491,10 @@ private:
             blocks_.emplace_back(std::move(node));
     }
 
-    void open_part(PartKind kind) { part_.emplace(OpenPart{kind, {}}); }
+    void open_part(PartKind kind) {
+        part_.emplace(OpenPart{kind, {}});
+        part_->part.topic = std::exchange(topic_, PartTopic::None);
+    }
 
     void close_subsection() {
         if (!subsection_) return;
@@ -499,6 +518,7 @@ private:
     std::vector<DescriptionBlock> blocks_;
     std::optional<OpenPart> part_;
     std::optional<Subsection> subsection_;
+    PartTopic topic_ = PartTopic::None;  // of the part the next paragraph opens
 };
 
 Section V4Reader::read_description(XmlId id) const {

@@ -739,7 +739,7 @@ def aps_facts(text: str, source_format: str) -> Facts:
 
     # The claims statement ("What is claimed is:") is a heading, not a claim.
     body = [r.value for r in records
-            if r.segment in ("ABST", "BSUM", "DRWD", "DETD", "DCLM")
+            if r.segment in ("ABST", "PARN", "BSUM", "DRWD", "DETD", "DCLM")
             or (r.segment == "CLMS" and r.code != "STM")]
     title = aps_field(records, "PATN", "TTL")
     words = SourceText()

@@ -1,4 +1,4 @@
-"""The `flavor` argument: None is the default layout, "gfm" GitHub Flavored
+"""The `flavor` argument: None or "default" is the default layout, "gfm" GitHub Flavored
 Markdown, any other name a ValueError naming the flavours; templates work
 alike in both."""
 import pytest
@@ -6,10 +6,10 @@ import pytest
 import quillmark
 from test_template import GRANT
 
-MESSAGE = "unknown Markdown flavor '{}'; expected None (the default layout) or 'gfm'"
+MESSAGE = "unknown Markdown flavor '{}'; expected 'default', 'gfm' or None (the default layout)"
 
 
-@pytest.mark.parametrize("name", ["GFM", "", "default", "commonmark"])
+@pytest.mark.parametrize("name", ["GFM", "", "Default", "commonmark"])
 def test_unknown_flavor_is_a_value_error_naming_the_flavors(name):
     for render in (lambda: quillmark.parse_to_markdown(GRANT, flavor=name),
                    lambda: quillmark.parse(GRANT).to_markdown(flavor=name)):
@@ -18,9 +18,10 @@ def test_unknown_flavor_is_a_value_error_naming_the_flavors(name):
         assert str(raised.value) == MESSAGE.format(name)
 
 
-def test_none_is_the_default_layout():
-    assert quillmark.parse_to_markdown(GRANT, flavor=None) == quillmark.parse_to_markdown(GRANT)
-    assert quillmark.parse(GRANT).to_markdown(None, flavor=None) == quillmark.parse_to_markdown(GRANT)
+@pytest.mark.parametrize("flavor", [None, "default"])
+def test_none_and_default_are_the_default_layout(flavor):
+    assert quillmark.parse_to_markdown(GRANT, flavor=flavor) == quillmark.parse_to_markdown(GRANT)
+    assert quillmark.parse(GRANT).to_markdown(None, flavor=flavor) == quillmark.parse_to_markdown(GRANT)
 
 
 @pytest.mark.parametrize("template", [None, "{{claims}}", "Source: USPTO\n\n{{title}}\n\n\n\n{{abstract}}"])

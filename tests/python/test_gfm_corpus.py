@@ -143,6 +143,8 @@ def _rewritten(word: str, source: str) -> bool:
     """A word of a repeated heading, of a notation, an APS symbol name
     (".degree."), or one that the source writes against a notation item
     ("Schr{umlaut over (o)}der" gives the source's reading the word "Schr")."""
+    if word == "deg" and "&deg;" in source:  # the degree sign, "°"
+        return True
     return word in NOTATION_WORDS or word.casefold() in HEADING_WORDS or bool(
         re.search(re.escape(word) + r"(?:\{|\.su[bp]\.)|(?:\)\}|\.su[bp]\.)" + re.escape(word) + "|\\." + re.escape(word) + "\\.",
                   source))
@@ -155,3 +157,34 @@ def test_gfm_holds_every_word_of_the_text(name):
     missing = [word for word in oracle.missing_words(facts.words, rendered(name))
                if not _rewritten(word, source)]
     assert not missing, f"{len(missing)} words of the source are not in the Markdown: {missing[:40]}"
+
+
+_LONE_NUMBER = re.compile(r"^\d+\.?$")
+_BACKGROUND = re.compile(r"^### .*\b(?:BACKGROUND|FIELD)\b", re.I)
+
+
+def _blocks(markdown: str) -> list[str]:
+    body = markdown.split("\n---", 1)[1] if markdown.startswith("---") else markdown
+    return [block.strip() for block in body.split("\n\n") if block.strip()]
+
+
+@pytest.mark.parametrize("name", WELL_FORMED)
+def test_gfm_reads_like_the_printed_patent(name):
+    """One H2 of each name; no "Summary" heading over a background part; no
+    paragraph of a lone number; no paragraph numbers in the abstract; no
+    " deg" for the degree sign; a title and an ISO date in the front matter."""
+    markdown = rendered(name)
+    h2 = [line for line in markdown.split("\n") if line.startswith("## ")]
+    assert len(h2) == len(set(h2)), h2
+    headings = [line for line in markdown.split("\n") if line.startswith("##")]
+    for above, below in zip(headings, headings[1:]):
+        assert not ("Summary" in above and _BACKGROUND.match(below)), (above, below)
+    blocks = _blocks(markdown)
+    assert not [block for block in blocks if _LONE_NUMBER.match(block)]
+    if "## Abstract" in markdown:
+        abstract = markdown.split("## Abstract", 1)[1].split("\n## ", 1)[0]
+        assert not re.search(r"^\[\d+\]", abstract, re.M), abstract[:200]
+    assert not re.search(r"\d ?deg\b", markdown)
+    front = yaml.safe_load(markdown.split("\n---", 1)[0].removeprefix("---\n"))
+    assert "title" in front and "date" in front
+    assert front["date"] is None or re.fullmatch(r"\d{4}-\d{2}-\d{2}", front["date"])
