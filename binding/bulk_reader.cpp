@@ -189,13 +189,62 @@ bool add_bulk_types(PyObject* module) {
     return item && PyModule_AddObjectRef(module, "BulkItem", item) == 0;
 }
 
+namespace {
+
+// An offset of a byte range: an int from 0 on.
+std::optional<std::uint64_t> offset_of(PyObject* value) {
+    py::Ref number(PyNumber_Index(value));
+    if (!number) return std::nullopt;
+    const unsigned long long offset = PyLong_AsUnsignedLongLong(number.get());
+    if (offset == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return std::nullopt;
+        PyErr_Clear();
+        return std::optional<std::uint64_t>{};
+    }
+    return offset;
+}
+
+}  // namespace
+
+bool byte_range_argument(std::string_view function, PyObject* value, const std::string& path,
+                         const bulk::InputList& inputs, std::optional<bulk::ByteRange>& range) {
+    const std::string name(function);
+    if (value == Py_None) return true;
+    if ((!PyTuple_Check(value) && !PyList_Check(value)) || PySequence_Size(value) != 2) {
+        PyErr_Format(PyExc_TypeError, "%s: byte_range must be a (start, stop) pair of byte offsets", name.c_str());
+        return false;
+    }
+    std::optional<std::uint64_t> bounds[2];
+    for (Py_ssize_t i = 0; i < 2; ++i) {
+        py::Ref item(PySequence_GetItem(value, i));
+        if (!item) return false;
+        bounds[i] = offset_of(item.get());
+        if (PyErr_Occurred()) return false;
+    }
+    if (!bounds[0] || !bounds[1] || *bounds[1] < *bounds[0]) {
+        py::raise_value_error(name + ": byte_range must be (start, stop) with 0 <= start <= stop");
+        return false;
+    }
+    struct stat status {};
+    if (inputs.files.size() != 1 || inputs.files[0].archive || ::stat(path.c_str(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        py::raise_value_error(name + ": byte_range applies to one uncompressed file, not to an archive, a "
+                                     "directory or a pipe");
+        return false;
+    }
+    range = bulk::ByteRange{*bounds[0], *bounds[1]};
+    return true;
+}
+
 PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("path"), const_cast<char*>("jobs"),
-                               const_cast<char*>("max_document_size"), nullptr};
+                               const_cast<char*>("max_document_size"), const_cast<char*>("byte_range"), nullptr};
     PyObject* path_argument = nullptr;
     Py_ssize_t jobs = 1;
     Py_ssize_t largest = static_cast<Py_ssize_t>(bulk::default_document_limit);
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nn:read_bulk", keywords, &path_argument, &jobs, &largest))
+    PyObject* byte_range = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nnO:read_bulk", keywords, &path_argument, &jobs, &largest,
+                                     &byte_range))
         return nullptr;
     if (jobs < 1 || jobs > most_jobs)
         return py::raise_value_error("read_bulk: jobs must be from 1 to " + std::to_string(most_jobs));
@@ -208,6 +257,7 @@ PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     // "-" names standard input to the command; here it is a file.
     bulk::InputList inputs = bulk::expand_inputs({*path == "-" ? "./-" : *path});
     bulk::PipelineSettings settings;
+    if (!byte_range_argument("read_bulk", byte_range, *path, inputs, settings.byte_range)) return nullptr;
     settings.jobs = static_cast<unsigned>(jobs);
     settings.largest = static_cast<std::size_t>(largest);
     settings.limit_name = "max_document_size";
