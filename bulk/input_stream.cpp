@@ -2,7 +2,11 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
 
 #include <cerrno>
 #include <system_error>
@@ -35,6 +39,12 @@ InputStream::~InputStream() {
 }
 
 std::size_t InputStream::read(char* buffer, std::size_t size, const std::function<bool()>& stopped) {
+    if (!unread_.empty()) {
+        const std::size_t count = std::min(size, unread_.size());
+        std::memcpy(buffer, unread_.data(), count);
+        unread_.erase(0, count);
+        return count;
+    }
     if (descriptor_ < 0) return 0;
     while (!stopped()) {
         pollfd waiting{descriptor_, POLLIN, 0};
@@ -53,7 +63,25 @@ std::size_t InputStream::read(char* buffer, std::size_t size, const std::functio
     return 0;
 }
 
+bool InputStream::starts_with(std::string_view prefix, const std::function<bool()>& stopped) {
+    std::string start;
+    while (start.size() < prefix.size()) {
+        char bytes[16];
+        const std::size_t count = read(bytes, std::min(sizeof bytes, prefix.size() - start.size()), stopped);
+        if (count == 0) break;
+        start.append(bytes, count);
+    }
+    unread_ = start + unread_;
+    return start == prefix;
+}
+
+bool InputStream::regular_file() const {
+    struct stat status {};
+    return descriptor_ >= 0 && ::fstat(descriptor_, &status) == 0 && S_ISREG(status.st_mode);
+}
+
 bool InputStream::seek(std::uint64_t offset) {
+    unread_.clear();
     if (descriptor_ < 0) return false;
     if (::lseek(descriptor_, static_cast<off_t>(offset), SEEK_SET) >= 0) return true;
     error_ = "cannot seek: " + system_message(errno);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace quillmark::bulk {
 
@@ -33,10 +34,18 @@ public:
     // cannot be read from any position.
     bool seek(std::uint64_t offset);
 
+    // Whether the data starts with `prefix`; what was read to tell is read
+    // again by the next read().
+    bool starts_with(std::string_view prefix, const std::function<bool()>& stopped);
+
+    // A regular file, which is read at any position and never waits long.
+    bool regular_file() const;
+
 private:
     int descriptor_ = -1;
     bool owned_ = false;
     std::string error_;
+    std::string unread_;  // bytes read ahead, handed out first
 };
 
 }  // namespace quillmark::bulk

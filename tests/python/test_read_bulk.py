@@ -392,11 +392,27 @@ except KeyboardInterrupt:
 """
 
 
-def test_a_pipe_without_writer_never_blocks_ctrl_c_or_dropping(tmp_path):
-    fifo = tmp_path / "bulk.xml"
+@pytest.mark.parametrize("name", ["bulk.xml", "bulk.xml.gz", "bulk.tar", "bulk.tar.gz", "bulk.zip"])
+def test_a_pipe_without_writer_never_blocks_ctrl_c_or_dropping(tmp_path, name):
+    fifo = tmp_path / name
     os.mkfifo(fifo)
     status, output, errors = run_python(INTERRUPTED, fifo, timeout=20)
     assert (status, output) == (0, "dropped in time\n"), errors
+
+
+@pytest.mark.parametrize("kind", ["xml.gz", "tar", "tar.gz", "zip"])
+def test_archives_are_read_from_a_pipe(tmp_path, kind):
+    archive = write_archive(tmp_path / f"bulk.{kind}", {"a.xml": GRANT + APPLICATION})
+    fifo = tmp_path / f"pipe.{kind}"
+    os.mkfifo(fifo)
+    reader = quillmark.read_bulk(fifo)
+    # Opening the pipe to write waits for the reading thread's open.
+    writer = threading.Thread(target=lambda: fifo.write_bytes(archive.read_bytes()))
+    writer.start()
+    items = [(item.source, item.index, item.error) for item in reader]
+    writer.join(10)
+    member = f"{fifo}!" + ("pipe.xml" if kind == "xml.gz" else "a.xml")
+    assert items == [(member, 1, None), (member, 2, None)]
 
 
 # The reading thread cannot set its buffer aside for a large document: the
