@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <exception>
 #include <system_error>
 
 #include "binding/bulk_item_type.hpp"
@@ -72,28 +73,26 @@ PyObject* finish(BulkReaderObject& reader) {
 }
 
 PyObject* step(BulkReaderObject& reader) {
-    if (started_elsewhere(reader)) {
-        PyErr_SetString(PyExc_RuntimeError,
-                        "read_bulk: this iterator was started in another process; a child made by fork() "
-                        "cannot go on with it (call read_bulk again in the child)");
-        return nullptr;
-    }
     if (reader.started_by == 0) reader.started_by = ::getpid();
     while (reader.stream) {
         bulk::ParsedItem item;
         bulk::ParsedStream::Wait state{};
-        std::optional<std::system_error> start_failure;
+        std::exception_ptr start_failure;  // the lock is taken back before it goes on
         Py_BEGIN_ALLOW_THREADS
         try {
             state = reader.stream->next(item, signal_check_interval);
-        } catch (const std::system_error& error) {
-            start_failure = error;
+        } catch (...) {
+            start_failure = std::current_exception();
         }
         Py_END_ALLOW_THREADS
         if (start_failure) {
-            PyErr_Format(PyExc_RuntimeError, "read_bulk: cannot start its threads: %s", start_failure->what());
             end_stream(reader);
-            return nullptr;
+            try {
+                std::rethrow_exception(start_failure);
+            } catch (const std::system_error& error) {
+                PyErr_Format(PyExc_RuntimeError, "read_bulk: cannot start its threads: %s", error.what());
+                return nullptr;
+            }
         }
         if (state == bulk::ParsedStream::Wait::Ready) return new_bulk_item(std::move(item));
         if (state == bulk::ParsedStream::Wait::Finished) return finish(reader);
@@ -104,6 +103,13 @@ PyObject* step(BulkReaderObject& reader) {
 
 PyObject* bulk_reader_next(PyObject* self) {
     BulkReaderObject& reader = as_reader(self);
+    // Before the check of a step under way: the parent may have been in one.
+    if (started_elsewhere(reader)) {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "read_bulk: this iterator was started in another process; a child made by fork() "
+                        "cannot go on with it (call read_bulk again in the child)");
+        return nullptr;
+    }
     if (reader.stepping) {
         PyErr_SetString(PyExc_ValueError, "read_bulk iterator already executing");
         return nullptr;
