@@ -1,13 +1,16 @@
 #include "bulk/archive_input.hpp"
 
 #include "bulk/gzip_reader.hpp"
+#include "bulk/input_stream.hpp"
 #include "bulk/libarchive_api.hpp"
 
 #include <locale.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace quillmark::bulk {
 
@@ -25,7 +28,12 @@ using ArchivePointer = std::unique_ptr<archive, ArchiveCloser>;
 
 std::string error_text(archive* reader) {
     const char* message = api().error_string(reader);
-    return message ? message : "unreadable archive";
+    if (!message) return "unreadable archive";
+    // zlib's "no progress possible" (Z_BUF_ERROR): the compressed data ran
+    // out before the member's end.
+    if (std::string_view(message).starts_with("ZIP decompression failed (-5)"))
+        return "truncated member: its compressed data ends early";
+    return message;
 }
 
 // libarchive converts member names to the character set of the locale, and
@@ -68,11 +76,28 @@ la_ssize_t read_through_gzip(archive*, void* gzip, const void** buffer) {
     return static_cast<la_ssize_t>(block.size());
 }
 
-// Reads a zip or tar file, or a tar through a gzip reader (`gzip` not null).
+// An archive that is no regular file (a pipe, a device) reaches libarchive
+// through the stream, which never blocks the stopping of a run.
+struct PolledFile {
+    InputStream& stream;
+    std::function<bool()> stopped;
+    std::vector<char> block = std::vector<char>(read_block_size);
+};
+
+la_ssize_t read_polled(archive*, void* file, const void** buffer) {
+    auto& polled = *static_cast<PolledFile*>(file);
+    const std::size_t count = polled.stream.read(polled.block.data(), polled.block.size(), polled.stopped);
+    *buffer = polled.block.data();
+    if (count == 0 && !polled.stream.error().empty()) return ARCHIVE_FATAL;
+    return static_cast<la_ssize_t>(count);
+}
+
+// Reads a zip or tar file (by its name, or from `polled` when it is no
+// regular file), or a tar through a gzip reader (`gzip` not null).
 class ArchiveWalk {
 public:
-    ArchiveWalk(const std::string& path, ArchiveKind kind, GzipReader* gzip, MemberSink& sink)
-        : path_(path), kind_(kind), gzip_(gzip), sink_(sink) {}
+    ArchiveWalk(const std::string& path, ArchiveKind kind, GzipReader* gzip, PolledFile* polled, MemberSink& sink)
+        : path_(path), kind_(kind), gzip_(gzip), polled_(polled), sink_(sink) {}
 
     std::optional<ReadError> run() {
         if (!open()) return failure();
@@ -107,8 +132,13 @@ private:
             api().support_format_zip(reader_.get());
         else
             api().support_format_tar(reader_.get());
-        const int status = gzip_ ? api().open_callbacks(reader_.get(), gzip_, nullptr, read_through_gzip, nullptr)
-                                 : api().open_filename(reader_.get(), path_.c_str(), read_block_size);
+        int status;
+        if (gzip_)
+            status = api().open_callbacks(reader_.get(), gzip_, nullptr, read_through_gzip, nullptr);
+        else if (polled_)
+            status = api().open_callbacks(reader_.get(), polled_, nullptr, read_polled, nullptr);
+        else
+            status = api().open_filename(reader_.get(), path_.c_str(), read_block_size);
         return status == ARCHIVE_OK;
     }
 
@@ -198,6 +228,7 @@ private:
     const std::string& path_;
     const ArchiveKind kind_;
     GzipReader* const gzip_;
+    PolledFile* const polled_;
     MemberSink& sink_;
     ArchivePointer reader_;
     std::size_t entries_ = 0;  // headers read, whatever they are
@@ -219,8 +250,8 @@ std::string gzip_member_name(const std::string& path) {
     return name;
 }
 
-std::optional<ReadError> read_gzip_file(const std::string& path, MemberSink& sink) {
-    GzipReader gzip(path);
+std::optional<ReadError> read_gzip_file(const std::string& path, InputStream& file, MemberSink& sink) {
+    GzipReader gzip(file, [&sink] { return sink.stopped(); });
     std::uint64_t reported = 0;
     if (!gzip.error().empty()) {
         report_file_bytes(gzip, reported, sink);
@@ -244,9 +275,9 @@ std::optional<ReadError> read_gzip_file(const std::string& path, MemberSink& sin
 // The tar inside is read first; the gzip data after its end (padding) is
 // read too, so that the trailer is checked, and a file cut short after the
 // tar's last member is reported: its trailer cannot vouch for what was read.
-std::optional<ReadError> read_gzipped_tar(const std::string& path, MemberSink& sink) {
-    GzipReader gzip(path);
-    auto error = ArchiveWalk(path, ArchiveKind::Tar, &gzip, sink).run();
+std::optional<ReadError> read_gzipped_tar(const std::string& path, InputStream& file, MemberSink& sink) {
+    GzipReader gzip(file, [&sink] { return sink.stopped(); });
+    auto error = ArchiveWalk(path, ArchiveKind::Tar, &gzip, nullptr, sink).run();
     if (sink.stopped()) return error;
     const bool reported = gzip.error_handed_on();  // libarchive failed on it, and said where
     while (!gzip.read().empty()) {}
@@ -259,17 +290,22 @@ std::optional<ReadError> read_gzipped_tar(const std::string& path, MemberSink& s
 
 std::optional<ReadError> read_archive(const std::string& path, ArchiveKind kind, MemberSink& sink) {
     constexpr std::string_view needs_zlib = "reading gzip-compressed files needs zlib (libz.so.1), which this system lacks";
+    InputStream file(path);
+    const auto stopped = [&sink] { return sink.stopped(); };
     if (kind == ArchiveKind::Gzip) {
         if (!zlib()) return ReadError{std::string(needs_zlib)};
-        return read_gzip_file(path, sink);
+        return read_gzip_file(path, file, sink);
     }
     if (!libarchive()) return ReadError{"reading archives needs libarchive (libarchive.so.13), which this system lacks"};
+    if (!file.error().empty()) return ReadError{file.error()};
     const Utf8NamesOnThisThread utf8_names;
-    if (kind == ArchiveKind::Tar && is_gzip_file(path)) {
+    if (kind == ArchiveKind::Tar && file.starts_with(gzip_magic, stopped)) {
         if (!zlib()) return ReadError{std::string(needs_zlib)};
-        return read_gzipped_tar(path, sink);
+        return read_gzipped_tar(path, file, sink);
     }
-    return ArchiveWalk(path, kind, nullptr, sink).run();
+    if (file.regular_file()) return ArchiveWalk(path, kind, nullptr, nullptr, sink).run();
+    PolledFile polled{file, stopped};
+    return ArchiveWalk(path, kind, nullptr, &polled, sink).run();
 }
 
 }  // namespace quillmark::bulk

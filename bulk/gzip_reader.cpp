@@ -1,33 +1,21 @@
 #include "bulk/gzip_reader.hpp"
 
-#include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace quillmark::bulk {
 
 namespace {
 
 constexpr std::size_t block_size = 1 << 20;
-constexpr unsigned char gzip_magic[] = {0x1F, 0x8B};
 // Window bits that take the gzip wrapper alone and check its trailer.
 constexpr int gzip_window_bits = 15 + 16;
 
 }  // namespace
 
-bool is_gzip_file(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    unsigned char start[2] = {};
-    const bool gzip = std::fread(start, 1, 2, file) == 2 && std::memcmp(start, gzip_magic, 2) == 0;
-    std::fclose(file);
-    return gzip;
-}
-
-GzipReader::GzipReader(const std::string& path) : input_(block_size), output_(block_size) {
-    file_ = std::fopen(path.c_str(), "rb");
-    if (!file_) {
-        fail("cannot open: " + std::generic_category().message(errno));
+GzipReader::GzipReader(InputStream& file, std::function<bool()> stopped)
+    : file_(file), stopped_(std::move(stopped)), input_(block_size), output_(block_size) {
+    if (!file_.error().empty()) {
+        fail(file_.error());
         return;
     }
     if (zlib()->inflate_init(&stream_, gzip_window_bits, zlib_version, static_cast<int>(sizeof stream_)) != Z_OK) {
@@ -35,13 +23,12 @@ GzipReader::GzipReader(const std::string& path) : input_(block_size), output_(bl
         return;
     }
     stream_ready_ = true;
-    if (!fill_input() || stream_.avail_in < 2 || std::memcmp(stream_.next_in, gzip_magic, 2) != 0)
+    if (!fill_input() || stream_.avail_in < 2 || std::memcmp(stream_.next_in, gzip_magic.data(), 2) != 0)
         fail("not gzip-compressed");
 }
 
 GzipReader::~GzipReader() {
     if (stream_ready_) zlib()->inflate_end(&stream_);
-    if (file_) std::fclose(file_);
 }
 
 void GzipReader::fail(std::string message) {
@@ -54,8 +41,9 @@ void GzipReader::fail(std::string message) {
 bool GzipReader::fill_input() {
     if (stream_.avail_in > 0) std::memmove(input_.data(), stream_.next_in, stream_.avail_in);
     const std::size_t held = stream_.avail_in;
-    const std::size_t count = std::fread(input_.data() + held, 1, input_.size() - held, file_);
-    if (count == 0 && std::ferror(file_)) fail("read error: " + std::generic_category().message(errno));
+    const std::size_t count =
+        file_.read(reinterpret_cast<char*>(input_.data()) + held, input_.size() - held, stopped_);
+    if (count == 0 && !file_.error().empty()) fail(file_.error());
     file_bytes_read_ += count;
     stream_.next_in = input_.data();
     stream_.avail_in = static_cast<unsigned int>(held + count);
@@ -66,7 +54,7 @@ bool GzipReader::fill_input() {
 // else after the last member (padding, say) is not data, as gzip has it.
 bool GzipReader::next_member_follows() {
     if (stream_.avail_in < 2) fill_input();
-    if (stream_.avail_in < 2 || std::memcmp(stream_.next_in, gzip_magic, 2) != 0) return false;
+    if (stream_.avail_in < 2 || std::memcmp(stream_.next_in, gzip_magic.data(), 2) != 0) return false;
     zlib()->inflate_reset(&stream_);
     return true;
 }

@@ -4,22 +4,24 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "bulk/input_stream.hpp"
 #include "bulk/zlib_api.hpp"
 
 namespace quillmark::bulk {
 
-// Whether the file starts the way every gzip file does.
-bool is_gzip_file(const std::string& path);
+// How every gzip file starts.
+inline constexpr std::string_view gzip_magic = "\x1F\x8B";
 
 class GzipReader {
 public:
-    // Needs zlib() to have been found.
-    explicit GzipReader(const std::string& path);
+    // Reads `file`, asking `stopped` while it waits for data. Needs zlib()
+    // to have been found.
+    GzipReader(InputStream& file, std::function<bool()> stopped);
     GzipReader(const GzipReader&) = delete;
     GzipReader& operator=(const GzipReader&) = delete;
     ~GzipReader();
@@ -44,7 +46,8 @@ private:
     bool next_member_follows();
     void fail(std::string message);
 
-    std::FILE* file_ = nullptr;
+    InputStream& file_;
+    const std::function<bool()> stopped_;
     z_stream stream_{};
     bool stream_ready_ = false;
     std::vector<unsigned char> input_;

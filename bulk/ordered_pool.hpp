@@ -21,7 +21,7 @@ template <class Task, class Outcome>
 class OrderedPool {
 public:
     using Work = std::function<Outcome(Task&)>;  // must not throw
-    using Deliver = std::function<void(Task&, Outcome&)>;
+    using Deliver = std::function<void(Task&, Outcome&)>;  // must not throw
 
     OrderedPool(unsigned workers, std::size_t window, std::size_t budget, Work work, Deliver deliver)
         : window_(window), budget_(budget), work_(std::move(work)), deliver_(std::move(deliver)) {

@@ -2,14 +2,12 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
-#include "bulk/input_reader.hpp"
-#include "bulk/ordered_pool.hpp"
+#include "bulk/pipeline.hpp"
 #include "cli/output_file.hpp"
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
@@ -23,7 +21,6 @@ using bulk::InputFile;
 using bulk::InputList;
 using bulk::Piece;
 using bulk::Source;
-using Pool = bulk::OrderedPool<Piece, Outcome>;
 
 std::optional<std::uint64_t> total_size(const std::vector<InputFile>& inputs) {
     std::uint64_t total = 0;
@@ -41,35 +38,27 @@ struct OutputMark {
     WrittenMark written;
 };
 
-class Run final : bulk::PieceSink {
+class Run final : bulk::DocumentSink<Outcome> {
 public:
     Run(const Options& options, const InputList& inputs, ConversionSettings settings, OutputTarget target)
         : options_(options),
           inputs_(inputs),
           settings_(std::move(settings)),
           writer_(std::move(target)),
-          reporter_(stderr, shows_progress(options, writer_), total_size(inputs.files)) {}
+          reporter_(stderr, shows_progress(options, writer_), total_size(inputs.files)),
+          pipeline_(inputs, pipeline_settings(options), *this) {}
 
     int execute() {
-        const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
-        {
-            // Documents waiting, being converted or waiting for their turn to
-            // be written weigh their size: together at most one of the
-            // largest per job, besides the one being read.
-            try {
-                pool_.emplace(
-                    jobs, 4 * std::size_t{jobs} + 4, jobs * options_.max_document_size,
-                    [this](Piece& piece) { return work(piece); },
-                    [this](Piece& piece, Outcome& outcome) { deliver(piece, outcome); });
-            } catch (const std::system_error& error) {
-                std::fprintf(stderr, "quillmark: cannot start %u conversion threads: %s\n", jobs, error.what());
-                return 2;
-            }
-            for (std::size_t input = 0; input < inputs_.files.size() && !stopped_; ++input)
-                bulk::read_input(inputs_.files[input], options_.max_document_size, *this);
-            pool_->finish();
+        try {
+            pipeline_.start();
+        } catch (const std::system_error& error) {
+            std::fprintf(stderr, "quillmark: cannot start %u conversion threads: %s\n",
+                         pipeline_settings(options_).jobs, error.what());
+            return 2;
         }
-        if (!stopped_) finish_output();
+        pipeline_.wait();
+        if (!run_failure_.empty()) reporter_.run_stopped(run_failure_);
+        if (!pipeline_.stopped()) finish_output();
         const bool converting = options_.command == Command::Convert;
         const RunTotals totals =
             reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(), inputs_.skipped, summary());
@@ -78,14 +67,17 @@ public:
     }
 
 private:
-    // The reading half: each document and stream end goes to the pool.
-    void take(Piece piece) override {
-        const std::size_t weight = piece.text.size();
-        pool_->submit(std::move(piece), weight);
+    static bulk::PipelineSettings pipeline_settings(const Options& options) {
+        bulk::PipelineSettings settings;
+        settings.jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+        settings.largest = options.max_document_size;
+        settings.limit_name = "--max-document-size";
+        return settings;
     }
+
     void bytes_read(std::uint64_t count) override { reporter_.bytes_read(count); }
     void member_begun() override { reporter_.member_begun(); }
-    bool stopped() const override { return stopped_; }
+    void end_run(std::string failure) noexcept override { run_failure_.swap(failure); }
 
     Summary summary() const {
         if (options_.quiet || early_status_) return Summary::never;
@@ -97,13 +89,7 @@ private:
         return !(writer.writes_to_standard_output() && isatty(STDOUT_FILENO));
     }
 
-    Outcome work(Piece& piece) {
-        if (piece.end_of_stream || stopped_) return {};
-        if (piece.too_large()) {
-            Outcome outcome;
-            outcome.error = bulk::oversized_message(piece.size, options_.max_document_size, "--max-document-size");
-            return outcome;
-        }
+    Outcome work(Piece& piece) override {
         Outcome outcome = options_.command == Command::Convert
                               ? convert_document(piece.text, {piece.source->display, piece.index, piece.offset}, settings_)
                               : detect_document(piece.text);
@@ -111,9 +97,13 @@ private:
         return outcome;
     }
 
-    void deliver(Piece& piece, Outcome& outcome) {
-        if (stopped_) return;
-        if (piece.end_of_stream) return end_stream(piece);
+    Outcome failure(std::string message) override {
+        Outcome outcome;
+        outcome.error = std::move(message);
+        return outcome;
+    }
+
+    void deliver(Piece& piece, Outcome& outcome) override {
         const Source& file = *piece.source;
         if (writer_.takes_one_document() && ++documents_delivered_ > 1) return stop_for_second_document(file);
         std::optional<WriteError> write_error;
@@ -134,16 +124,16 @@ private:
 
     // A stream has ended: a member's, or an input's. The documents of a
     // corrupt one are taken back: a member's alone, or an archive's all.
-    void end_stream(const Piece& piece) {
-        const Source& file = *piece.source;
+    void end_stream(const bulk::StreamEnd& end) override {
+        const Source& file = *end.source;
         if (auto error = writer_.end_stream()) report_failure(file, error->message);
-        if (piece.error) {
-            std::string message = piece.error->message;
-            if (piece.error->corrupt) message += withdraw(piece.end_of_input ? input_mark_ : stream_mark_);
+        if (end.error) {
+            std::string message = end.error->message;
+            if (end.error->corrupt) message += withdraw(end.end_of_input ? input_mark_ : stream_mark_);
             report_failure(file, message);
         }
         stream_mark_ = OutputMark{documents_done_, writer_.mark()};
-        if (!piece.end_of_input) return;
+        if (!end.end_of_input) return;
         writer_.keep_files();
         input_mark_ = stream_mark_ = OutputMark{documents_done_, writer_.mark()};
     }
@@ -172,7 +162,7 @@ private:
     // it ends `cat`; any other failure of the run's one output is told, and
     // the document it lost counts as failed.
     void stop(const WriteError& error) {
-        stopped_ = true;
+        pipeline_.stop();
         if (error.output_closed) {
             early_status_ = closed_output_status;
             return;
@@ -192,7 +182,7 @@ private:
 
     // -o NAME.md holds one document; nothing is written when there are more.
     void stop_for_second_document(const Source& file) {
-        stopped_ = true;
+        pipeline_.stop();
         early_status_ = 2;
         writer_.take_back({});
         reporter_.usage_stopped("-o " + writer_.path() + " is a single Markdown file, and " + file.display +
@@ -210,9 +200,6 @@ private:
     const ConversionSettings settings_;
     OutputWriter writer_;
     Reporter reporter_;
-    // Set by the delivering thread when nothing more can be written; read
-    // by the reading thread and the workers.
-    std::atomic<bool> stopped_{false};
     // Delivered as converted (or detected), less those taken back.
     std::size_t documents_done_ = 0;
     // Delivered, converted or not.
@@ -221,7 +208,8 @@ private:
     std::optional<int> early_status_;
     OutputMark stream_mark_;
     OutputMark input_mark_;
-    std::optional<Pool> pool_;
+    std::string run_failure_;   // why the run ended early, when something other than a document failed
+    bulk::Pipeline<Outcome> pipeline_;  // last: its threads end before the rest goes
 };
 
 }  // namespace
