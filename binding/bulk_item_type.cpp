@@ -97,7 +97,7 @@ PyObject* create_bulk_item_type() {
     return bulk_item_type;
 }
 
-PyObject* new_bulk_item(BulkResult result) {
+PyObject* new_bulk_item(bulk::ParsedItem result) {
     py::Ref document;
     if (result.document)
         document = py::Ref(new_document_object(std::move(*result.document), std::move(result.summary)));

@@ -1,8 +1,12 @@
-// read_bulk and its iterator. The iterator owns a BulkRun: its threads read
-// and parse outside the interpreter lock, and each step waits for the next
-// result with the lock released, taking it back every tenth of a second to
-// let signal handlers (Ctrl-C) run. Dropping the iterator, or exhausting it,
-// stops the threads and frees what they hold.
+// read_bulk and its iterator. The iterator owns a ParsedStream, started by
+// the first step: its threads read and parse outside the interpreter lock,
+// and each step waits for the next item with the lock released, taking it
+// back every tenth of a second to let signal handlers (Ctrl-C) run. One step
+// at a time: a second thread stepping the same iterator meanwhile gets a
+// ValueError, as a running generator gives. Dropping the iterator, or
+// exhausting it, stops the threads and frees what they hold. A process made
+// by fork() has none of the threads its parent started: there the iterator
+// refuses to go on, and dropping it leaves the parent's memory alone.
 #include "binding/bulk_reader.hpp"
 
 #include <dirent.h>
@@ -14,8 +18,7 @@
 #include <system_error>
 
 #include "binding/bulk_item_type.hpp"
-#include "binding/bulk_run.hpp"
-#include "bulk/bulk_splitter.hpp"
+#include "bulk/parsed_stream.hpp"
 
 namespace quillmark {
 
@@ -26,43 +29,91 @@ constexpr Py_ssize_t most_jobs = 1024;
 
 struct BulkReaderObject {
     PyObject_HEAD
-    BulkRun* run;  // nullptr once exhausted
+    bulk::ParsedStream* stream;  // nullptr once exhausted
+    pid_t started_by;            // the process whose threads run the stream; 0 before the first step
+    bool stepping;               // a step is under way, waiting with the lock released
 };
 
 PyObject* bulk_reader_type = nullptr;
 
 BulkReaderObject& as_reader(PyObject* self) { return *reinterpret_cast<BulkReaderObject*>(self); }
 
-// Stopping waits for the threads: a parse under way ends first.
-void end_run(BulkReaderObject& reader) {
-    BulkRun* run = reader.run;
-    reader.run = nullptr;
+bool started_elsewhere(const BulkReaderObject& reader) {
+    return reader.started_by != 0 && reader.started_by != ::getpid();
+}
+
+// Stopping waits for the threads: a parse under way ends first. In a child
+// of fork() the threads and the locks they held are the parent's: the
+// stream is left as it is, its memory a copy that the child never touches.
+void end_stream(BulkReaderObject& reader) {
+    bulk::ParsedStream* stream = reader.stream;
+    reader.stream = nullptr;
+    if (started_elsewhere(reader)) return;
     Py_BEGIN_ALLOW_THREADS
-    delete run;
+    delete stream;
     Py_END_ALLOW_THREADS
 }
 
 void bulk_reader_dealloc(PyObject* self) {
-    end_run(as_reader(self));
+    end_stream(as_reader(self));
     PyTypeObject* type = Py_TYPE(self);
     auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
     free_object(self);
     Py_DECREF(type);
 }
 
-PyObject* bulk_reader_next(PyObject* self) {
-    BulkReaderObject& reader = as_reader(self);
-    while (reader.run) {
-        BulkResult result;
-        BulkRun::Wait state;
+// The stream has ended: exhausted, or stopped by a failure of its own.
+PyObject* finish(BulkReaderObject& reader) {
+    const std::string failure = reader.stream->failure();
+    end_stream(reader);
+    if (failure.empty()) return nullptr;  // StopIteration
+    PyErr_Format(PyExc_RuntimeError, "read_bulk stopped: %s", failure.c_str());
+    return nullptr;
+}
+
+PyObject* step(BulkReaderObject& reader) {
+    if (started_elsewhere(reader)) {
+        PyErr_SetString(PyExc_RuntimeError,
+                        "read_bulk: this iterator was started in another process; a child made by fork() "
+                        "cannot go on with it (call read_bulk again in the child)");
+        return nullptr;
+    }
+    if (reader.started_by == 0) reader.started_by = ::getpid();
+    while (reader.stream) {
+        bulk::ParsedItem item;
+        bulk::ParsedStream::Wait state{};
+        std::optional<std::system_error> start_failure;
         Py_BEGIN_ALLOW_THREADS
-        state = reader.run->next(result, signal_check_interval);
+        try {
+            state = reader.stream->next(item, signal_check_interval);
+        } catch (const std::system_error& error) {
+            start_failure = error;
+        }
         Py_END_ALLOW_THREADS
-        if (state == BulkRun::Wait::Ready) return new_bulk_item(std::move(result));
-        if (state == BulkRun::Wait::Finished) end_run(reader);
-        else if (PyErr_CheckSignals() < 0) return nullptr;
+        if (start_failure) {
+            PyErr_Format(PyExc_RuntimeError, "read_bulk: cannot start its threads: %s", start_failure->what());
+            end_stream(reader);
+            return nullptr;
+        }
+        if (state == bulk::ParsedStream::Wait::Ready) return new_bulk_item(std::move(item));
+        if (state == bulk::ParsedStream::Wait::Finished) return finish(reader);
+        if (PyErr_CheckSignals() < 0) return nullptr;
     }
     return nullptr;  // StopIteration
+}
+
+PyObject* bulk_reader_next(PyObject* self) {
+    BulkReaderObject& reader = as_reader(self);
+    if (reader.stepping) {
+        PyErr_SetString(PyExc_ValueError, "read_bulk iterator already executing");
+        return nullptr;
+    }
+    reader.stepping = true;
+    struct StepEnd {
+        BulkReaderObject& reader;
+        ~StepEnd() { reader.stepping = false; }
+    } step_end{reader};
+    return step(reader);
 }
 
 PyType_Slot bulk_reader_slots[] = {
@@ -115,19 +166,17 @@ bool can_open(const std::string& path) {
     return true;
 }
 
-PyObject* new_reader(bulk::InputList inputs, unsigned jobs, std::size_t largest) {
-    std::unique_ptr<BulkRun> run;
-    try {
-        run = std::make_unique<BulkRun>(std::move(inputs), jobs, largest);
-    } catch (const std::system_error& error) {
-        PyErr_Format(PyExc_RuntimeError, "read_bulk: cannot start %u parsing threads: %s", jobs, error.what());
-        return nullptr;
-    }
+PyObject* new_reader(bulk::InputList inputs, bulk::PipelineSettings settings) {
+    // Nothing starts until the first step.
+    auto stream = std::make_unique<bulk::ParsedStream>(std::move(inputs), std::move(settings));
     auto* type = reinterpret_cast<PyTypeObject*>(bulk_reader_type);
     auto alloc = reinterpret_cast<allocfunc>(PyType_GetSlot(type, Py_tp_alloc));
     PyObject* object = alloc(type, 0);
-    if (!object) return nullptr;  // the run stops as it goes
-    as_reader(object).run = run.release();
+    if (!object) return nullptr;
+    BulkReaderObject& reader = as_reader(object);
+    reader.stream = stream.release();
+    reader.started_by = 0;
+    reader.stepping = false;
     return object;
 }
 
@@ -158,7 +207,11 @@ PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!can_open(*path)) return PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path_argument);
     // "-" names standard input to the command; here it is a file.
     bulk::InputList inputs = bulk::expand_inputs({*path == "-" ? "./-" : *path});
-    return new_reader(std::move(inputs), static_cast<unsigned>(jobs), static_cast<std::size_t>(largest));
+    bulk::PipelineSettings settings;
+    settings.jobs = static_cast<unsigned>(jobs);
+    settings.largest = static_cast<std::size_t>(largest);
+    settings.limit_name = "max_document_size";
+    return new_reader(std::move(inputs), std::move(settings));
 }
 
 }  // namespace quillmark

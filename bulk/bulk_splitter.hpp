@@ -30,6 +30,14 @@ inline constexpr std::size_t default_document_limit = std::size_t{512} << 20;
 
 enum class BulkLayout { Xml, Aps };
 
+// The part of an uncompressed bulk file a reading takes: the documents whose
+// first byte lies in [start, stop). Ranges that meet give every document of
+// the file exactly once.
+struct ByteRange {
+    std::uint64_t start = 0;
+    std::uint64_t stop = 0;
+};
+
 class BulkSplitter {
 public:
     using Emit = std::function<void(SplitDocument)>;

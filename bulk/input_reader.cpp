@@ -95,7 +95,7 @@ private:
 
 }  // namespace
 
-void read_input(const InputFile& file, std::size_t largest, PieceSink& sink) {
+void read_input(const InputFile& file, std::size_t largest, const std::optional<ByteRange>& /*range*/, PieceSink& sink) {
     auto source = std::make_shared<const Source>(Source{file.display, file.stem});
     if (!file.error.empty()) return sink.take(stream_end(source, true, ReadError{file.error}));
     if (file.archive) {

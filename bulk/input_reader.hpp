@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "bulk/archive_input.hpp"
+#include "bulk/bulk_splitter.hpp"
 #include "bulk/inputs.hpp"
 
 namespace quillmark::bulk {
@@ -52,8 +53,9 @@ public:
 };
 
 // Reads the file (standard input for an empty path) or the archive in
-// chunks, splitting it into documents of at most `largest` bytes held.
-void read_input(const InputFile& file, std::size_t largest, PieceSink& sink);
+// chunks, splitting it into documents of at most `largest` bytes held; only
+// the documents of `range` when one is given (for a file, not an archive).
+void read_input(const InputFile& file, std::size_t largest, const std::optional<ByteRange>& range, PieceSink& sink);
 
 // The message for a document over the size limit, which the caller names.
 std::string oversized_message(std::uint64_t size, std::size_t limit, std::string_view limit_name);

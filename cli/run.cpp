@@ -2,14 +2,12 @@
 
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
-#include "bulk/input_reader.hpp"
-#include "bulk/ordered_pool.hpp"
+#include "bulk/pipeline.hpp"
 #include "cli/output_writer.hpp"
 #include "cli/progress.hpp"
 #include "cli/template_file.hpp"
@@ -22,7 +20,6 @@ using bulk::InputFile;
 using bulk::InputList;
 using bulk::Piece;
 using bulk::Source;
-using Pool = bulk::OrderedPool<Piece, Outcome>;
 
 std::optional<std::uint64_t> total_size(const std::vector<InputFile>& inputs) {
     std::uint64_t total = 0;
@@ -40,34 +37,26 @@ struct OutputMark {
     std::size_t files = 0;
 };
 
-class Run final : bulk::PieceSink {
+class Run final : bulk::DocumentSink<Outcome> {
 public:
     Run(const Options& options, const InputList& inputs, ConversionSettings settings)
         : options_(options),
           inputs_(inputs),
           settings_(std::move(settings)),
           writer_(options.format, options.command == Command::Detect ? "-" : options.output_directory),
-          reporter_(stderr, shows_progress(options), total_size(inputs.files)) {}
+          reporter_(stderr, shows_progress(options), total_size(inputs.files)),
+          pipeline_(inputs, pipeline_settings(options), *this) {}
 
     int execute() {
-        const unsigned jobs = options_.jobs > 0 ? options_.jobs : std::max(1u, std::thread::hardware_concurrency());
-        {
-            // Documents waiting, being converted or waiting for their turn to
-            // be written weigh their size: together at most one of the
-            // largest per job, besides the one being read.
-            try {
-                pool_.emplace(
-                    jobs, 4 * std::size_t{jobs} + 4, jobs * options_.max_document_size,
-                    [this](Piece& piece) { return work(piece); },
-                    [this](Piece& piece, Outcome& outcome) { deliver(piece, outcome); });
-            } catch (const std::system_error& error) {
-                std::fprintf(stderr, "quillmark: cannot start %u conversion threads: %s\n", jobs, error.what());
-                return 2;
-            }
-            for (std::size_t input = 0; input < inputs_.files.size() && !stopped_; ++input)
-                bulk::read_input(inputs_.files[input], options_.max_document_size, *this);
-            pool_->finish();
+        try {
+            pipeline_.start();
+        } catch (const std::system_error& error) {
+            std::fprintf(stderr, "quillmark: cannot start %u conversion threads: %s\n",
+                         pipeline_settings(options_).jobs, error.what());
+            return 2;
         }
+        pipeline_.wait();
+        if (!run_failure_.empty()) reporter_.run_stopped(run_failure_);
         const bool converting = options_.command == Command::Convert;
         const RunTotals totals =
             reporter_.finish(converting ? "converted" : "detected", inputs_.files.size(), inputs_.skipped);
@@ -76,14 +65,17 @@ public:
     }
 
 private:
-    // The reading half: each document and stream end goes to the pool.
-    void take(Piece piece) override {
-        const std::size_t weight = piece.text.size();
-        pool_->submit(std::move(piece), weight);
+    static bulk::PipelineSettings pipeline_settings(const Options& options) {
+        bulk::PipelineSettings settings;
+        settings.jobs = options.jobs > 0 ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+        settings.largest = options.max_document_size;
+        settings.limit_name = "--max-document-size";
+        return settings;
     }
+
     void bytes_read(std::uint64_t count) override { reporter_.bytes_read(count); }
     void member_begun() override { reporter_.member_begun(); }
-    bool stopped() const override { return stopped_; }
+    void end_run(std::string failure) noexcept override { run_failure_.swap(failure); }
 
     static bool shows_progress(const Options& options) {
         if (!isatty(STDERR_FILENO)) return false;
@@ -91,22 +83,20 @@ private:
         return !(writes_to_standard_output && isatty(STDOUT_FILENO));
     }
 
-    Outcome work(Piece& piece) {
-        if (piece.end_of_stream || stopped_) return {};
-        if (piece.too_large()) {
-            Outcome outcome;
-            outcome.error = bulk::oversized_message(piece.size, options_.max_document_size, "--max-document-size");
-            return outcome;
-        }
+    Outcome work(Piece& piece) override {
         Outcome outcome = options_.command == Command::Convert ? convert_document(piece.text, settings_)
                                                                : detect_document(piece.text);
         std::string().swap(piece.text);  // the document is no longer needed while it waits for its turn
         return outcome;
     }
 
-    void deliver(Piece& piece, Outcome& outcome) {
-        if (stopped_) return;
-        if (piece.end_of_stream) return end_stream(piece);
+    Outcome failure(std::string message) override {
+        Outcome outcome;
+        outcome.error = std::move(message);
+        return outcome;
+    }
+
+    void deliver(Piece& piece, Outcome& outcome) override {
         const Source& file = *piece.source;
         std::optional<WriteError> write_error;
         if (options_.command == Command::Detect) {
@@ -126,16 +116,16 @@ private:
 
     // A stream has ended: a member's, or an input's. The documents of a
     // corrupt one are taken back: a member's alone, or an archive's all.
-    void end_stream(const Piece& piece) {
-        const Source& file = *piece.source;
+    void end_stream(const bulk::StreamEnd& end) override {
+        const Source& file = *end.source;
         if (auto error = writer_.end_stream()) report_failure(file, error->message);
-        if (piece.error) {
-            std::string message = piece.error->message;
-            if (piece.error->corrupt) message += withdraw(piece.end_of_input ? input_mark_ : stream_mark_);
+        if (end.error) {
+            std::string message = end.error->message;
+            if (end.error->corrupt) message += withdraw(end.end_of_input ? input_mark_ : stream_mark_);
             report_failure(file, message);
         }
         stream_mark_ = OutputMark{documents_done_, writer_.files_created()};
-        if (!piece.end_of_input) return;
+        if (!end.end_of_input) return;
         writer_.keep_files();
         input_mark_ = stream_mark_ = OutputMark{documents_done_, 0};
     }
@@ -161,7 +151,7 @@ private:
     }
 
     void stop(const std::string& message) {
-        stopped_ = true;
+        pipeline_.stop();
         reporter_.run_stopped(message);
     }
 
@@ -176,14 +166,12 @@ private:
     const ConversionSettings settings_;
     OutputWriter writer_;
     Reporter reporter_;
-    // Set by the delivering thread when nothing more can be written; read
-    // by the reading thread and the workers.
-    std::atomic<bool> stopped_{false};
     // Delivered as converted (or detected), less those taken back.
     std::size_t documents_done_ = 0;
     OutputMark stream_mark_;
     OutputMark input_mark_;
-    std::optional<Pool> pool_;
+    std::string run_failure_;   // why the run ended early, when something other than a document failed
+    bulk::Pipeline<Outcome> pipeline_;  // last: its threads end before the rest goes
 };
 
 }  // namespace
