@@ -9,14 +9,11 @@
 // refuses to go on, and dropping it leaves the parent's memory alone.
 #include "binding/bulk_reader.hpp"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <system_error>
 
+#include "binding/bulk_arguments.hpp"
 #include "binding/bulk_item_type.hpp"
 #include "bulk/parsed_stream.hpp"
 
@@ -25,7 +22,6 @@ namespace quillmark {
 namespace {
 
 constexpr std::chrono::milliseconds signal_check_interval{100};
-constexpr Py_ssize_t most_jobs = 1024;
 
 struct BulkReaderObject {
     PyObject_HEAD
@@ -127,45 +123,6 @@ PyType_Slot bulk_reader_slots[] = {
 PyType_Spec bulk_reader_spec = {"quillmark.BulkReader", sizeof(BulkReaderObject), 0, Py_TPFLAGS_DEFAULT,
                                 bulk_reader_slots};
 
-// The path as the file system's bytes; nothing (an exception set) for an
-// argument that is no path.
-std::optional<std::string> file_system_path(PyObject* path) {
-    py::Ref fspath(PyOS_FSPath(path));
-    if (!fspath) return std::nullopt;
-    py::Ref bytes;
-    if (PyUnicode_Check(fspath.get()))
-        bytes = py::Ref(PyUnicode_EncodeFSDefault(fspath.get()));
-    else
-        bytes = py::Ref(Py_NewRef(fspath.get()));
-    if (!bytes) return std::nullopt;
-    char* data = nullptr;
-    Py_ssize_t size = 0;
-    if (PyBytes_AsStringAndSize(bytes.get(), &data, &size) < 0) return std::nullopt;
-    std::string text(data, static_cast<std::size_t>(size));
-    if (text.find('\0') != std::string::npos) {
-        PyErr_SetString(PyExc_ValueError, "read_bulk: embedded null character in path");
-        return std::nullopt;
-    }
-    return text;
-}
-
-// A path that cannot be opened is an OSError before anything is read.
-bool can_open(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return false;
-    if (S_ISDIR(status.st_mode)) {
-        DIR* directory = ::opendir(path.c_str());
-        if (!directory) return false;
-        ::closedir(directory);
-        return true;
-    }
-    // Not blocking: a named pipe opens before its writer does.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    return true;
-}
-
 PyObject* new_reader(bulk::InputList inputs, bulk::PipelineSettings settings) {
     // Nothing starts until the first step.
     auto stream = std::make_unique<bulk::ParsedStream>(std::move(inputs), std::move(settings));
@@ -197,21 +154,11 @@ PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     Py_ssize_t largest = static_cast<Py_ssize_t>(bulk::default_document_limit);
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nn:read_bulk", keywords, &path_argument, &jobs, &largest))
         return nullptr;
-    if (jobs < 1 || jobs > most_jobs)
-        return py::raise_value_error("read_bulk: jobs must be from 1 to " + std::to_string(most_jobs));
-    if (largest < 1 || static_cast<std::size_t>(largest) > bulk::largest_document)
-        return py::raise_value_error("read_bulk: max_document_size must be from 1 to " +
-                                     std::to_string(bulk::largest_document) + " bytes");
-    const std::optional<std::string> path = file_system_path(path_argument);
-    if (!path) return nullptr;
-    if (!can_open(*path)) return PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path_argument);
-    // "-" names standard input to the command; here it is a file.
-    bulk::InputList inputs = bulk::expand_inputs({*path == "-" ? "./-" : *path});
-    bulk::PipelineSettings settings;
-    settings.jobs = static_cast<unsigned>(jobs);
-    settings.largest = static_cast<std::size_t>(largest);
-    settings.limit_name = "max_document_size";
-    return new_reader(std::move(inputs), std::move(settings));
+    auto settings = pipeline_settings("read_bulk", jobs, largest, Py_None);
+    if (!settings) return nullptr;
+    auto inputs = bulk_inputs("read_bulk", path_argument, settings->byte_range);
+    if (!inputs) return nullptr;
+    return new_reader(std::move(*inputs), std::move(*settings));
 }
 
 }  // namespace quillmark
