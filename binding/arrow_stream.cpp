@@ -80,9 +80,12 @@ int interrupted(StreamState& state) {
                                        : "read_bulk_arrow: interrupted by a signal handler's exception");
 }
 
-// Waits for the next batch, the lock held only between waits.
+// Waits for the next batch, the lock held only between waits. Signals are
+// checked before each wait: a consumer that never has to wait still sees
+// Ctrl-C at its next batch.
 int wait_for_batch(StreamState& state, ArrowArray* out) {
     while (true) {
+        if (PyErr_CheckSignals() < 0) return interrupted(state);
         arrow::OwnedArray batch;
         arrow::BatchStream::Wait wait{};
         std::string start_failure;
@@ -105,7 +108,6 @@ int wait_for_batch(StreamState& state, ArrowArray* out) {
             end_batches(state);
             return 0;  // the end: `out` stays released
         }
-        if (PyErr_CheckSignals() < 0) return interrupted(state);
     }
 }
 

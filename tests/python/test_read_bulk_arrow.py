@@ -4,6 +4,8 @@ to_markdown() give, read by pyarrow, polars and DuckDB through the Arrow
 PyCapsule interface."""
 import gc
 import os
+import subprocess
+import sys
 import time
 
 import pytest
@@ -221,3 +223,26 @@ def test_a_byte_range_of_an_archive_or_directory_is_a_value_error(tmp_path):
     for path in (archive, tmp_path):
         with pytest.raises(ValueError, match="byte_range needs one uncompressed bulk file"):
             quillmark.read_bulk_arrow(path, byte_range=(0, 10))
+
+
+# Reads in an interpreter of its own, interrupted by SIGINT while it waits
+# for the rest of the stream.
+INTERRUPTED = """
+import os, signal, sys, threading, pyarrow, quillmark
+reader = pyarrow.RecordBatchReader.from_stream(quillmark.read_bulk_arrow(sys.argv[1], batch_size=1))
+reader.read_next_batch()
+threading.Timer(0.05, os.kill, (os.getpid(), signal.SIGINT)).start()
+reader.read_all()
+print("read to the end")
+"""
+
+
+def test_ctrl_c_interrupts_the_wait_with_keyboard_interrupt(tmp_path):
+    path = tmp_path / "large.xml"
+    path.write_bytes(GRANT * 3000)
+    result = subprocess.run([sys.executable, "-c", INTERRUPTED, str(path)], capture_output=True, timeout=60)
+    errors = result.stderr.decode()
+    # The consumer's error for the stream shows first, then Ctrl-C's own.
+    assert result.returncode != 0 and not result.stdout
+    assert "OSError: read_bulk_arrow: interrupted (KeyboardInterrupt)" in errors
+    assert errors.rstrip().endswith("KeyboardInterrupt")
