@@ -56,40 +56,53 @@ bool can_open(const std::string& path) {
     return true;
 }
 
-// (start, stop) as two non-negative integers, start <= stop.
-std::optional<bulk::ByteRange> byte_range_of(const char* function, PyObject* argument) {
-    const std::string expected = prefixed(function, "byte_range must be None or (start, stop), two integers with 0 <= start <= stop");
-    py::Ref items(PySequence_Check(argument) && !PyUnicode_Check(argument) ? PySequence_Tuple(argument) : nullptr);
-    if (!items || PyTuple_Size(items.get()) != 2) {
+// An offset of a byte range: an int from 0 on; nothing for a negative one
+// or one past 64 bits, and for what is no int (an exception set).
+std::optional<std::uint64_t> offset_of(PyObject* value) {
+    py::Ref number(PyNumber_Index(value));
+    if (!number) return std::nullopt;
+    const unsigned long long offset = PyLong_AsUnsignedLongLong(number.get());
+    if (offset == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
+        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return std::nullopt;
         PyErr_Clear();
-        PyErr_SetString(PyExc_TypeError, expected.c_str());
         return std::nullopt;
     }
-    unsigned long long bounds[2];
+    return offset;
+}
+
+bool byte_range_argument(const char* function, PyObject* value, const std::string& path,
+                         const bulk::InputList& inputs, std::optional<bulk::ByteRange>& range) {
+    if (value == Py_None) return true;
+    if ((!PyTuple_Check(value) && !PyList_Check(value)) || PySequence_Size(value) != 2) {
+        PyErr_Format(PyExc_TypeError, "%s: byte_range must be a (start, stop) pair of byte offsets", function);
+        return false;
+    }
+    std::optional<std::uint64_t> bounds[2];
     for (Py_ssize_t i = 0; i < 2; ++i) {
-        PyObject* bound = PyTuple_GetItem(items.get(), i);
-        if (!PyLong_Check(bound)) {
-            PyErr_SetString(PyExc_TypeError, expected.c_str());
-            return std::nullopt;
-        }
-        bounds[i] = PyLong_AsUnsignedLongLong(bound);
-        if (PyErr_Occurred()) {
-            PyErr_Clear();
-            py::raise_value_error(expected);
-            return std::nullopt;
-        }
+        py::Ref item(PySequence_GetItem(value, i));
+        if (!item) return false;
+        bounds[i] = offset_of(item.get());
+        if (PyErr_Occurred()) return false;
     }
-    if (bounds[0] > bounds[1]) {
-        py::raise_value_error(expected);
-        return std::nullopt;
+    if (!bounds[0] || !bounds[1] || *bounds[1] < *bounds[0]) {
+        py::raise_value_error(prefixed(function, "byte_range must be (start, stop) with 0 <= start <= stop"));
+        return false;
     }
-    return bulk::ByteRange{bounds[0], bounds[1]};
+    struct stat status {};
+    if (inputs.files.size() != 1 || inputs.files[0].archive || ::stat(path.c_str(), &status) != 0 ||
+        !S_ISREG(status.st_mode)) {
+        py::raise_value_error(prefixed(function, "byte_range applies to one uncompressed file, not to an archive, a "
+                                                 "directory or a pipe"));
+        return false;
+    }
+    range = bulk::ByteRange{*bounds[0], *bounds[1]};
+    return true;
 }
 
 }  // namespace
 
-std::optional<bulk::PipelineSettings> pipeline_settings(const char* function, Py_ssize_t jobs, Py_ssize_t largest,
-                                                        PyObject* byte_range) {
+std::optional<BulkArguments> bulk_arguments(const char* function, PyObject* path, Py_ssize_t jobs,
+                                            Py_ssize_t largest, PyObject* byte_range) {
     if (jobs < 1 || jobs > most_jobs) {
         py::raise_value_error(prefixed(function, "jobs must be from 1 to " + std::to_string(most_jobs)));
         return std::nullopt;
@@ -99,34 +112,21 @@ std::optional<bulk::PipelineSettings> pipeline_settings(const char* function, Py
                                                      std::to_string(bulk::largest_document) + " bytes"));
         return std::nullopt;
     }
-    bulk::PipelineSettings settings;
-    settings.jobs = static_cast<unsigned>(jobs);
-    settings.largest = static_cast<std::size_t>(largest);
-    settings.limit_name = "max_document_size";
-    if (byte_range != Py_None) {
-        settings.byte_range = byte_range_of(function, byte_range);
-        if (!settings.byte_range) return std::nullopt;
-    }
-    return settings;
-}
-
-std::optional<bulk::InputList> bulk_inputs(const char* function, PyObject* path,
-                                           const std::optional<bulk::ByteRange>& range) {
     const std::optional<std::string> name = file_system_path(function, path);
     if (!name) return std::nullopt;
     if (!can_open(*name)) {
         PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path);
         return std::nullopt;
     }
+    BulkArguments arguments;
     // "-" names standard input to the command; here it is a file.
-    struct stat status {};
-    const bool directory = ::stat(name->c_str(), &status) == 0 && S_ISDIR(status.st_mode);
-    bulk::InputList inputs = bulk::expand_inputs({*name == "-" ? "./-" : *name});
-    if (range && (directory || inputs.files.size() != 1 || inputs.files.front().archive)) {
-        py::raise_value_error(prefixed(function, "byte_range needs one uncompressed bulk file, not an archive or a directory"));
+    arguments.inputs = bulk::expand_inputs({*name == "-" ? "./-" : *name});
+    if (!byte_range_argument(function, byte_range, *name, arguments.inputs, arguments.settings.byte_range))
         return std::nullopt;
-    }
-    return inputs;
+    arguments.settings.jobs = static_cast<unsigned>(jobs);
+    arguments.settings.largest = static_cast<std::size_t>(largest);
+    arguments.settings.limit_name = "max_document_size";
+    return arguments;
 }
 
 }  // namespace quillmark

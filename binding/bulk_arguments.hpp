@@ -11,15 +11,15 @@
 
 namespace quillmark {
 
-// Nothing, with a Python exception set, for an argument out of its range.
-// `byte_range` is None or (start, stop).
-std::optional<bulk::PipelineSettings> pipeline_settings(const char* function, Py_ssize_t jobs, Py_ssize_t largest,
-                                                        PyObject* byte_range);
+struct BulkArguments {
+    bulk::InputList inputs;
+    bulk::PipelineSettings settings;
+};
 
-// The inputs `path` names; nothing, with a Python exception set, for a path
-// that cannot be opened, or a byte range of anything but one uncompressed
-// file.
-std::optional<bulk::InputList> bulk_inputs(const char* function, PyObject* path,
-                                           const std::optional<bulk::ByteRange>& range);
+// Nothing, with a Python exception set, for an argument out of its range, a
+// path that cannot be opened, or a byte range (None or (start, stop)) of
+// anything but one uncompressed file.
+std::optional<BulkArguments> bulk_arguments(const char* function, PyObject* path, Py_ssize_t jobs,
+                                            Py_ssize_t largest, PyObject* byte_range);
 
 }  // namespace quillmark

@@ -82,14 +82,12 @@ PyObject* read_bulk_arrow(PyObject*, PyObject* args, PyObject* kwargs) {
     if (batch_size < 1 || batch_size > most_batch_rows)
         return py::raise_value_error("read_bulk_arrow: batch_size must be from 1 to " +
                                      std::to_string(most_batch_rows));
-    auto settings = pipeline_settings(function_name, jobs, largest, byte_range);
-    if (!settings) return nullptr;
-    auto inputs = bulk_inputs(function_name, path, settings->byte_range);
-    if (!inputs) return nullptr;
+    auto arguments = bulk_arguments(function_name, path, jobs, largest, byte_range);
+    if (!arguments) return nullptr;
     auto schema = std::make_unique<arrow::OwnedSchema>();
     if (arrow::make_batch_schema(schema->get(), chosen) != NANOARROW_OK) return PyErr_NoMemory();
-    auto batches = std::make_unique<arrow::BatchStream>(std::move(*inputs), std::move(*settings), std::move(chosen),
-                                                        *schema->get(), batch_size);
+    auto batches = std::make_unique<arrow::BatchStream>(std::move(arguments->inputs), std::move(arguments->settings),
+                                                        std::move(chosen), *schema->get(), batch_size);
     return new_arrow_stream(std::move(schema), std::move(batches));
 }
 

@@ -148,17 +148,17 @@ bool add_bulk_types(PyObject* module) {
 
 PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("path"), const_cast<char*>("jobs"),
-                               const_cast<char*>("max_document_size"), nullptr};
+                               const_cast<char*>("max_document_size"), const_cast<char*>("byte_range"), nullptr};
     PyObject* path_argument = nullptr;
     Py_ssize_t jobs = 1;
     Py_ssize_t largest = static_cast<Py_ssize_t>(bulk::default_document_limit);
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nn:read_bulk", keywords, &path_argument, &jobs, &largest))
+    PyObject* byte_range = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nnO:read_bulk", keywords, &path_argument, &jobs, &largest,
+                                     &byte_range))
         return nullptr;
-    auto settings = pipeline_settings("read_bulk", jobs, largest, Py_None);
-    if (!settings) return nullptr;
-    auto inputs = bulk_inputs("read_bulk", path_argument, settings->byte_range);
-    if (!inputs) return nullptr;
-    return new_reader(std::move(*inputs), std::move(*settings));
+    auto arguments = bulk_arguments("read_bulk", path_argument, jobs, largest, byte_range);
+    if (!arguments) return nullptr;
+    return new_reader(std::move(arguments->inputs), std::move(arguments->settings));
 }
 
 }  // namespace quillmark

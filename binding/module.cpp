@@ -63,10 +63,12 @@ PyMethodDef module_functions[] = {
     {"detect_format", as_cfunction(py::guarded<detect_format>), METH_VARARGS | METH_KEYWORDS,
      "detect_format(xml)\n--\n\nDetect the USPTO source format of `xml` without a full parse."},
     {"read_bulk", as_cfunction(py::guarded<read_bulk>), METH_VARARGS | METH_KEYWORDS,
-     "read_bulk(path, *, jobs=1, max_document_size=536870912)\n--\n\n"
+     "read_bulk(path, *, jobs=1, max_document_size=536870912, byte_range=None)\n--\n\n"
      "Iterate over the publications of a bulk file, an archive (.zip, .tar,\n"
      ".tar.gz, .tgz, .gz) or a directory of them, in file order: one `BulkItem`\n"
-     "per document, parsed on `jobs` threads outside the interpreter lock."},
+     "per document, parsed on `jobs` threads outside the interpreter lock;\n"
+     "with `byte_range=(start, stop)`, only the documents of an uncompressed\n"
+     "file whose first byte lies in [start, stop)."},
     {"read_bulk_arrow", as_cfunction(py::guarded<read_bulk_arrow>), METH_VARARGS | METH_KEYWORDS,
      "read_bulk_arrow(path, *, markdown=('default', 'gfm'), jobs=1, batch_size=1024, byte_range=None, "
      "max_document_size=536870912)\n--\n\n"

@@ -36,7 +36,39 @@ BulkSplitter::BulkSplitter(Emit emit, std::size_t largest)
       largest_(std::min(largest, largest_document)),
       large_buffer_(std::min(largest_ / 2, large_buffer_size)) {}
 
+void BulkSplitter::take_range(const ByteRange& range, std::uint64_t from, BulkLayout layout) {
+    range_ = range;
+    if (range.start == 0) return;  // the input's start: read as it is
+    layout_ = layout;
+    pending_offset_ = from;
+    at_input_start_ = from == 0;  // a byte-order mark there is the file's
+    before_first_document_ = false;
+    skipping_to_range_ = true;
+    // Past the input's start, the line the bytes begin in is taken for no
+    // patent line: it started before them. The range starts a line only
+    // when the bytes before it end one.
+    skipping_long_line_ = layout == BulkLayout::Aps && from > 0;
+}
+
+// A boundary before the range's start opens a document of an earlier range.
+bool BulkSplitter::before_range(std::size_t position) const {
+    return range_ && pending_offset_ + position < range_->start;
+}
+
+bool BulkSplitter::in_range(std::uint64_t offset) const {
+    return !range_ || (offset >= range_->start && offset < range_->stop);
+}
+
+// Until the first document of the range, the bytes held are no document of
+// it: only what the boundary search still needs is kept.
+void BulkSplitter::skip_to_range() {
+    const std::size_t keep_from = std::max(scan_from_ - std::min(scan_from_, byte_order_mark.size()), doc_start_);
+    doc_start_ = keep_from;
+    discard_before(keep_from);
+}
+
 void BulkSplitter::feed(std::string_view bytes) {
+    if (range_ended_) return;
     discard_before(doc_start_);
     release_room();
     make_room(bytes.size());
@@ -71,9 +103,10 @@ void BulkSplitter::drop_with_zeros(std::uint64_t count) {
 }
 
 void BulkSplitter::finish() {
-    split_complete_documents(true);
+    if (!range_ended_) split_complete_documents(true);
     // An oversized document may have been dropped up to the last byte read.
-    if (pending_.size() > doc_start_ || oversized_offset_) emit_document(pending_.size());
+    if (!range_ended_ && !skipping_to_range_ && (pending_.size() > doc_start_ || oversized_offset_))
+        emit_document(pending_.size());
     pending_ = std::string();
     doc_start_ = scan_from_ = 0;
 }
@@ -108,11 +141,30 @@ void BulkSplitter::split_complete_documents(bool at_end) {
     while (true) {
         const auto boundary = *layout_ == BulkLayout::Xml ? next_xml_boundary() : next_aps_boundary();
         if (!boundary) break;
-        const std::size_t moved = emit_document(boundary->start);
+        if (before_range(boundary->start)) {
+            scan_from_ = boundary->resume;
+            continue;
+        }
+        const bool past_range = range_ && pending_offset_ + boundary->start >= range_->stop;
+        std::size_t moved = 0;
+        if (skipping_to_range_)
+            skipping_to_range_ = false;
+        else
+            moved = emit_document(boundary->start);
+        if (past_range) {
+            range_ended_ = true;
+            pending_ = std::string();
+            doc_start_ = scan_from_ = 0;
+            return;
+        }
         doc_start_ = boundary->start - moved;
         scan_from_ = boundary->resume - moved;
     }
-    if (!at_end) drop_oversized_document();
+    if (at_end) return;
+    if (skipping_to_range_)
+        skip_to_range();
+    else
+        drop_oversized_document();
 }
 
 // Keeps only what the boundary search still needs of a document that has
@@ -231,13 +283,15 @@ std::size_t BulkSplitter::emit_document(std::size_t end) {
     const bool preamble = before_first_document_;
     before_first_document_ = false;
     if (oversized_offset_ || text.size() > largest_) {
-        emit_(SplitDocument{{}, oversized_offset_.value_or(pending_offset_ + doc_start_), dropped_ + text.size()});
+        const std::uint64_t offset = oversized_offset_.value_or(pending_offset_ + doc_start_);
+        if (in_range(offset)) emit_(SplitDocument{{}, offset, dropped_ + text.size()});
         oversized_offset_.reset();
         dropped_ = 0;
         return 0;
     }
     if (text.empty() || (preamble && is_droppable_preamble(text))) return 0;
     const std::uint64_t offset = pending_offset_ + doc_start_;
+    if (!in_range(offset)) return 0;
     const std::size_t size = text.size();
     if (doc_start_ > 0 || size <= large_buffer_) {
         emit_(SplitDocument{std::string(text), offset, size});

@@ -46,6 +46,15 @@ public:
     // by their size only.
     explicit BulkSplitter(Emit emit, std::size_t largest = default_document_limit);
 
+    // Splits only `range` of a file of the given layout: the bytes fed
+    // start at `from`, at most range_context bytes before range.start, and
+    // the documents emitted are those that start in the range. Called before
+    // anything is fed.
+    void take_range(const ByteRange& range, std::uint64_t from, BulkLayout layout);
+    // A document starting at or past the range's stop has been found:
+    // nothing more is to be fed.
+    bool range_ended() const { return range_ended_; }
+
     // Takes the next bytes of the input; emits every document they complete.
     void feed(std::string_view bytes);
     // Takes `count` zero bytes, the hole of a sparse file: they open no
@@ -82,6 +91,10 @@ private:
     void drop_with_zeros(std::uint64_t count);
     bool is_droppable_preamble(std::string_view text) const;
 
+    bool before_range(std::size_t position) const;
+    bool in_range(std::uint64_t offset) const;
+    void skip_to_range();
+
     Emit emit_;
     const std::size_t largest_;
     const std::size_t large_buffer_;  // past this the buffer is sized for the largest document
@@ -97,6 +110,14 @@ private:
     std::optional<std::uint64_t> oversized_offset_;
     std::uint64_t dropped_ = 0;
     bool skipping_long_line_ = false;  // APS: the line being read is too long to open a patent
+    std::optional<ByteRange> range_;
+    bool skipping_to_range_ = false;  // the bytes held belong to a document that started before the range
+    bool range_ended_ = false;
 };
+
+// How many bytes before a range's start its reading begins with: enough to
+// tell whether a byte-order mark opens a document there, and whether the
+// range starts a line.
+inline constexpr std::uint64_t range_context = 3;
 
 }  // namespace quillmark::bulk

@@ -1,12 +1,10 @@
 #include "bulk/input_reader.hpp"
 
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "bulk/bulk_splitter.hpp"
+#include "bulk/input_stream.hpp"
 #include "model/text/utf8.hpp"
 
 namespace quillmark::bulk {
@@ -47,6 +45,11 @@ public:
 
     void feed(std::string_view bytes) { splitter_.feed(bytes); }
     void feed_zeros(std::uint64_t count) { splitter_.feed_zeros(count); }
+    void take_range(const ByteRange& range, std::uint64_t from, BulkLayout layout) {
+        splitter_.take_range(range, from, layout);
+        ranged_ = true;
+    }
+    bool range_ended() const { return splitter_.range_ended(); }
 
     // The stream is over: read to its end unless `error` says otherwise. A
     // stream cut short by an error leaves its last document unfinished, so
@@ -54,7 +57,8 @@ public:
     // read to its end, but what it gave is not to be trusted.
     void end(std::optional<ReadError> error) {
         if (!error || error->corrupt) splitter_.finish();
-        if (!error && documents_ == 0) error = ReadError{"no document found"};
+        // A range may well hold no document start.
+        if (!error && documents_ == 0 && !ranged_) error = ReadError{"no document found"};
         sink_.take(stream_end(source_, !source_->member, std::move(error)));
     }
 
@@ -62,6 +66,7 @@ private:
     PieceSink& sink_;
     const std::shared_ptr<const Source> source_;
     std::size_t documents_ = 0;
+    bool ranged_ = false;
     BulkSplitter splitter_;
 };
 
@@ -93,9 +98,43 @@ private:
     std::optional<StreamFeed> feed_;
 };
 
+// The layout of the file, told by its first line as when it is read whole.
+std::optional<BulkLayout> file_layout(InputStream& stream, std::vector<char>& buffer,
+                                      const std::function<bool()>& stopped) {
+    BulkSplitter head([](SplitDocument) {});
+    while (!head.layout()) {
+        const std::size_t count = stream.read(buffer.data(), buffer.size(), stopped);
+        if (count == 0) {
+            if (!stream.error().empty()) return std::nullopt;
+            head.finish();
+            break;
+        }
+        head.feed(std::string_view(buffer.data(), count));
+    }
+    return head.layout().value_or(BulkLayout::Xml);
+}
+
+// Readies `feed` for the documents of `range`: learns the file's layout and
+// goes to the range, a few bytes before its start. False when the file
+// cannot be read so (error() tells).
+bool start_range(InputStream& stream, const ByteRange& range, std::vector<char>& buffer,
+                 const std::function<bool()>& stopped, StreamFeed& feed) {
+    if (!stream.error().empty()) return false;
+    BulkLayout layout = BulkLayout::Xml;
+    if (range.start > 0) {
+        const auto found = file_layout(stream, buffer, stopped);
+        if (!found) return false;
+        layout = *found;
+    }
+    const std::uint64_t from = range.start - std::min(range.start, range_context);
+    if (!stream.seek(from)) return false;
+    feed.take_range(range, from, layout);
+    return true;
+}
+
 }  // namespace
 
-void read_input(const InputFile& file, std::size_t largest, const std::optional<ByteRange>& /*range*/, PieceSink& sink) {
+void read_input(const InputFile& file, std::size_t largest, const std::optional<ByteRange>& range, PieceSink& sink) {
     auto source = std::make_shared<const Source>(Source{file.display, file.stem});
     if (!file.error.empty()) return sink.take(stream_end(source, true, ReadError{file.error}));
     if (file.archive) {
@@ -104,20 +143,18 @@ void read_input(const InputFile& file, std::size_t largest, const std::optional<
         return sink.take(stream_end(source, true, std::move(error)));
     }
     StreamFeed feed(sink, source, largest);
-    std::FILE* stream = file.path.empty() ? stdin : std::fopen(file.path.c_str(), "rb");
-    if (!stream) return feed.end(ReadError{"cannot open: " + std::generic_category().message(errno)});
+    InputStream stream(file.path);
+    const auto stopped = [&sink] { return sink.stopped(); };
     std::vector<char> buffer(read_chunk_size);
-    while (!sink.stopped()) {
-        const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), stream);
-        if (count > 0) {
-            feed.feed(std::string_view(buffer.data(), count));
-            sink.bytes_read(count);
-        }
-        if (count < buffer.size()) break;
+    if (range && !start_range(stream, *range, buffer, stopped, feed)) return feed.end(ReadError{stream.error()});
+    while (stream.error().empty() && !feed.range_ended()) {
+        const std::size_t count = stream.read(buffer.data(), buffer.size(), stopped);
+        if (count == 0) break;
+        feed.feed(std::string_view(buffer.data(), count));
+        sink.bytes_read(count);
     }
     std::optional<ReadError> error;
-    if (std::ferror(stream)) error = ReadError{"read error: " + std::generic_category().message(errno)};
-    if (stream != stdin) std::fclose(stream);
+    if (!stream.error().empty()) error = ReadError{stream.error()};
     feed.end(std::move(error));
 }
 

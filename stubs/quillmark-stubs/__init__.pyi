@@ -104,11 +104,17 @@ name, date) or other literature (text), with who cited it (category)."""
     def text(self) -> str | None: ...
 
 def read_bulk(
-    path: str | bytes | os.PathLike[str] | os.PathLike[bytes], *, jobs: int = 1, max_document_size: int = 536870912
+    path: str | bytes | os.PathLike[str] | os.PathLike[bytes],
+    *,
+    jobs: int = 1,
+    max_document_size: int = 536870912,
+    byte_range: tuple[int, int] | None = None,
 ) -> Iterator[BulkItem]:
     """Iterate over the publications of a bulk file, an archive (.zip, .tar,
 .tar.gz, .tgz, .gz) or a directory of them, in file order: one `BulkItem`
-per document, parsed on `jobs` threads outside the interpreter lock."""
+per document, parsed on `jobs` threads outside the interpreter lock;
+with `byte_range=(start, stop)`, only the documents of an uncompressed
+file whose first byte lies in [start, stop)."""
 
 @final
 class BulkItem:

@@ -94,6 +94,42 @@ INSTANTIATE_TEST_SUITE_P(Bulk, Splitting,
                                     std::to_string(std::get<1>(info.param));
                          });
 
+// The documents of `range` of `input`, fed from a few bytes before its start
+// as the reader does.
+std::vector<Piece> split_range(std::string_view input, const ByteRange& range, std::size_t chunk) {
+    BulkSplitter whole([](SplitDocument) {});
+    whole.feed(input);
+    whole.finish();
+    std::vector<Piece> pieces;
+    BulkSplitter splitter([&](SplitDocument document) { pieces.push_back({std::move(document.text), document.offset}); });
+    const std::uint64_t from = range.start - std::min(range.start, range_context);
+    splitter.take_range(range, from, whole.layout().value_or(BulkLayout::Xml));
+    for (std::size_t at = from; at < input.size() && !splitter.range_ended(); at += chunk)
+        splitter.feed(input.substr(at, chunk));
+    splitter.finish();
+    return pieces;
+}
+
+// Cut anywhere into three ranges, an input gives every document once, in
+// the range its first byte lies in.
+TEST_P(Splitting, RangesThatMeetGiveEveryDocumentOnce) {
+    const auto& [test, chunk] = GetParam();
+    const std::uint64_t end = test.input.size() + 1;
+    for (std::uint64_t first = 0; first <= end; ++first) {
+        for (std::uint64_t second = first; second <= end; second += 3) {
+            std::vector<Piece> pieces;
+            for (const ByteRange range : {ByteRange{0, first}, ByteRange{first, second}, ByteRange{second, end}}) {
+                for (Piece& piece : split_range(test.input, range, chunk)) {
+                    EXPECT_GE(piece.offset, range.start) << test.name;
+                    EXPECT_LT(piece.offset, range.stop) << test.name;
+                    pieces.push_back(std::move(piece));
+                }
+            }
+            ASSERT_EQ(pieces, test.expected) << test.name << " cut at " << first << " and " << second;
+        }
+    }
+}
+
 class OversizedDocuments : public testing::TestWithParam<std::size_t> {
 protected:
     std::vector<Piece> split_with_limit(const std::string& input) { return split(input, GetParam(), 32, &most_held); }

@@ -13,6 +13,7 @@ import pytest
 import quillmark
 from archives import write_archive
 from conftest import DATA
+from corpus_oracle import CORPUS
 from documents import APPLICATION, APS, EXAMPLE, GRANT, crlf, parse_error
 from test_cli_memory import ALLOWANCE, LIMIT, SANITIZED, SPAWN, oversized_xml, write_compressed
 
@@ -169,3 +170,101 @@ def test_an_oversized_document_is_held_no_more_than_the_limit(tmp_path):
     assert items == repr([(1, None), (2, f"document of {size} bytes is over max_document_size ({LIMIT} bytes)"),
                           (3, None)])
     assert SANITIZED or int(peak) < LIMIT + ALLOWANCE, f"peak resident size {int(peak) / 2**20:.0f} MiB"
+
+
+# ------------------------------------------------------------ byte ranges
+
+def corpus_documents(folders, count):
+    if not CORPUS.is_dir():
+        pytest.skip("the corpus of real publications is not here")
+    names = [path for folder in folders for path in sorted((CORPUS / folder).glob("*"))[:count]]
+    return [path.read_bytes() for path in names]
+
+
+def found(reader):
+    return [(item.offset, item.error, item.document.patent_number if item.document else None) for item in reader]
+
+
+@pytest.fixture(params=["xml", "aps"])
+def real_bulk_file(request, tmp_path):
+    """Real publications one after another, with what read_bulk gives of the whole file."""
+    if request.param == "xml":
+        # A byte-order mark opens the third document, as when files are concatenated.
+        parts = corpus_documents(["grant_v45", "app_v46", "grant_v25"], 2)
+        parts[2] = b"\xef\xbb\xbf" + parts[2]
+    else:
+        parts = corpus_documents(["aps"], 4)
+    path = tmp_path / f"bulk.{request.param}"
+    path.write_bytes(b"".join(parts))
+    whole = found(quillmark.read_bulk(path))
+    assert len(whole) == len(parts) and all(error is None for _, error, _ in whole)
+    return path, whole
+
+
+def test_three_byte_ranges_give_every_document_once(real_bulk_file):
+    path, whole = real_bulk_file
+    size = path.stat().st_size
+    starts = [offset for offset, _, _ in whole]
+    cuts = {0, 1, 2, 3, size // 3, size // 2, size - 1, size, size + 10}
+    for start in starts[1:]:
+        cuts |= {start - 4, start - 3, start - 1, start, start + 1, start + 5}
+    cuts = sorted(cuts)
+    for first in cuts:
+        for second in (cut for cut in cuts if cut >= first):
+            ranges = [(0, first), (first, second), (second, size + 10)]
+            items = [item for byte_range in ranges for item in found(quillmark.read_bulk(path, byte_range=byte_range))]
+            assert items == whole, (first, second)
+
+
+def test_a_range_holds_the_documents_that_start_in_it(real_bulk_file):
+    path, whole = real_bulk_file
+    second, third = whole[1][0], whole[2][0]
+    items = list(quillmark.read_bulk(path, byte_range=(second, third), jobs=2))
+    assert found(items) == [whole[1]]
+    assert [item.index for item in items] == [1]  # counted within the range
+    assert found(quillmark.read_bulk(path, byte_range=(second + 1, third + 1))) == [whole[2]]
+    assert found(quillmark.read_bulk(path, byte_range=(second, second))) == []
+    assert found(quillmark.read_bulk(path, byte_range=[path.stat().st_size, 2**63])) == []
+
+
+def test_an_empty_file_range_is_no_error(tmp_path):
+    path = tmp_path / "empty.xml"
+    path.write_bytes(b"")
+    assert found(quillmark.read_bulk(path, byte_range=(0, 100))) == []
+    assert found(quillmark.read_bulk(path)) == [(0, "no document found", None)]
+
+
+def test_a_range_of_oversized_documents_reports_them_by_their_start(tmp_path):
+    big = GRANT.replace(b"</us-patent-grant>", b"<!--" + b"x" * 200_000 + b"-->\n</us-patent-grant>")
+    path = tmp_path / "bulk.xml"
+    path.write_bytes(GRANT + big + big + APPLICATION)
+    starts = [0, len(GRANT), len(GRANT) + len(big), len(GRANT) + 2 * len(big)]
+    items = list(quillmark.read_bulk(path, max_document_size=100_000, byte_range=(starts[1] + 1, starts[3] + 1)))
+    assert [(item.offset, item.error is None) for item in items] == [(starts[2], False), (starts[3], True)]
+
+
+@pytest.mark.parametrize("byte_range, error, message", [
+    ((5, 2), ValueError, "0 <= start <= stop"),
+    ((-1, 5), ValueError, "0 <= start <= stop"),
+    ((0, 2**64), ValueError, "0 <= start <= stop"),
+    ((0,), TypeError, "pair"),
+    ("ab", TypeError, "pair"),
+    ((0, "5"), TypeError, "integer"),
+])
+def test_bad_byte_ranges(bulk_file, byte_range, error, message):
+    with pytest.raises(error, match=message):
+        quillmark.read_bulk(bulk_file, byte_range=byte_range)
+
+
+@pytest.mark.parametrize("kind", ["zip", "xml.gz", "directory", "fifo"])
+def test_a_byte_range_needs_an_uncompressed_file(tmp_path, kind):
+    if kind == "directory":
+        path = tmp_path
+        (tmp_path / "a.xml").write_bytes(GRANT)
+    elif kind == "fifo":
+        path = tmp_path / "pipe.xml"
+        os.mkfifo(path)
+    else:
+        path = write_archive(tmp_path / f"bulk.{kind}", {"bulk.xml": GRANT})
+    with pytest.raises(ValueError, match="read_bulk: byte_range applies to one uncompressed file"):
+        quillmark.read_bulk(path, byte_range=(0, 10))
