@@ -38,15 +38,24 @@ StreamState& state_of(ArrowArrayStream* stream) { return *static_cast<StreamStat
 
 bool started_elsewhere(const StreamState& state) { return state.started_by != 0 && state.started_by != ::getpid(); }
 
+// Whether the calling thread is one of the interpreter's. A consumer may
+// call the stream from threads of its own (DuckDB does), which must never
+// wait for the interpreter lock: its holder may be waiting for them.
+bool interpreter_thread() { return Py_IsInitialized() && PyGILState_GetThisThreadState() != nullptr; }
+
 // Stopping waits for the threads: a document under way ends first, with
-// the interpreter lock released when the interpreter is there to hold it.
+// the interpreter lock released if this thread may hold it.
 void end_batches(StreamState& state) {
     std::unique_ptr<arrow::BatchStream> batches = std::move(state.batches);
     if (started_elsewhere(state)) {
         (void)batches.release();  // the parent's; never touched here
         return;
     }
-    if (!batches || !Py_IsInitialized()) return;
+    if (!batches) return;
+    if (!interpreter_thread()) {
+        batches.reset();
+        return;
+    }
     PyGILState_STATE lock = PyGILState_Ensure();
     Py_BEGIN_ALLOW_THREADS
     batches.reset();
@@ -80,22 +89,22 @@ int interrupted(StreamState& state) {
                                        : "read_bulk_arrow: interrupted by a signal handler's exception");
 }
 
-// Waits for the next batch, the lock held only between waits. Signals are
-// checked before each wait: a consumer that never has to wait still sees
-// Ctrl-C at its next batch.
-int wait_for_batch(StreamState& state, ArrowArray* out) {
+// Waits for the next batch. On one of the interpreter's threads the lock is
+// held only between waits, and signals are checked before each wait: a
+// consumer that never has to wait still sees Ctrl-C at its next batch.
+int wait_for_batch(StreamState& state, ArrowArray* out, bool interpreter) {
     while (true) {
-        if (PyErr_CheckSignals() < 0) return interrupted(state);
+        if (interpreter && PyErr_CheckSignals() < 0) return interrupted(state);
         arrow::OwnedArray batch;
         arrow::BatchStream::Wait wait{};
         std::string start_failure;
-        Py_BEGIN_ALLOW_THREADS
+        PyThreadState* saved = interpreter ? PyEval_SaveThread() : nullptr;
         try {
             wait = state.batches->next(batch, signal_check_interval);
         } catch (const std::system_error& error) {
             start_failure = error.what();
         }
-        Py_END_ALLOW_THREADS
+        if (saved) PyEval_RestoreThread(saved);
         if (!start_failure.empty())
             return fail(state, EAGAIN, "read_bulk_arrow: cannot start its threads: " + start_failure);
         if (wait == arrow::BatchStream::Wait::Ready) {
@@ -121,15 +130,16 @@ int get_next(ArrowArrayStream* stream, ArrowArray* out) {
                     "go on with it (call read_bulk_arrow again in the child)");
     if (!state.batches) return 0;
     if (state.started_by == 0) state.started_by = ::getpid();
-    if (!Py_IsInitialized()) return fail(state, EINVAL, "read_bulk_arrow: the interpreter has ended");
-    PyGILState_STATE lock = PyGILState_Ensure();
+    const bool interpreter = interpreter_thread();
+    PyGILState_STATE lock{};
+    if (interpreter) lock = PyGILState_Ensure();
     int result;
     try {
-        result = wait_for_batch(state, out);
+        result = wait_for_batch(state, out, interpreter);
     } catch (const std::bad_alloc&) {
         result = fail(state, ENOMEM, "out of memory");
     }
-    PyGILState_Release(lock);
+    if (interpreter) PyGILState_Release(lock);
     return result;
 }
 

@@ -166,6 +166,18 @@ def test_polars_and_duckdb_read_the_stream(bulk_file):
     assert counted == (5, 1, max(len(quillmark.parse(part.decode()).claims) for part in (GRANT, APPLICATION)))
 
 
+def test_duckdb_scans_many_batches_on_threads_of_its_own(tmp_path):
+    duckdb = pytest.importorskip("duckdb")
+    path = tmp_path / "large.xml"
+    path.write_bytes(GRANT * 400)
+    stream = quillmark.read_bulk_arrow(path, jobs=2, batch_size=7, markdown=())
+    connection = duckdb.connect(config={"threads": 4})
+    try:
+        assert connection.sql('select count(*), count(distinct "offset") from stream').fetchall() == [(400, 400)]
+    finally:
+        connection.close()
+
+
 def test_the_stream_comes_from_read_bulk_arrow_only():
     with pytest.raises(TypeError, match="No constructor defined for BulkArrowStream"):
         quillmark.BulkArrowStream()
