@@ -25,7 +25,12 @@ using ArchivePointer = std::unique_ptr<archive, ArchiveCloser>;
 
 std::string error_text(archive* reader) {
     const char* message = api().error_string(reader);
-    return message ? message : "unreadable archive";
+    if (!message) return "unreadable archive";
+    // zlib's "no progress possible" (Z_BUF_ERROR): the compressed data ran
+    // out before the member's end.
+    if (std::string_view(message).starts_with("ZIP decompression failed (-5)"))
+        return "truncated member: its compressed data ends early";
+    return message;
 }
 
 // libarchive converts member names to the character set of the locale, and

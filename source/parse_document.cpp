@@ -1,14 +1,18 @@
 #include "source/parsers.hpp"
 
+#include "model/text/text.hpp"
 #include "source/detect.hpp"
 
 namespace quillmark {
 
 ParseResult parse_document(std::string_view text) {
-    text = without_byte_order_mark(text);
     auto detected = detect_source_format(text);
     if (!detected) return ParseError::detection(detected.error());
     const SourceFormat format = detected.value();
+    // Detection passed over one byte-order mark and, for XML, the white
+    // space before the prolog: the parsers start where it looked.
+    text = without_byte_order_mark(text);
+    if (format != SourceFormat::UsptoGrantApsGreenBook) text = trim_start(text);
     switch (format) {
         case SourceFormat::UsptoApplicationV15:
         case SourceFormat::UsptoApplicationV16: return parse_application_v1x(text, format);

@@ -178,3 +178,17 @@ def test_leading_byte_order_mark_is_skipped(name):
     if name.endswith(".xml"):
         half = text[: len(text) // 2]
         assert parse_error("\ufeff" + half) == parse_error(half)
+
+
+# What comes before the prolog: detection and parsing give one verdict.
+@pytest.mark.parametrize("prefix, accepted", [
+    ("\n", True), ("\r\n\t ", True), ("\u3000\u00a0\n", True), ("\ufeff\n", True),
+    ("\ufeff\ufeff", False), ("\n\ufeff", False), ("x", False),
+])
+def test_detection_and_parsing_agree_on_what_precedes_the_prolog(prefix, accepted):
+    text = prefix + (DATA / "grant_v45_full.xml").read_text(encoding="utf-8")
+    if accepted:
+        assert quillmark.detect_format(text) == "UsptoGrantV45"
+        assert quillmark.parse(text).to_dict() == quillmark.parse(text.lstrip("\ufeff").lstrip()).to_dict()
+    else:
+        assert parse_error(text) == "source detection failed: " + detect_error(text)

@@ -5,6 +5,7 @@ import os
 import pathlib
 import subprocess
 import sys
+import threading
 import time
 import zipfile
 
@@ -268,3 +269,152 @@ def test_a_byte_range_needs_an_uncompressed_file(tmp_path, kind):
         path = write_archive(tmp_path / f"bulk.{kind}", {"bulk.xml": GRANT})
     with pytest.raises(ValueError, match="read_bulk: byte_range applies to one uncompressed file"):
         quillmark.read_bulk(path, byte_range=(0, 10))
+
+
+def test_a_truncated_zip_member_is_reported_as_truncated(tmp_path):
+    archive = tmp_path / "bulk.zip"
+    with zipfile.ZipFile(archive, "w", zipfile.ZIP_DEFLATED) as packed:
+        packed.writestr("one.xml", GRANT * 20)
+    archive.write_bytes(archive.read_bytes()[:archive.stat().st_size // 2])
+    items = [(item.source, item.index, item.error) for item in quillmark.read_bulk(archive)]
+    assert items[0] == (f"{archive}!one.xml", 0, "truncated member: its compressed data ends early")
+
+
+# ------------------------------------------------ threads, processes, pipes
+
+def run_python(script, *arguments, timeout=60):
+    """Runs `script` in an interpreter of its own: its exit status and output."""
+    result = subprocess.run([sys.executable, "-c", script, *map(str, arguments)], capture_output=True,
+                            timeout=timeout)
+    return result.returncode, result.stdout.decode(), result.stderr.decode()
+
+
+def test_iterators_never_iterated_hold_no_threads(bulk_file):
+    before = native_threads()
+    readers = [quillmark.read_bulk(bulk_file, jobs=4) for _ in range(50)]
+    assert native_threads() == before
+    assert [item.index for item in readers[-1]] == [1, 2, 3, 4, 5]
+    del readers
+    gc.collect()
+    assert native_threads() == before
+
+
+def test_a_second_thread_stepping_the_same_iterator_gets_a_value_error(tmp_path):
+    fifo = tmp_path / "bulk.xml"
+    os.mkfifo(fifo)
+    reader = quillmark.read_bulk(fifo)
+    taken = []
+    first = threading.Thread(target=lambda: taken.extend(reader))
+    first.start()
+    time.sleep(0.3)  # the first thread waits for the pipe's writer
+    with pytest.raises(ValueError, match="read_bulk iterator already executing"):
+        next(reader)
+    with open(fifo, "wb") as pipe:
+        pipe.write(GRANT + APPLICATION)
+    first.join(10)
+    assert [item.index for item in taken] == [1, 2]
+
+
+# Two threads take items from one iterator as fast as they can.
+RACE = """
+import sys, threading, quillmark
+steps = []
+def loop():
+    for _ in range(300):
+        reader = shared[0]
+        try:
+            next(reader)
+            steps.append("item")
+        except StopIteration:
+            shared[0] = quillmark.read_bulk(sys.argv[1], jobs=2)
+            steps.append("end")
+        except ValueError:
+            steps.append("refused")
+shared = [quillmark.read_bulk(sys.argv[1], jobs=2)]
+threads = [threading.Thread(target=loop) for _ in range(2)]
+for thread in threads: thread.start()
+for thread in threads: thread.join()
+print(len(steps))
+"""
+
+
+def test_two_threads_on_one_iterator_never_crash(tmp_path):
+    path = tmp_path / "three.xml"
+    path.write_bytes(GRANT + APPLICATION + GRANT)
+    status, output, errors = run_python(RACE, path)
+    assert (status, output) == (0, "600\n"), errors
+
+
+# A child made by fork() while iterators are live: one started on a plain
+# file, one on a zip whose reading has ended, one never started.
+FORK = """
+import os, sys, time, quillmark
+started = quillmark.read_bulk(sys.argv[1], jobs=2)
+next(started)
+finished = quillmark.read_bulk(sys.argv[2])
+next(finished)
+time.sleep(0.3)
+unstarted = quillmark.read_bulk(sys.argv[1])
+pid = os.fork()
+if pid == 0:
+    try:
+        next(started)
+        sys.exit(3)
+    except RuntimeError as error:
+        assert "started in another process" in str(error), error
+    assert len(list(unstarted)) == 5
+    del started, finished
+    sys.exit(0)
+_, status = os.waitpid(pid, 0)
+print(os.waitstatus_to_exitcode(status), len(list(started)), len(list(finished)))
+"""
+
+
+def test_a_forked_child_refuses_its_parents_iterator_and_exits_normally(bulk_file, tmp_path):
+    archive = write_archive(tmp_path / "bulk.zip", {"a.xml": GRANT, "b.xml": APPLICATION})
+    status, output, errors = run_python(FORK, bulk_file, archive)
+    assert (status, output) == (0, "0 4 1\n"), errors
+
+
+# Ctrl-C while the loop waits for a pipe that has no writer, then the
+# iterator dropped: both return at once.
+INTERRUPTED = """
+import signal, sys, time, quillmark
+signal.setitimer(signal.ITIMER_REAL, 0.3)
+signal.signal(signal.SIGALRM, lambda *_: signal.raise_signal(signal.SIGINT))
+reader = quillmark.read_bulk(sys.argv[1], jobs=2)
+try:
+    next(reader)
+except KeyboardInterrupt:
+    started = time.monotonic()
+    del reader
+    print("dropped in", "time" if time.monotonic() - started < 2 else "too long")
+"""
+
+
+def test_a_pipe_without_writer_never_blocks_ctrl_c_or_dropping(tmp_path):
+    fifo = tmp_path / "bulk.xml"
+    os.mkfifo(fifo)
+    status, output, errors = run_python(INTERRUPTED, fifo, timeout=20)
+    assert (status, output) == (0, "dropped in time\n"), errors
+
+
+# The reading thread cannot set its buffer aside for a large document: the
+# input ends with the error, and the run goes on.
+OUT_OF_MEMORY = """
+import resource, sys, quillmark
+reader = quillmark.read_bulk(sys.argv[1], max_document_size=2**31 - 1)
+with open("/proc/self/statm") as statm:
+    pages = int(statm.read().split()[0])
+limit = pages * resource.getpagesize() + 400 * 2**20
+resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+print([(item.index, item.error) for item in reader])
+"""
+
+
+@pytest.mark.skipif(SANITIZED, reason="the sanitizer reserves address space of its own")
+def test_memory_running_out_on_the_reading_thread_is_an_error_item(tmp_path):
+    path = tmp_path / "bulk.xml"
+    path.write_bytes(GRANT + GRANT.replace(b"</us-patent-grant>", b"<!--" + b"x" * (40 * 2**20) + b"-->\n</us-patent-grant>"))
+    status, output, errors = run_python(OUT_OF_MEMORY, path)
+    assert (status, output) == (0, f"[(1, None), (0, 'out of memory')]\n"), errors
