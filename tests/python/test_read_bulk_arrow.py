@@ -261,3 +261,24 @@ def test_ctrl_c_interrupts_the_stream_with_keyboard_interrupt(tmp_path):
     result = subprocess.run([sys.executable, "-c", INTERRUPTED, str(path)], capture_output=True, timeout=60)
     assert result.returncode != 0 and result.stdout == b""
     assert "read_bulk_arrow: interrupted (KeyboardInterrupt)" in result.stderr.decode()
+
+
+PEAK = """
+import resource, sys, pyarrow, quillmark
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+rows = 0
+for batch in pyarrow.RecordBatchReader.from_stream(quillmark.read_bulk_arrow(sys.argv[1], jobs=2, batch_size=64)):
+    rows += batch.num_rows
+print(rows, (resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before) // 1024)
+"""
+
+
+def test_memory_stays_bounded_by_the_batches_in_flight(tmp_path):
+    # 51 MB of documents: a few batches of 64 rows are held at a time (7 MiB
+    # measured), where one batch of all the rows takes 46 MiB.
+    path = tmp_path / "large.xml"
+    path.write_bytes(GRANT * 6000)
+    result = subprocess.run([sys.executable, "-c", PEAK, str(path)], capture_output=True, check=True, timeout=300)
+    rows, growth_mib = map(int, result.stdout.split())
+    assert rows == 6000
+    assert growth_mib < 25, f"peak resident size grew by {growth_mib} MiB"
