@@ -9,15 +9,12 @@
 // refuses to go on, and dropping it leaves the parent's memory alone.
 #include "binding/bulk_reader.hpp"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <exception>
 #include <system_error>
 
+#include "binding/bulk_arguments.hpp"
 #include "binding/bulk_item_type.hpp"
 #include "bulk/parsed_stream.hpp"
 
@@ -26,7 +23,6 @@ namespace quillmark {
 namespace {
 
 constexpr std::chrono::milliseconds signal_check_interval{100};
-constexpr Py_ssize_t most_jobs = 1024;
 
 struct BulkReaderObject {
     PyObject_HEAD
@@ -133,45 +129,6 @@ PyType_Slot bulk_reader_slots[] = {
 PyType_Spec bulk_reader_spec = {"quillmark.BulkReader", sizeof(BulkReaderObject), 0, Py_TPFLAGS_DEFAULT,
                                 bulk_reader_slots};
 
-// The path as the file system's bytes; nothing (an exception set) for an
-// argument that is no path.
-std::optional<std::string> file_system_path(PyObject* path) {
-    py::Ref fspath(PyOS_FSPath(path));
-    if (!fspath) return std::nullopt;
-    py::Ref bytes;
-    if (PyUnicode_Check(fspath.get()))
-        bytes = py::Ref(PyUnicode_EncodeFSDefault(fspath.get()));
-    else
-        bytes = py::Ref(Py_NewRef(fspath.get()));
-    if (!bytes) return std::nullopt;
-    char* data = nullptr;
-    Py_ssize_t size = 0;
-    if (PyBytes_AsStringAndSize(bytes.get(), &data, &size) < 0) return std::nullopt;
-    std::string text(data, static_cast<std::size_t>(size));
-    if (text.find('\0') != std::string::npos) {
-        PyErr_SetString(PyExc_ValueError, "read_bulk: embedded null character in path");
-        return std::nullopt;
-    }
-    return text;
-}
-
-// A path that cannot be opened is an OSError before anything is read.
-bool can_open(const std::string& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return false;
-    if (S_ISDIR(status.st_mode)) {
-        DIR* directory = ::opendir(path.c_str());
-        if (!directory) return false;
-        ::closedir(directory);
-        return true;
-    }
-    // Not blocking: a named pipe opens before its writer does.
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) return false;
-    ::close(descriptor);
-    return true;
-}
-
 PyObject* new_reader(bulk::InputList inputs, bulk::PipelineSettings settings) {
     // Nothing starts until the first step.
     auto stream = std::make_unique<bulk::ParsedStream>(std::move(inputs), std::move(settings));
@@ -195,53 +152,6 @@ bool add_bulk_types(PyObject* module) {
     return item && PyModule_AddObjectRef(module, "BulkItem", item) == 0;
 }
 
-namespace {
-
-// An offset of a byte range: an int from 0 on.
-std::optional<std::uint64_t> offset_of(PyObject* value) {
-    py::Ref number(PyNumber_Index(value));
-    if (!number) return std::nullopt;
-    const unsigned long long offset = PyLong_AsUnsignedLongLong(number.get());
-    if (offset == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
-        if (!PyErr_ExceptionMatches(PyExc_OverflowError)) return std::nullopt;
-        PyErr_Clear();
-        return std::optional<std::uint64_t>{};
-    }
-    return offset;
-}
-
-}  // namespace
-
-bool byte_range_argument(std::string_view function, PyObject* value, const std::string& path,
-                         const bulk::InputList& inputs, std::optional<bulk::ByteRange>& range) {
-    const std::string name(function);
-    if (value == Py_None) return true;
-    if ((!PyTuple_Check(value) && !PyList_Check(value)) || PySequence_Size(value) != 2) {
-        PyErr_Format(PyExc_TypeError, "%s: byte_range must be a (start, stop) pair of byte offsets", name.c_str());
-        return false;
-    }
-    std::optional<std::uint64_t> bounds[2];
-    for (Py_ssize_t i = 0; i < 2; ++i) {
-        py::Ref item(PySequence_GetItem(value, i));
-        if (!item) return false;
-        bounds[i] = offset_of(item.get());
-        if (PyErr_Occurred()) return false;
-    }
-    if (!bounds[0] || !bounds[1] || *bounds[1] < *bounds[0]) {
-        py::raise_value_error(name + ": byte_range must be (start, stop) with 0 <= start <= stop");
-        return false;
-    }
-    struct stat status {};
-    if (inputs.files.size() != 1 || inputs.files[0].archive || ::stat(path.c_str(), &status) != 0 ||
-        !S_ISREG(status.st_mode)) {
-        py::raise_value_error(name + ": byte_range applies to one uncompressed file, not to an archive, a "
-                                     "directory or a pipe");
-        return false;
-    }
-    range = bulk::ByteRange{*bounds[0], *bounds[1]};
-    return true;
-}
-
 PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     static char* keywords[] = {const_cast<char*>("path"), const_cast<char*>("jobs"),
                                const_cast<char*>("max_document_size"), const_cast<char*>("byte_range"), nullptr};
@@ -252,22 +162,9 @@ PyObject* read_bulk(PyObject*, PyObject* args, PyObject* kwargs) {
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|$nnO:read_bulk", keywords, &path_argument, &jobs, &largest,
                                      &byte_range))
         return nullptr;
-    if (jobs < 1 || jobs > most_jobs)
-        return py::raise_value_error("read_bulk: jobs must be from 1 to " + std::to_string(most_jobs));
-    if (largest < 1 || static_cast<std::size_t>(largest) > bulk::largest_document)
-        return py::raise_value_error("read_bulk: max_document_size must be from 1 to " +
-                                     std::to_string(bulk::largest_document) + " bytes");
-    const std::optional<std::string> path = file_system_path(path_argument);
-    if (!path) return nullptr;
-    if (!can_open(*path)) return PyErr_SetFromErrnoWithFilenameObject(PyExc_OSError, path_argument);
-    // "-" names standard input to the command; here it is a file.
-    bulk::InputList inputs = bulk::expand_inputs({*path == "-" ? "./-" : *path});
-    bulk::PipelineSettings settings;
-    if (!byte_range_argument("read_bulk", byte_range, *path, inputs, settings.byte_range)) return nullptr;
-    settings.jobs = static_cast<unsigned>(jobs);
-    settings.largest = static_cast<std::size_t>(largest);
-    settings.limit_name = "max_document_size";
-    return new_reader(std::move(inputs), std::move(settings));
+    auto arguments = bulk_arguments("read_bulk", path_argument, jobs, largest, byte_range);
+    if (!arguments) return nullptr;
+    return new_reader(std::move(arguments->inputs), std::move(arguments->settings));
 }
 
 }  // namespace quillmark

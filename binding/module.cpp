@@ -1,5 +1,6 @@
 // The quillmark module: parse, parse_to_markdown, detect_format, read_bulk,
 // the classes (Document, Claim, Citation, BulkItem) and __version__.
+#include "binding/bulk_arrow_reader.hpp"
 #include "binding/bulk_reader.hpp"
 #include "binding/path_hint.hpp"
 #include "binding/types.hpp"
@@ -70,6 +71,16 @@ PyMethodDef module_functions[] = {
      "per document, parsed on `jobs` threads outside the interpreter lock;\n"
      "with `byte_range=(start, stop)`, only the documents of an uncompressed\n"
      "file whose first byte lies in [start, stop)."},
+    {"read_bulk_arrow", as_cfunction(py::guarded<read_bulk_arrow>), METH_VARARGS | METH_KEYWORDS,
+     "read_bulk_arrow(path, *, markdown=('default', 'gfm'), jobs=1, batch_size=1024, byte_range=None, "
+     "max_document_size=536870912)\n--\n\n"
+     "The publications of a bulk file, an archive or a directory as Arrow record\n"
+     "batches of `batch_size` rows, in file order: one row per document, with\n"
+     "where it was found, its error, every getter and the Markdown of each\n"
+     "flavour in `markdown`, all made on `jobs` threads outside the interpreter\n"
+     "lock. The object returned implements the Arrow PyCapsule interface: read it\n"
+     "once with pyarrow.RecordBatchReader.from_stream(), pyarrow.table(), polars\n"
+     "or DuckDB."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -94,8 +105,9 @@ bool add_attributes(PyObject* module) {
     if (PyModule_AddStringConstant(module, "__version__", QUILLMARK_VERSION) < 0) return false;
     if (!add_citation_type(module)) return false;
     if (!add_bulk_types(module)) return false;
+    if (!add_bulk_arrow_types(module)) return false;
     for (const char* name : {"parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation",
-                             "read_bulk", "BulkItem"}) {
+                             "read_bulk", "BulkItem", "read_bulk_arrow", "BulkArrowStream"}) {
         py::Ref text(PyUnicode_FromString(name));
         if (!text || PyList_Append(all.get(), text.get()) < 0) return false;
     }

@@ -1,7 +1,7 @@
 # Type information for the quillmark extension module. No class can be
 # created from Python: a Document comes only from parse() or read_bulk(), a
 # Claim only from Document.claims, a Citation only from Document.citations, a
-# BulkItem only from read_bulk(). None can be subclassed, and all attributes
+# BulkItem only from read_bulk(), a BulkArrowStream only from read_bulk_arrow(). None can be subclassed, and all attributes
 # are read-only.
 """USPTO patent full text (application and grant XML of every generation, APS
 text, sequence listings) as exact structured data and readable Markdown.
@@ -12,11 +12,11 @@ text, sequence listings) as exact structured data and readable Markdown.
 
 read_bulk(path) reads USPTO's weekly bulk files, archives and directories."""
 import os
-from collections.abc import Iterator
+from collections.abc import Iterator, Sequence
 from typing import Any, Literal, final
 
 __all__ = ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation",
-           "read_bulk", "BulkItem"]
+           "read_bulk", "BulkItem", "read_bulk_arrow", "BulkArrowStream"]
 
 __version__: str
 
@@ -172,3 +172,31 @@ class BulkItem:
     def document(self) -> Document | None: ...
     @property
     def error(self) -> str | None: ...
+
+def read_bulk_arrow(
+    path: str | bytes | os.PathLike[str] | os.PathLike[bytes],
+    *,
+    markdown: str | Sequence[Literal["default", "gfm"]] = ("default", "gfm"),
+    jobs: int = 1,
+    batch_size: int = 1024,
+    byte_range: tuple[int, int] | None = None,
+    max_document_size: int = 536870912,
+) -> BulkArrowStream:
+    """The publications of a bulk file, an archive or a directory as Arrow record
+batches of `batch_size` rows, in file order: one row per document, with
+where it was found, its error, every getter and the Markdown of each
+flavour in `markdown`, all made on `jobs` threads outside the interpreter
+lock. The object returned implements the Arrow PyCapsule interface: read it
+once with pyarrow.RecordBatchReader.from_stream(), pyarrow.table(), polars
+or DuckDB."""
+
+@final
+class BulkArrowStream:
+    """The publications of bulk files as Arrow record batches, in file order: read it
+with pyarrow.RecordBatchReader.from_stream(), pyarrow.table(), polars or
+DuckDB, once."""
+
+    def __arrow_c_schema__(self) -> Any:
+        """The schema of the record batches, as an "arrow_schema" PyCapsule."""
+    def __arrow_c_stream__(self, requested_schema: Any = None) -> Any:
+        """The record batches, as an "arrow_array_stream" PyCapsule; once only."""

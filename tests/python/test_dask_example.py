@@ -97,3 +97,12 @@ def test_a_truncated_archive_is_reported_and_never_stops_the_run(dask_bulk, tmp_
     report = dask_bulk.convert_bulk_files([archive, tmp_path / "after.xml"], tmp_path / "out", "jsonl", scheduler="sync")
     assert {entry["index"] for entry in report if "error" in entry} == {0}  # the archive's own errors
     assert report[-1] == {"path": str(tmp_path / "after.xml"), "index": 1, "offset": 0}
+
+
+def test_an_in_process_distributed_cluster_gives_the_same_report(dask_bulk, bulk_files, tmp_path):
+    distributed = pytest.importorskip("dask.distributed", reason="dask.distributed is not installed")
+    with distributed.Client(processes=False, n_workers=1, threads_per_worker=2, dashboard_address=None) as client:
+        report = dask_bulk.convert_bulk_files(bulk_files, tmp_path / "cluster", "jsonl", scheduler=client)
+    assert report == dask_bulk.convert_bulk_files(bulk_files, tmp_path / "sync", "jsonl", scheduler="sync")
+    for name in ("ipg180123.jsonl", "ipa150108.jsonl"):
+        assert (tmp_path / "cluster" / name).read_text() == (tmp_path / "sync" / name).read_text()

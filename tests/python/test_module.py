@@ -16,7 +16,7 @@ GRANT = """<?xml version="1.0"?>
 
 def test_attributes_and_version():
     assert quillmark.__all__ == ["parse", "parse_to_markdown", "detect_format", "Document", "Claim", "__version__", "Citation",
-                                 "read_bulk", "BulkItem"]
+                                 "read_bulk", "BulkItem", "read_bulk_arrow", "BulkArrowStream"]
     assert quillmark.__version__ == VERSION
     assert quillmark.__file__.endswith(".abi3.so")
 

@@ -71,7 +71,7 @@ def test_stubs_declare_the_module_attributes_in_order():
     assert stub_definitions(STUBS.body).keys() | {"__version__"} == set(quillmark.__all__)
 
 
-@pytest.mark.parametrize("name", ["parse", "parse_to_markdown", "detect_format", "read_bulk"])
+@pytest.mark.parametrize("name", ["parse", "parse_to_markdown", "detect_format", "read_bulk", "read_bulk_arrow"])
 def test_function_stubs_have_the_runtime_signature_and_docstring(name):
     stub = stub_definitions(STUBS.body)[name]
     function = getattr(quillmark, name)
@@ -79,7 +79,8 @@ def test_function_stubs_have_the_runtime_signature_and_docstring(name):
     assert ast.get_docstring(stub, clean=False) == function.__doc__
 
 
-@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation, quillmark.BulkItem],
+@pytest.mark.parametrize("cls", [quillmark.Document, quillmark.Claim, quillmark.Citation, quillmark.BulkItem,
+                                 quillmark.BulkArrowStream],
                          ids=lambda c: c.__name__)
 def test_class_stubs_list_every_read_only_property_and_method(cls):
     stub = stub_definitions(STUBS.body)[cls.__name__]
