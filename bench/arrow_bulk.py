@@ -33,7 +33,7 @@ import tempfile
 
 BENCH = pathlib.Path(__file__).resolve().parent
 ROOT = BENCH.parent
-CORPUS = ROOT.parent / "shared" / "corpus"
+CORPUS = ROOT / "tests" / "corpus"
 
 BASELINE = """
 import sys, time, pyarrow as pa, quillmark
