@@ -38,6 +38,7 @@ import argparse
 import json
 import os
 import pathlib
+import re
 import shutil
 import sys
 import tempfile
@@ -51,6 +52,7 @@ from bulk_tasks import TASK_BYTES, OutputNames, byte_ranges, file_stem, safe_fil
 # The getters in the order of the class, as the command's JSON Lines have them.
 GETTERS = [name for name in vars(quillmark.Document) if not name.startswith("_") and name not in ("to_markdown", "to_dict")]
 CITATION_FIELDS = [name for name in vars(quillmark.Citation) if not name.startswith("_")]
+STRAY_BYTES = re.compile("[\udc80-\udcff]")
 # Kept by the tasks for the naming; not part of the report.
 INTERNAL_KEYS = ("stem", "number", "staged", "before")
 
@@ -66,14 +68,26 @@ def plain(value):
     return value
 
 
+def json_text(value) -> str:
+    """JSON as the command writes it: compact, UTF-8, with the characters
+    line-splitting readers break lines at escaped."""
+    text = json.dumps(value, ensure_ascii=False, separators=(",", ":"))
+    for character in ("\x85", "\u2028", "\u2029"):
+        text = text.replace(character, f"\\u{ord(character):04x}")
+    return text
+
+
 def row_start(source: str) -> str:
-    """How every JSON Lines row of a file or member begins, up to its index."""
-    return '{"source": ' + json.dumps(source) + ', "index": '
+    """How every JSON Lines row of a file or member begins, up to its index;
+    the bytes of a file name that are not UTF-8 written as \\udcXX, as the
+    command writes them."""
+    source = STRAY_BYTES.sub(lambda match: f"\\u{ord(match.group()):04x}", json_text(source))
+    return '{"source":' + source + ',"index":'
 
 
 def json_row(item: quillmark.BulkItem, markdown: str) -> str:
     record = {"offset": item.offset, **{name: plain(getattr(item.document, name)) for name in GETTERS}}
-    return f"{row_start(item.source)}{item.index}, {json.dumps({**record, 'markdown': markdown}, ensure_ascii=False)[1:]}\n"
+    return f"{row_start(item.source)}{item.index},{json_text({**record, 'markdown': markdown})[1:]}\n"
 
 
 def stream_stem(source: str) -> str:
