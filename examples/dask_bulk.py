@@ -141,20 +141,24 @@ def place_files(moves: list[tuple[str, str]]) -> int:
     return len(moves)
 
 
-def join_rows(source: str, parts: list[tuple[str, int]], target: str) -> int:
-    """Joins the staged JSON Lines of one file or member, part by part, into
-    `target`, each part's indexes moved on by its documents before it; returns
-    the rows written."""
+def join_rows(source: str, parts: list[list], target: str) -> int:
+    """Joins the staged JSON Lines of one file or member (part, documents
+    before it, rows) into `target`, each part's indexes moved on by its
+    documents before it; returns the rows written."""
+    (first, first_before, rows), *rest = parts
+    if first_before:
+        rest = parts
+        rows = 0
+        open(target, "wb").close()
+    else:
+        os.replace(first, target)
     start = row_start(source).encode("utf-8")
-    rows = 0
-    with open(target, "wb") as joined:
-        for part, documents_before in parts:
+    with open(target, "ab") as joined:
+        for part, documents_before, _ in rest:
             with open(part, "rb") as lines:
                 for line in lines:
-                    if documents_before:
-                        end = line.index(b",", len(start))
-                        line = b"%s%d%s" % (start, int(line[len(start):end]) + documents_before, line[end:])
-                    joined.write(line)
+                    end = line.index(b",", len(start))
+                    joined.write(b"%s%d%s" % (start, int(line[len(start):end]) + documents_before, line[end:]))
                     rows += 1
             os.remove(part)
     return rows
@@ -181,23 +185,22 @@ def finishing_work(results, inputs, out_dir: pathlib.Path, output_format: str) -
     if output_format == "markdown":
         for entries in results:
             moves = []
-            for entry in entries:
-                if "staged" in entry:
-                    entry["output"] = names.claim(safe_file_stem(entry["number"] or f"{entry['stem']}-{entry['index']}"), ".md")
-                    moves.append((entry["staged"], str(out_dir / entry["output"])))
+            for entry in filter(lambda entry: "staged" in entry, entries):
+                stem = safe_file_stem(entry["number"] or f"{entry['stem']}-{entry['index']}")
+                entry["output"] = names.claim(stem, ".md")
+                moves.append((entry["staged"], str(out_dir / entry["output"])))
             work.append(dask.delayed(place_files, pure=False)(moves))
         return work
-    streams = {}  # (input, source) -> [target, parts]
+    streams = {}  # (input, source) -> (target, parts)
     for task, entries in enumerate(results):
-        for entry in entries:
+        for entry in filter(lambda entry: "staged" in entry, entries):
             key = (inputs[task], entry["path"])
-            if "staged" in entry and key not in streams:
-                streams[key] = [names.claim(safe_file_stem(entry["stem"]), ".jsonl"), []]
-            if "staged" in entry:
-                entry["output"] = streams[key][0]
-                parts = streams[key][1]
-                if not parts or parts[-1][0] != entry["staged"]:
-                    parts.append((entry["staged"], entry["before"]))
+            if key not in streams:
+                streams[key] = (names.claim(safe_file_stem(entry["stem"]), ".jsonl"), [])
+            entry["output"], parts = streams[key]
+            if not parts or parts[-1][0] != entry["staged"]:
+                parts.append([entry["staged"], entry["before"], 0])
+            parts[-1][2] += 1
     return [dask.delayed(join_rows, pure=False)(source, parts, str(out_dir / target))
             for (_, source), (target, parts) in streams.items()]
 

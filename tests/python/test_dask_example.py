@@ -132,9 +132,10 @@ def test_rows_are_written_byte_for_byte_as_the_command_writes_them(dask_bulk, tm
 
 
 def split_bulk_file(tmp_path):
-    """A bulk file of seven documents, one failing, and how it splits into
-    byte ranges of about one grant each."""
-    parts = [GRANT, APPLICATION, UNNUMBERED, EXAMPLE[: len(EXAMPLE) // 2], GRANT, EXAMPLE, APPLICATION]
+    """A bulk file of seven documents, the first failing (so that the first
+    range has no row), to be split into byte ranges of half a grant."""
+    parts = [EXAMPLE[: len(EXAMPLE) // 2], GRANT, APPLICATION, UNNUMBERED, GRANT, EXAMPLE, APPLICATION]
+    assert len(parts[0]) >= len(GRANT) // 2
     path = tmp_path / "ipg180123.xml"
     path.write_bytes(b"".join(parts))
     return path
