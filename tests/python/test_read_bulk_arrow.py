@@ -127,7 +127,7 @@ def test_the_schema_is_the_getter_table(bulk_file):
         "claims": pa.list_(pa.struct([("number", pa.int32()), ("text", pa.string())])),
         "citations": pa.list_(pa.struct([(field, pa.string()) for field in CITATION_FIELDS])),
         **{name: texts for name in ("inventors", "applicants", "assignees", "ipc_classifications",
-                                    "us_classifications", "cpc_classifications")},
+                                    "us_classifications", "cpc_classifications", "us_classifications_as_written")},
     }
     assert schema == pa.schema(
         [pa.field("source", pa.string(), nullable=False), pa.field("index", pa.int64(), nullable=False),
