@@ -36,7 +36,11 @@ void bulk_item_dealloc(PyObject* self) {
     Py_DECREF(type);
 }
 
-PyObject* get_source(PyObject* self, void*) { return py::new_str(*as_item(self).source); }
+// As os.fsdecode gives a file name: bytes that are not UTF-8 as \udcXX.
+PyObject* get_source(PyObject* self, void*) {
+    const std::string& source = *as_item(self).source;
+    return PyUnicode_DecodeFSDefaultAndSize(source.data(), static_cast<Py_ssize_t>(source.size()));
+}
 PyObject* get_index(PyObject* self, void*) { return PyLong_FromSize_t(as_item(self).index); }
 PyObject* get_offset(PyObject* self, void*) { return PyLong_FromUnsignedLongLong(as_item(self).offset); }
 PyObject* get_document(PyObject* self, void*) { return Py_NewRef(as_item(self).document); }

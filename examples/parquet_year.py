@@ -24,7 +24,8 @@ in memory. The long text columns are written without dictionary encoding,
 which only costs time on them.
 
 Workers x jobs should not exceed the cores: --workers 8 --jobs 2 on 16 cores.
-Needs dask[distributed] and pyarrow (pip install "dask[distributed]" pyarrow).
+Needs dask[distributed] and pyarrow (pip install "dask[distributed]" pyarrow),
+and bulk_tasks.py beside it.
 """
 import argparse
 import os
@@ -36,13 +37,12 @@ import pyarrow.parquet as pq
 from dask.distributed import Client, LocalCluster
 
 import quillmark
+from bulk_tasks import TASK_BYTES, OutputNames, byte_ranges
 
-TASK_BYTES = 128 << 20
 COMPRESSION_LEVELS = {"zstd": 1, "gzip": None, "snappy": None, "none": None}
 # Columns of long, mostly unique text: a dictionary of them is work for
 # nothing.
 LONG_TEXT = {"title", "abstract_text", "claims", "citations", "markdown", "markdown_gfm"}
-PLAIN_SUFFIXES = (".xml", ".txt", ".aps")
 
 
 def leaf_paths(field: pa.Field, prefix: str = "") -> list[str]:
@@ -63,26 +63,8 @@ def dictionary_columns(schema: pa.Schema) -> list[str]:
 def output_names(paths) -> list[str]:
     """One directory name per input, its stem, with -2, -3, ... for a stem met
     again."""
-    names, taken = [], set()
-    for path in paths:
-        stem = pathlib.PurePath(path).name.split(".")[0] or "input"
-        name, suffix = stem, 2
-        while name.lower() in taken:
-            name, suffix = f"{stem}-{suffix}", suffix + 1
-        taken.add(name.lower())
-        names.append(name)
-    return names
-
-
-def byte_ranges(path: str, task_bytes: int) -> list[tuple[int, int] | None]:
-    """The byte ranges a plain bulk file is read in; None (the whole input) for
-    an archive or a directory."""
-    if not path.lower().endswith(PLAIN_SUFFIXES) or not os.path.isfile(path):
-        return [None]
-    size = os.path.getsize(path)
-    count = max(1, -(-size // task_bytes))
-    bounds = [size * part // count for part in range(count + 1)]
-    return list(zip(bounds, bounds[1:]))
+    names = OutputNames()
+    return [names.claim(pathlib.PurePath(path).name.split(".")[0] or "input") for path in paths]
 
 
 def part_to_parquet(path: str, byte_range, target: str, jobs: int = 1, compression: str = "zstd") -> dict:
