@@ -71,7 +71,7 @@ bool holds_content(Node::Ref node) {
             if (!text.starts_with("<?") && !text.starts_with("<!--") && !is_white_space_only(text)) return true;
             continue;
         }
-        const ElementRole role = role_of(child.name());
+        const ElementRole role = child.role();
         if (role == ElementRole::Image || role == ElementRole::Math || holds_content(child)) return true;
     }
     return false;
@@ -80,7 +80,7 @@ bool holds_content(Node::Ref node) {
 bool holds_blocks(Node::Ref node) {
     for (Node::Ref child : node.children()) {
         if (!child.is_element()) continue;
-        switch (role_of(child.name())) {
+        switch (child.role()) {
             case ElementRole::List:
             case ElementRole::OrderedList:
             case ElementRole::Table:
