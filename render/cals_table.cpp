@@ -41,12 +41,6 @@ struct Table {
     std::vector<Group> groups;
 };
 
-std::optional<std::string_view> attribute(Node::Ref node, std::string_view name) {
-    for (const AttributeView& attribute : node.attributes())
-        if (attribute.name == name) return attribute.value;
-    return std::nullopt;
-}
-
 std::optional<std::size_t> number(std::optional<std::string_view> text) {
     if (!text) return std::nullopt;
     const std::string_view digits = trim(*text);
@@ -68,10 +62,10 @@ bool holds_content(Node::Ref node) {
     for (Node::Ref child : node.children()) {
         if (!child.is_element()) {
             const std::string_view text = child.text_value();
-            if (!text.starts_with("<?") && !text.starts_with("<!--") && !is_white_space_only(text)) return true;
+            if (!child.is_instruction_or_comment() && !is_white_space_only(text)) return true;
             continue;
         }
-        const ElementRole role = role_of(child.name());
+        const ElementRole role = child.role();
         if (role == ElementRole::Image || role == ElementRole::Math || holds_content(child)) return true;
     }
     return false;
@@ -80,7 +74,7 @@ bool holds_content(Node::Ref node) {
 bool holds_blocks(Node::Ref node) {
     for (Node::Ref child : node.children()) {
         if (!child.is_element()) continue;
-        switch (role_of(child.name())) {
+        switch (child.role()) {
             case ElementRole::List:
             case ElementRole::OrderedList:
             case ElementRole::Table:
@@ -160,7 +154,7 @@ private:
         std::vector<std::pair<std::size_t, std::optional<std::string_view>>> specs;
         for (Node::Ref child : group_.children())
             if (is_element(child, "colspec"))
-                specs.emplace_back(number(attribute(child, "colnum")).value_or(specs.size() + 1), attribute(child, "colname"));
+                specs.emplace_back(number(child.attribute("colnum")).value_or(specs.size() + 1), child.attribute("colname"));
         std::stable_sort(specs.begin(), specs.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
         for (std::size_t column = 0; column < specs.size(); ++column)
             if (specs[column].second) names_.emplace_back(*specs[column].second, column);
@@ -213,14 +207,14 @@ private:
             std::size_t last = next;
             std::size_t rows = 1;
             if (honour_spans_) {
-                first = column_named(attribute(entry, "namest"))
-                            .value_or(column_named(attribute(entry, "colname")).value_or(next));
+                first = column_named(entry.attribute("namest"))
+                            .value_or(column_named(entry.attribute("colname")).value_or(next));
                 while (taken(local, first)) {
                     if (!spend(1)) return false;
                     ++first;
                 }
-                last = std::max(first, column_named(attribute(entry, "nameend")).value_or(first));
-                rows = std::min(number(attribute(entry, "morerows")).value_or(0), rows_left - 1) + 1;
+                last = std::max(first, column_named(entry.attribute("nameend")).value_or(first));
+                rows = std::min(number(entry.attribute("morerows")).value_or(0), rows_left - 1) + 1;
                 if (last - first + 1 > budget_ / rows) return false;
                 for (std::size_t r = local; r < local + rows; ++r)
                     for (std::size_t c = first; c <= last; ++c)

@@ -54,7 +54,7 @@ void write_block(LineList& lines, std::string_view text) {
 // A heading anywhere in kept XML.
 bool holds_heading(Node::Ref node) {
     for (Node::Ref child : node.children())
-        if (child.is_element() && (role_of(child.name()) == ElementRole::Heading || holds_heading(child))) return true;
+        if (child.is_element() && (child.role() == ElementRole::Heading || holds_heading(child))) return true;
     return false;
 }
 
@@ -118,10 +118,8 @@ public:
         writer.flush();
     }
     void node(LineList& lines, Node::Ref node) const override {
-        if (node.is_element()) {
-            const std::string_view statement = statement_heading(node.name());
-            if (!statement.empty() && !holds_heading(node)) write_block(lines, statement);
-        }
+        const std::string_view statement = statement_heading(node.role());
+        if (!statement.empty() && !holds_heading(node)) write_block(lines, statement);
         GfmWriter writer(&lines);
         writer.kept_block(node);
         writer.flush();
@@ -136,7 +134,7 @@ public:
     // a sequence listing document (its number) as they are.
     void other_section(LineList& lines, const OtherSection& section) const override {
         const Node::Ref root = section.node.root();
-        const ElementRole role = root.is_element() ? role_of(root.name()) : ElementRole::Transparent;
+        const ElementRole role = root.role();
         if (role == ElementRole::Number) return;
         const bool table = role == ElementRole::Table;
         if (!table && role != ElementRole::SequenceListing) {

@@ -21,7 +21,7 @@ char first_character(Node::Ref node) {
         if (is_space(text[0])) return ' ';
         return text[0] == '&' ? 'a' : text[0];
     }
-    switch (role_of(node.name())) {
+    switch (node.role()) {
         case ElementRole::Subscript:
         case ElementRole::Superscript:
         case ElementRole::Underline:
@@ -60,7 +60,7 @@ std::optional<std::string_view> attribute_ignoring_case(Node::Ref node, std::str
 
 bool holds_math(Node::Ref node) {
     for (Node::Ref child : node.children())
-        if (child.is_element() && (role_of(child.name()) == ElementRole::Math || holds_math(child))) return true;
+        if (child.is_element() && (child.role() == ElementRole::Math || holds_math(child))) return true;
     return false;
 }
 
@@ -95,7 +95,7 @@ void append_text(std::string& out, Node::Ref node, std::size_t limit) {
 // gives "2"), else its "num" attribute without leading zeros.
 std::string table_number(Node::Ref node) {
     for (Node::Ref child : node.children()) {
-        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) continue;
+        if (!child.is_element() || child.role() != ElementRole::Number) continue;
         std::string text;
         append_text(text, child, 32);
         std::string_view number = trim(text);
@@ -111,7 +111,7 @@ std::string table_number(Node::Ref node) {
 bool names_table(Node::Ref node, std::string_view number) {
     std::string text;
     for (Node::Ref child : node.children())
-        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) append_text(text, child, 400);
+        if (!child.is_element() || child.role() != ElementRole::Number) append_text(text, child, 400);
     for (std::size_t pos = 0; pos + 5 < text.size(); ++pos) {
         if (!starts_with_ignoring_case(std::string_view(text).substr(pos), "table")) continue;
         std::size_t after = pos + 5;
@@ -179,8 +179,10 @@ void GfmWriter::kept_block(Node::Ref node) {
         kept_inline(node, ' ');
         return;
     }
-    switch (role_of(node.name())) {
+    switch (node.role()) {
         case ElementRole::Transparent:
+        case ElementRole::CrossReferenceStatement:
+        case ElementRole::GovernmentInterestStatement:
             for (Node::Ref child : node.children()) kept_block(child);
             return;
         default: kept_inline(node, ' '); return;
@@ -197,7 +199,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
         return;
     }
     const std::size_t start = out_.size();
-    switch (role_of(node.name())) {
+    switch (node.role()) {
         case ElementRole::Subscript:
             kept_children(node, next);
             wrap(start, "<sub>", "</sub>");
@@ -264,6 +266,8 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
         case ElementRole::Unrendered: return;
         case ElementRole::ListItem:
         case ElementRole::Number:
+        case ElementRole::CrossReferenceStatement:
+        case ElementRole::GovernmentInterestStatement:
         case ElementRole::Transparent: kept_children(node, next); return;
     }
 }
@@ -351,7 +355,7 @@ void GfmWriter::math_wrapper(Node::Ref node, char next) {
     ++formula_wrappers_;
     if (holds_math(node)) {
         for (Node::Ref child : node.children())
-            if (child.is_element() && role_of(child.name()) != ElementRole::Image) kept_inline(child, next);
+            if (child.is_element() && child.role() != ElementRole::Image) kept_inline(child, next);
     } else {
         kept_children(node, next);
     }
@@ -369,7 +373,7 @@ void GfmWriter::numbered_table(Node::Ref node, char next) {
     flush();
     if (!number.empty() && !names_table(node, number)) block("Table " + number);
     for (Node::Ref child : node.children())
-        if (!child.is_element() || role_of(child.name()) != ElementRole::Number) kept_block(child);
+        if (!child.is_element() || child.role() != ElementRole::Number) kept_block(child);
 }
 
 // A table's title and other content outside its groups goes before it; a
@@ -437,7 +441,7 @@ void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, con
         }
         std::vector<std::pair<Node::Ref, bool>> nested;
         for (Node::Ref child : item.children()) {
-            const ElementRole role = child.is_element() ? role_of(child.name()) : ElementRole::Transparent;
+            const ElementRole role = child.role();
             if (role == ElementRole::List || role == ElementRole::OrderedList)
                 nested.emplace_back(child, role == ElementRole::OrderedList);
             else

@@ -166,17 +166,10 @@ std::string token_text(Node::Ref node) {
         if (child.is_element()) {
             raw += token_text(child);
         } else {
-            const std::string_view value = child.text_value();
-            if (!value.starts_with("<?") && !value.starts_with("<!--")) append_decoded(raw, value);
+            if (!child.is_instruction_or_comment()) append_decoded(raw, child.text_value());
         }
     }
     return collapse_white_space(raw);
-}
-
-std::optional<std::string_view> attribute(Node::Ref node, std::string_view name) {
-    for (const AttributeView& attribute : node.attributes())
-        if (attribute.name == name) return attribute.value;
-    return std::nullopt;
 }
 
 std::vector<Node::Ref> element_children(Node::Ref node) {
@@ -252,7 +245,7 @@ public:
     void node(Node::Ref node) {
         if (!node.is_element()) {
             const std::string_view value = node.text_value();
-            if (!value.starts_with("<?") && !value.starts_with("<!--")) {
+            if (!node.is_instruction_or_comment()) {
                 std::string decoded;
                 append_decoded(decoded, value);
                 const std::string_view trimmed = trim(decoded);
@@ -431,8 +424,8 @@ private:
     // The separators are characters, white space between them left out;
     // the last goes between every further pair of parts.
     void fenced(Node::Ref node, const std::vector<Node::Ref>& parts) {
-        const std::string_view separators = attribute(node, "separators").value_or(",");
-        fence("\\left", trim(attribute(node, "open").value_or("(")));
+        const std::string_view separators = node.attribute("separators").value_or(",");
+        fence("\\left", trim(node.attribute("open").value_or("(")));
         std::size_t next = 0;
         std::string_view separator;
         bool first = true;
@@ -449,7 +442,7 @@ private:
             first = false;
             this->node(part);
         }
-        fence("\\right", trim(attribute(node, "close").value_or(")")));
+        fence("\\right", trim(node.attribute("close").value_or(")")));
     }
 
 public:

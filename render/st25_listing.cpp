@@ -22,8 +22,7 @@ void append_text(std::string& out, Node::Ref node) {
             append_text(out, child);
             continue;
         }
-        const std::string_view value = child.text_value();
-        if (!value.starts_with("<?") && !value.starts_with("<!--")) append_decoded(out, value);
+        if (!child.is_instruction_or_comment()) append_decoded(out, child.text_value());
     }
 }
 

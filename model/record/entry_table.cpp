@@ -50,7 +50,7 @@ void EntryTable::add_text(std::uint8_t kind, std::initializer_list<std::string_v
 
 void EntryTable::set_target(std::uint32_t node, std::uint32_t attribute) {
     Entry& entry = entries_[node];
-    entry.has_target = 1;
+    entry.detail = 1;
     entry.offset = entries_[attribute].offset + entries_[attribute].length;
     entry.length = entries_[attribute].extent;
 }

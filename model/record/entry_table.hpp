@@ -36,7 +36,9 @@ class EntryTable {
 public:
     struct Entry {
         std::uint8_t kind = entry_kind::kept_text;
-        std::uint8_t has_target = 0;  // inline containers: `target` is set
+        // An inline container: 1 when `target` is set. A kept element: its
+        // ElementRole.
+        std::uint8_t detail = 0;
         std::uint16_t prefix_length = 0;
         // The index past the subtree; for an attribute, its value's length.
         std::uint32_t extent = 0;
@@ -89,6 +91,7 @@ public:
     void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     // A text run made of the pieces joined.
     void add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces);
+    void set_detail(std::uint32_t index, std::uint8_t detail) { entries_[index].detail = detail; }
     // Makes the value of the node's attribute `attribute` its target.
     void set_target(std::uint32_t node, std::uint32_t attribute);
 

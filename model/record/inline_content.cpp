@@ -24,7 +24,7 @@ AttributeRange InlineContent::Ref::attributes() const {
 
 std::optional<std::string_view> InlineContent::Ref::target() const {
     const EntryTable::Entry& entry = table_->entry(index_);
-    if (!entry.has_target) return std::nullopt;
+    if (!entry.detail) return std::nullopt;
     return table_->text(entry);
 }
 

@@ -19,6 +19,11 @@ std::string_view Node::Ref::name() const {
     return e.kind == entry_kind::kept_element ? table_->local_name(e) : std::string_view();
 }
 
+ElementRole Node::Ref::role() const {
+    const EntryTable::Entry& e = entry();
+    return e.kind == entry_kind::kept_element ? static_cast<ElementRole>(e.detail) : ElementRole::Transparent;
+}
+
 std::optional<std::string_view> Node::Ref::prefix() const {
     const EntryTable::Entry& e = entry();
     if (e.kind != entry_kind::kept_element) return std::nullopt;
@@ -60,8 +65,10 @@ Node Node::text(std::string_view content) {
     return Node(std::move(table));
 }
 
-void NodeWriter::start_element(std::string_view name, std::optional<std::string_view> prefix) {
-    open_.push_back(table_.open_named(entry_kind::kept_element, name, prefix));
+void NodeWriter::start_element(std::string_view name, std::optional<std::string_view> prefix, ElementRole role) {
+    const std::uint32_t index = table_.open_named(entry_kind::kept_element, name, prefix);
+    table_.set_detail(index, static_cast<std::uint8_t>(role));
+    open_.push_back(index);
 }
 
 void NodeWriter::add_attribute(std::string_view name, std::optional<std::string_view> prefix,

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "model/record/element_role.hpp"
 #include "model/record/entry_table.hpp"
 
 namespace quillmark {
@@ -19,6 +20,7 @@ public:
         Kind kind() const;
         bool is_element() const { return kind() == Kind::Element; }
         std::string_view name() const;  // the local name of an element
+        ElementRole role() const;       // Transparent for text
         std::optional<std::string_view> prefix() const;
         std::string_view qualified_name() const;
         std::string_view text_value() const;  // the text of a Text node
@@ -53,7 +55,8 @@ private:
 class NodeWriter {
 public:
     explicit NodeWriter(EntryTable& table) : table_(table) {}
-    void start_element(std::string_view name, std::optional<std::string_view> prefix);
+    void start_element(std::string_view name, std::optional<std::string_view> prefix,
+                       ElementRole role = ElementRole::Transparent);
     void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     void add_text(std::initializer_list<std::string_view> pieces) { table_.add_text(entry_kind::kept_text, pieces); }
     void end_element();

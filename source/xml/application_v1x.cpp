@@ -1,6 +1,7 @@
 // Application publications of the XML generations 1.5 and 1.6
 // (`patent-application-publication`): one parser for both, which differ
 // only in the source format recorded.
+#include <array>
 #include <iterator>
 #include <vector>
 
@@ -372,10 +373,33 @@ private:
     const XmlTree& tree_;
 };
 
+// What the elements of the v1.x applications are to a reader.
+constexpr std::array<NamedRole, 17> element_roles = {{
+    {"bold", ElementRole::Bold},
+    {"chemistry-chemdraw-file", ElementRole::Unrendered},
+    {"chemistry-mol-file", ElementRole::Unrendered},
+    {"federal-research-statement", ElementRole::GovernmentInterestStatement},
+    {"heading", ElementRole::Heading},
+    {"image", ElementRole::Image},
+    {"in-line-formula", ElementRole::InlineFormula},
+    {"italic", ElementRole::Italic},
+    {"math-cwu", ElementRole::MathWrapper},
+    {"mathematica-file", ElementRole::Unrendered},
+    {"number", ElementRole::Number},
+    {"paragraph", ElementRole::Paragraph},
+    {"subscript", ElementRole::Subscript},
+    {"superscript", ElementRole::Superscript},
+    {"table-cwu", ElementRole::NumberedTable},
+    {"uline", ElementRole::Underline},
+    {"underline", ElementRole::Underline},
+}};
+static_assert(sorted_by_name(element_roles), "the role table must be sorted by name");
+
 // Both generations refuse another root with the same message, which names
 // the first of them.
 constexpr XmlFamily family{"patent-application-publication",
-                           "UsptoApplicationV15 requires patent-application-publication root"};
+                           "UsptoApplicationV15 requires patent-application-publication root", RootChildren::Elements,
+                           element_roles};
 
 }  // namespace
 

@@ -410,7 +410,26 @@ private:
     const XmlTree& tree_;
 };
 
-constexpr XmlFamily family{"PATDOC", "UsptoGrantV25 requires PATDOC root"};
+// What ST.32's element codes are to a reader.
+constexpr std::array<NamedRole, 14> element_roles = {{
+    {"B", ElementRole::Bold},
+    {"BOLD", ElementRole::Bold},
+    {"BR", ElementRole::LineBreak},
+    {"EMI", ElementRole::Image},
+    {"GOVINT", ElementRole::GovernmentInterestStatement},
+    {"H", ElementRole::Heading},
+    {"I", ElementRole::Italic},
+    {"ITALIC", ElementRole::Italic},
+    {"MATH-US", ElementRole::MathWrapper},
+    {"PARA", ElementRole::Paragraph},
+    {"RELAPP", ElementRole::CrossReferenceStatement},
+    {"SB", ElementRole::Subscript},
+    {"SP", ElementRole::Superscript},
+    {"U", ElementRole::Underline},
+}};
+static_assert(sorted_by_name(element_roles), "the role table must be sorted by name");
+
+constexpr XmlFamily family{"PATDOC", "UsptoGrantV25 requires PATDOC root", RootChildren::Elements, element_roles};
 
 }  // namespace
 

@@ -51,7 +51,7 @@ void add_kept_size(const XmlTree& tree, XmlId id, TableSize& size) {
 void write_kept(const XmlTree& tree, XmlId id, NodeWriter& out) {
     switch (tree.kind(id)) {
         case XmlKind::Element: {
-            out.start_element(tree.name(id), tree.prefix(id));
+            out.start_element(tree.name(id), tree.prefix(id), role_of(tree.element_roles(), tree.name(id)));
             const std::size_t attributes = tree.attribute_count(id);
             for (std::size_t i = 0; i < attributes; ++i) {
                 const XmlTree::Attribute a = tree.attribute(id, i);

@@ -1,6 +1,8 @@
 // Sequence-listing supplements (`sequence-cwu`). Only the publication
 // reference is typed; every other child node of the root, text and comments
 // included, is kept verbatim as a section of its own.
+#include <array>
+
 #include "source/parsers.hpp"
 #include "source/xml/document_id.hpp"
 #include "source/xml/readers.hpp"
@@ -21,7 +23,16 @@ Section read_root_child(const XmlTree& tree, XmlId id) {
     return OtherSection{to_node(tree, id)};
 }
 
-constexpr XmlFamily family{"sequence-cwu", "sequence listings require sequence-cwu root", RootChildren::AllNodes};
+// What the elements of a sequence-listing supplement are to a reader.
+constexpr std::array<NamedRole, 3> element_roles = {{
+    {"number", ElementRole::Number},
+    {"sequence-list-new-rules", ElementRole::SequenceListing},
+    {"sequence-list-old-format", ElementRole::SequenceListing},
+}};
+static_assert(sorted_by_name(element_roles), "the role table must be sorted by name");
+
+constexpr XmlFamily family{"sequence-cwu", "sequence listings require sequence-cwu root", RootChildren::AllNodes,
+                           element_roles};
 
 }  // namespace
 

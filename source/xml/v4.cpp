@@ -1,6 +1,7 @@
 // Grants (XML 4.0 to 4.7) and application publications (XML 4.0 to 4.6):
 // one parser, parameterised by the root element, the bibliographic element
 // and the wrong-root message.
+#include <array>
 #include <optional>
 #include <utility>
 
@@ -46,6 +47,29 @@ const MarkupRules markup{
     .align_attribute = "align",
 };
 
+// What the elements of the v4 grants and applications are to a reader.
+constexpr std::array<NamedRole, 18> element_roles = {{
+    {"b", ElementRole::Bold},
+    {"br", ElementRole::LineBreak},
+    {"del", ElementRole::Deleted},
+    {"heading", ElementRole::Heading},
+    {"i", ElementRole::Italic},
+    {"img", ElementRole::Image},
+    {"ins", ElementRole::Inserted},
+    {"li", ElementRole::ListItem},
+    {"maths", ElementRole::MathWrapper},
+    {"ol", ElementRole::OrderedList},
+    {"p", ElementRole::Paragraph},
+    {"sub", ElementRole::Subscript},
+    {"sub2", ElementRole::Subscript},
+    {"sup", ElementRole::Superscript},
+    {"sup2", ElementRole::Superscript},
+    {"tables", ElementRole::NumberedTable},
+    {"u", ElementRole::Underline},
+    {"ul", ElementRole::List},
+}};
+static_assert(sorted_by_name(element_roles), "the role table must be sorted by name");
+
 // What tells grants and applications apart: the root and the element that
 // holds the bibliographic data.
 struct Vocabulary {
@@ -53,10 +77,11 @@ struct Vocabulary {
     std::string_view bibliographic;
 };
 
-constexpr Vocabulary grant_vocabulary{{"us-patent-grant", "v4.x grants require us-patent-grant root"},
+constexpr Vocabulary grant_vocabulary{{"us-patent-grant", "v4.x grants require us-patent-grant root", RootChildren::Elements, element_roles},
                                       "us-bibliographic-data-grant"};
 constexpr Vocabulary application_vocabulary{
-    {"us-patent-application", "v4.x applications require us-patent-application root"},
+    {"us-patent-application", "v4.x applications require us-patent-application root", RootChildren::Elements,
+     element_roles},
     "us-bibliographic-data-application"};
 
 class V4Reader {

@@ -16,6 +16,7 @@ Result<RootedTree, ParseError> parse_rooted(std::string_view text, const XmlFami
     const XmlId root = root_element(tree.value());
     if (root == no_node) return ParseError::xml("missing root element");
     if (tree.value().name(root) != family.root) return ParseError::structure(std::string(family.wrong_root_message));
+    tree.value().set_element_roles(family.element_roles);
     return RootedTree{std::move(tree).value(), root};
 }
 

@@ -22,6 +22,7 @@ struct XmlFamily {
     std::string_view root;                // the root element's name
     std::string_view wrong_root_message;  // the error when the root has another name
     RootChildren sections = RootChildren::Elements;
+    RoleTable element_roles = {};  // the roles of the generation's kept elements
 };
 
 // The first element child of the document, or no_node.

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "source/xml/element_roles.hpp"
+
 namespace quillmark {
 
 using XmlId = std::uint32_t;
@@ -83,6 +85,11 @@ public:
 
     std::size_t node_count() const { return nodes_.size(); }
 
+    // The names of the generation the document is read as, by which its
+    // kept elements get their roles.
+    RoleTable element_roles() const { return element_roles_; }
+    void set_element_roles(RoleTable roles) { element_roles_ = roles; }
+
 private:
     friend class XmlTreeBuilder;
     std::string_view view(XmlSpan span) const { return std::string_view(strings_).substr(span.offset, span.length); }
@@ -97,6 +104,7 @@ private:
     std::vector<XmlNodeRecord> nodes_;
     std::vector<XmlAttributeRecord> attributes_;
     std::string strings_;
+    RoleTable element_roles_;
 };
 
 // Appends nodes in document order while a parser reports them.

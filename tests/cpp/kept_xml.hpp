@@ -1,12 +1,14 @@
 // Kept XML for the converter tests, from a small XML text: elements,
 // double-quoted attributes and text (entity references kept as written,
-// as the readers keep them). Only what the tests write is understood.
+// as the readers keep them), the elements of the shared standards (CALS,
+// MathML) with their roles. Only what the tests write is understood.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "model/record/node.hpp"
+#include "source/xml/element_roles.hpp"
 
 namespace quillmark::testing {
 
@@ -31,7 +33,8 @@ inline Node kept_xml(std::string_view xml) {
         const bool empty = tag.ends_with('/');
         if (empty) tag.remove_suffix(1);
         const std::size_t name_end = std::min(tag.find(' '), tag.size());
-        writer.start_element(tag.substr(0, name_end), std::nullopt);
+        const std::string_view name = tag.substr(0, name_end);
+        writer.start_element(name, std::nullopt, role_of(RoleTable{}, name));
         std::string_view rest = tag.substr(name_end);
         while (true) {
             const std::size_t equals = rest.find("=\"");
