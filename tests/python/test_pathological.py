@@ -100,8 +100,14 @@ def cpu_seconds(document: str) -> tuple[float, int]:
 def test_shape_renders_in_linear_time_and_bounded_output(shape):
     n, make = SHAPES[shape]
     small, large = make(n), make(4 * n)
-    small_time, small_output = cpu_seconds(small)
-    large_time, large_output = cpu_seconds(large)
+    # A shape that grows faster than its input misses the bound every time;
+    # a busy machine (or a sanitizer's allocator) only now and then, so the
+    # pair is measured again before it counts as a failure.
+    for _ in range(3):
+        small_time, small_output = cpu_seconds(small)
+        large_time, large_output = cpu_seconds(large)
+        if large_time <= 6 * max(small_time, 0.01):
+            break
     for document, output in ((small, small_output), (large, large_output)):
         assert output <= 100 * len(document.encode()) + 10_000
     assert large_time <= 6 * max(small_time, 0.01), f"{small_time:.3f}s then {large_time:.3f}s"
