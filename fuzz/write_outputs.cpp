@@ -57,7 +57,7 @@ std::vector<std::string> records(std::string_view input) {
 }
 
 void check_markdown(const std::vector<std::string>& texts, bool take_back) {
-    cli::OutputWriter writer(cli::OutputFormat::Markdown, directory.string());
+    cli::OutputWriter writer(cli::OutputTarget{cli::OutputKind::Directory, directory.string(), cli::OutputFormat::Markdown});
     std::size_t written = 0;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         cli::Outcome outcome;
@@ -71,15 +71,15 @@ void check_markdown(const std::vector<std::string>& texts, bool take_back) {
         require(file_count() == written, "a failed Markdown record left a file");
     }
     require(!writer.end_stream(), "ending a Markdown stream failed");
-    require(writer.files_created() == written, "files counted wrong");
+    require(writer.mark().files == written, "files counted wrong");
     if (take_back) {
-        writer.remove_files_since(0);
+        writer.take_back({});
         require(file_count() == 0, "files taken back are still there");
     }
 }
 
 void check_json_lines(const std::vector<std::string>& texts) {
-    cli::OutputWriter writer(cli::OutputFormat::JsonLines, directory.string());
+    cli::OutputWriter writer(cli::OutputTarget{cli::OutputKind::Directory, directory.string(), cli::OutputFormat::JsonLines});
     std::string expected;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         cli::Outcome outcome;
