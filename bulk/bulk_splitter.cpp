@@ -26,8 +26,12 @@ constexpr std::size_t large_buffer_size = 32 << 20;
 bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A segment line "PATN" starting in the first column (continuation lines
-// start with a space, so they never match).
-bool is_patent_start_line(std::string_view line) { return trim_end(without_byte_order_mark(line)) == "PATN"; }
+// start with a space, so they never match). Only a line that starts with "P"
+// or a byte-order mark can be one: most lines are told by their first byte.
+bool is_patent_start_line(std::string_view line) {
+    if (line.empty() || (line.front() != 'P' && line.front() != byte_order_mark.front())) return false;
+    return trim_end(without_byte_order_mark(line)) == "PATN";
+}
 
 }  // namespace
 
