@@ -77,12 +77,15 @@ std::string_view strip_trailing_spaces(std::string_view text) {
 class RecordReader {
 public:
     void read_line(std::string_view line) {
-        if (!starts_visibly(line) && is_white_space_only(line)) {
-            if (!records_.empty() && is_table_code(records_.back().code)) records_.back().value += '\n';
+        // A line that starts with a space continues the value before it; when
+        // it is blank it adds what a blank line adds (a line break to a
+        // table, nothing to other values), so it needs no test of its own.
+        if (!line.empty() && line.front() == ' ') {
+            continue_value(line.substr(column_offset(line, value_column)));
             return;
         }
-        if (line.front() == ' ') {
-            continue_value(line.substr(column_offset(line, value_column)));
+        if (!starts_visibly(line) && is_white_space_only(line)) {
+            if (!records_.empty() && is_table_code(records_.back().code)) records_.back().value += '\n';
             return;
         }
         const std::string_view code = strip_trailing_spaces(line.substr(0, column_offset(line, code_columns)));
