@@ -56,25 +56,25 @@ READ_BULK_TOGGLES = ("start_thread", "*call<&quillmark::(anonymous namespace)::b
                      "*bulk_item_dealloc*")
 FLOOR_TOGGLES = {"xml": "xmlSAXUserParseMemory", "lines": "*split_lines*"}
 
-# The stages of read_bulk that every document pays, by the functions that
-# hold them (inclusive costs of short names as `short_name` gives them).
+# The stages of read_bulk that every document pays: label, the functions
+# whose inclusive costs make it (parts of their full names), and those whose
+# inclusive costs are taken off it.
 STAGES = (
-    ("reading thread: read, split, hand over", ("bulk::read_input",)),
-    ("of it, the splitter", ("bulk::BulkSplitter::feed", "bulk::BulkSplitter::finish")),
-    ("UTF-8 check", ("bulk::invalid_utf8_message",)),
-    ("detection", ("detect_source_format",)),
-    ("XML to flat tree", ("parse_xml",)),
-    ("of it, libxml2's context made", ("xmlCreateMemoryParserCtxt",)),
-    ("of it, libxml2's context freed", ("xmlFreeParserCtxt",)),
+    ("reading thread: read, split, hand over", ("quillmark::bulk::read_input(",), ()),
+    ("of it, the splitter", ("BulkSplitter::feed(", "BulkSplitter::finish("), ()),
+    ("UTF-8 check", ("invalid_utf8_message",), ()),
+    ("detection", ("detect_source_format(",), ()),
+    ("XML to flat tree", ("quillmark::parse_xml(",), ()),
+    ("of it, libxml2's context made", ("xmlCreateMemoryParserCtxt",), ()),
+    ("of it, libxml2's context freed", ("xmlFreeParserCtxt",), ()),
     ("of it, the DOCTYPE: libxml2 document, internal subset, entity declarations",
-     ("xmlSAX2StartDocument", "xmlSAX2InternalSubset", "xmlSAX2EntityDecl", "xmlFreeDoc")),
-    ("of it, entity references", ("on_reference",)),
-    ("flat tree to Document, with the XML parse", ("read_xml_document",)),
-    ("APS reader", ("read_aps",)),
-    ("summary", ("summarize",)),
-    ("delivering thread", ("bulk::OrderedPool::run_deliverer",)),
-    ("calling thread: steps, Document objects made", ("py::Guard::call",)),
-    ("calling thread: items and Documents freed", ("bulk_item_dealloc",)),
+     ("xmlSAX2StartDocument", "xmlSAX2InternalSubset", "xmlSAX2EntityDecl", "xmlFreeDoc"), ()),
+    ("of it, entity references", ("(anonymous namespace)::on_reference(void*",), ()),
+    ("flat tree to Document", ("quillmark::read_xml_document<",), ("quillmark::parse_xml(",)),
+    ("APS reader", ("quillmark::read_aps(",), ()),
+    ("summary", ("quillmark::summarize(",), ()),
+    ("calling thread: steps, Document objects made", ("bulk_reader_next>",), ()),
+    ("calling thread: items and Documents freed", ("bulk_item_dealloc",), ()),
 )
 
 LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+(?:[<>*]\s+)?(\S.*?)(?: \((\d[\d,]*)x\))?(?: \[(.+)\])?$")
@@ -155,7 +155,10 @@ class Profile:
             self.exclusive[key] += cost
             self.objects[obj] += cost
             self.total += cost
+        self.by_full_name = {}
         for cost, function, obj in annotate(out, inclusive=True):
+            if "'" not in function:
+                self.by_full_name.setdefault(function, cost)
             key = (short_name(function), obj)
             # A recursive function appears once per depth; its first (outermost) line is its inclusive cost.
             if "'" not in function and cost < self.total and key not in self.inclusive:
@@ -187,25 +190,19 @@ def tables(name, profile, top):
     return lines + [""]
 
 
-def without_templates(name):
-    """bulk::OrderedPool<…>::run_deliverer -> bulk::OrderedPool::run_deliverer; a return type left out."""
-    while "<" in name:
-        name, before = re.sub(r"<[^<>]*>", "", name), name
-        if name == before:
-            break
-    return name.rsplit(" ", 1)[-1]
-
-
 def stage_lines(profile, documents):
+    def cost_of(parts):
+        return sum(cost for name, cost in profile.by_full_name.items() if any(part in name for part in parts))
+
     lines = ["| stage | share | instructions per document |", "|---|---|---|"]
-    for label, names in STAGES:
-        cost = sum(cost for (name, _), cost in profile.inclusive.items() if without_templates(name) in names)
+    for label, parts, less in STAGES:
+        cost = cost_of(parts) - (cost_of(less) if less and cost_of(parts) else 0)
         if cost:
             lines.append("| %s | %.1f%% | %s |" % (label, profile.percent(cost), format(cost // documents, ",")))
     return lines + [""]
 
 
-def profile_weekly(families, megabytes, top, reuse):
+def profile_weekly(families, megabytes, top, reuse, tag):
     import quillmark
     from floor import build_floor
     binary = build_floor()
@@ -217,7 +214,7 @@ def profile_weekly(families, megabytes, top, reuse):
         path = weekly.sample_file(family, megabytes)
         size = path.stat().st_size
         documents = sum(1 for _ in quillmark.read_bulk(str(path)))
-        out = weekly.OUT / ("callgrind.%s.read_bulk.out" % path.stem)
+        out = weekly.OUT / ("callgrind.%s%s.read_bulk.out" % (path.stem, tag))
         floor_out = weekly.OUT / ("callgrind.%s.floor.out" % path.stem)
         if not (reuse and out.exists() and floor_out.exists()):
             print("profiling read_bulk and the floor on %s ..." % path.name, file=sys.stderr, flush=True)
@@ -245,9 +242,11 @@ def main():
     parser.add_argument("--weekly", nargs="*", choices=list(weekly.FAMILIES),
                         help="profile read_bulk on real publications of these families (all when none is named)")
     parser.add_argument("--megabytes", type=float, default=3, help="with --weekly: MB of each family (default 3)")
+    parser.add_argument("--tag", default="", help="with --weekly: added to the callgrind file names, to keep two builds' apart")
     args = parser.parse_args()
     if args.weekly is not None:
-        text = profile_weekly(args.weekly or list(weekly.FAMILIES), args.megabytes, args.top, args.reuse)
+        text = profile_weekly(args.weekly or list(weekly.FAMILIES), args.megabytes, args.top, args.reuse,
+                              args.tag and "." + args.tag)
         print(text)
         if args.output:
             args.output.write_text(text)
