@@ -3,8 +3,8 @@ on a weekly-like file of the corpus's real v4 grants.
 
     PYTHONPATH=build python3 bench/arrow_bulk.py [--copies N] [--repeats N] [--skip-parquet]
 
-Writes bench/out/weekly_v4.xml, the corpus's grant_v4* publications
-concatenated N times (3 by default), then measures, each run a process of its
+Writes bench/out/weekly_grant_v4_xN.xml, the corpus's grant_v4* publications
+concatenated N times (3 by default; bench/weekly.py), then measures, each run a process of its
 own and the runs of one comparison interleaved, the load (`uptime`) printed
 beside each figure:
 
@@ -33,7 +33,9 @@ import tempfile
 
 BENCH = pathlib.Path(__file__).resolve().parent
 ROOT = BENCH.parent
-CORPUS = ROOT / "tests" / "corpus"
+sys.path.insert(0, str(BENCH))
+
+from weekly import bulk_file  # noqa: E402
 
 BASELINE = """
 import sys, time, pyarrow as pa, quillmark
@@ -132,24 +134,13 @@ def interleaved(runs: dict, repeats: int) -> dict:
     return {name: tuple(statistics.median(values) for values in zip(*taken)) for name, taken in samples.items()}
 
 
-def weekly_file(copies: int) -> pathlib.Path:
-    grants = sorted(path for path in CORPUS.glob("grant_v4*/*") if path.is_file())
-    target = BENCH / "out" / "weekly_v4.xml"
-    target.parent.mkdir(exist_ok=True)
-    with open(target, "wb") as out:
-        for _ in range(copies):
-            for path in grants:
-                out.write(path.read_bytes())
-    return target
-
-
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--copies", type=int, default=3)
     parser.add_argument("--repeats", type=int, default=3)
     parser.add_argument("--skip-parquet", action="store_true")
     args = parser.parse_args()
-    weekly = weekly_file(args.copies)
+    weekly = bulk_file("grant_v4", args.copies)
     mb = weekly.stat().st_size / 1e6
     print(f"{weekly.name}: {mb:.1f} MB of real v4 grants; median of {args.repeats} interleaved runs\n")
 

@@ -1,6 +1,7 @@
 """Profiles quillmark under callgrind and summarises the costs by function.
 
     python3 bench/profile.py [--document NAME] [--top N] [--output FILE]
+    python3 bench/profile.py --weekly [FAMILY ...] [--megabytes N] [--top N] [--output FILE]
 
 Runs each operation once under `valgrind --tool=callgrind`, counting only
 the operation's own call (--toggle-collect), then prints Markdown: the
@@ -9,6 +10,14 @@ bytes, the split by library, and the functions with the most inclusive and
 the most exclusive cost. Instruction counts do not depend on the load of the
 machine. Profiles the module found on PYTHONPATH; the callgrind files stay in
 bench/out/ for callgrind_annotate or kcachegrind.
+
+With --weekly, profiles `read_bulk(path, jobs=1)` taking every document on
+about --megabytes MB (3 by default) of real publications of each family
+named (bench/weekly.py; all of them by default), every thread of the module
+counted: the reading thread, the worker, the delivering thread, and on the
+calling thread each step and each item freed. Beside it, the floor
+(bench/sax_floor.cpp: libxml2's SAX2 tokenizer with no callbacks over each
+document, a line split for APS), and the per-document costs by stage.
 """
 
 import argparse
@@ -23,6 +32,7 @@ BENCH = pathlib.Path(__file__).resolve().parent
 sys.path.insert(0, str(BENCH))
 
 import generate  # noqa: E402
+import weekly  # noqa: E402
 
 # Operation -> the function whose calls callgrind counts: the exception guard
 # each entry function is wrapped in (the entry function itself is inlined).
@@ -40,13 +50,44 @@ WHOLE_PROCESS = ("lxml", "startup")
 # The yardsticks, listed with their instructions but without tables of their own.
 YARDSTICKS = ("libxml2", "tokenizer", "lxml")
 
+# read_bulk's threads: the module's own threads whole, and on the calling
+# thread each step of the iterator and each item freed.
+READ_BULK_TOGGLES = ("start_thread", "*call<&quillmark::(anonymous namespace)::bulk_reader_next>*",
+                     "*bulk_item_dealloc*")
+FLOOR_TOGGLES = {"xml": "xmlSAXUserParseMemory", "lines": "*split_lines*"}
+
+# The stages of read_bulk that every document pays: label, the functions
+# whose inclusive costs make it (parts of their full names), and those whose
+# inclusive costs are taken off it.
+STAGES = (
+    ("reading thread: read, split, hand over", ("quillmark::bulk::read_input(",), ()),
+    ("of it, the splitter", ("BulkSplitter::feed(", "BulkSplitter::finish("), ()),
+    ("UTF-8 check", ("invalid_utf8_message",), ()),
+    ("detection", ("detect_source_format(",), ()),
+    ("XML to flat tree", ("quillmark::parse_xml(",), ()),
+    ("of it, libxml2's context made", ("xmlCreateMemoryParserCtxt",), ()),
+    ("of it, libxml2's context freed", ("xmlFreeParserCtxt",), ()),
+    ("of it, the DOCTYPE: libxml2 document, internal subset, entity declarations",
+     ("xmlSAX2StartDocument", "xmlSAX2InternalSubset", "xmlSAX2EntityDecl", "xmlFreeDoc"), ()),
+    ("of it, entity references", ("(anonymous namespace)::on_reference(void*",), ()),
+    ("flat tree to Document", ("quillmark::read_xml_document<",), ("quillmark::parse_xml(",)),
+    ("APS reader", ("quillmark::read_aps(",), ()),
+    ("summary", ("quillmark::summarize(",), ()),
+    ("calling thread: steps, Document objects made", ("bulk_reader_next>",), ()),
+    ("calling thread: items and Documents freed", ("bulk_item_dealloc",), ()),
+)
+
 LINE = re.compile(r"^\s*([\d,]+) \(\s*([\d.]+)%\)\s+(?:[<>*]\s+)?(\S.*?)(?: \((\d[\d,]*)x\))?(?: \[(.+)\])?$")
 
 
 def run_callgrind(operation, document, out):
-    toggle = [] if operation in WHOLE_PROCESS else ["--toggle-collect=%s" % OPERATIONS[operation]]
-    subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=%s" % out] + toggle
-                   + [sys.executable, str(BENCH / "profile_target.py"), operation, str(document)],
+    toggle = [] if operation in WHOLE_PROCESS else [OPERATIONS[operation]]
+    callgrind(toggle, [sys.executable, str(BENCH / "profile_target.py"), operation, str(document)], out)
+
+
+def callgrind(toggles, command, out):
+    subprocess.run(["valgrind", "--tool=callgrind", "--callgrind-out-file=%s" % out]
+                   + ["--toggle-collect=%s" % toggle for toggle in toggles] + command,
                    check=True, capture_output=True, env=os.environ)
 
 
@@ -114,7 +155,10 @@ class Profile:
             self.exclusive[key] += cost
             self.objects[obj] += cost
             self.total += cost
+        self.by_full_name = {}
         for cost, function, obj in annotate(out, inclusive=True):
+            if "'" not in function:
+                self.by_full_name.setdefault(function, cost)
             key = (short_name(function), obj)
             # A recursive function appears once per depth; its first (outermost) line is its inclusive cost.
             if "'" not in function and cost < self.total and key not in self.inclusive:
@@ -146,6 +190,47 @@ def tables(name, profile, top):
     return lines + [""]
 
 
+def stage_lines(profile, documents):
+    def cost_of(parts):
+        return sum(cost for name, cost in profile.by_full_name.items() if any(part in name for part in parts))
+
+    lines = ["| stage | share | instructions per document |", "|---|---|---|"]
+    for label, parts, less in STAGES:
+        cost = cost_of(parts) - (cost_of(less) if less and cost_of(parts) else 0)
+        if cost:
+            lines.append("| %s | %.1f%% | %s |" % (label, profile.percent(cost), format(cost // documents, ",")))
+    return lines + [""]
+
+
+def profile_weekly(families, megabytes, top, reuse, tag):
+    import quillmark
+    from floor import build_floor
+    binary = build_floor()
+    lines = ["## `read_bulk(jobs=1)` on real documents, every document taken", "",
+             "| family | MB | documents | instructions | per byte | floor | × floor | per document |",
+             "|---|---|---|---|---|---|---|---|"]
+    details = []
+    for family in families:
+        path = weekly.sample_file(family, megabytes)
+        size = path.stat().st_size
+        documents = sum(1 for _ in quillmark.read_bulk(str(path)))
+        out = weekly.OUT / ("callgrind.%s%s.read_bulk.out" % (path.stem, tag))
+        floor_out = weekly.OUT / ("callgrind.%s.floor.out" % path.stem)
+        if not (reuse and out.exists() and floor_out.exists()):
+            print("profiling read_bulk and the floor on %s ..." % path.name, file=sys.stderr, flush=True)
+            callgrind(READ_BULK_TOGGLES, [sys.executable, str(BENCH / "profile_target.py"), "read_bulk", str(path)], out)
+            mode = "lines" if family == "aps" else "xml"
+            callgrind([FLOOR_TOGGLES[mode]], [str(binary), mode, str(path)], floor_out)
+        profile = Profile(out)
+        floor = totals_line(floor_out)
+        lines.append("| %s | %.1f | %d | %s | %.1f | %s | %.2f | %s |" % (
+            family, size / 1e6, documents, format(profile.total, ","), profile.total / size, format(floor, ","),
+            profile.total / floor, format(profile.total // documents, ",")))
+        details += ["### `%s`: stages" % family, ""] + stage_lines(profile, documents)
+        details += tables("%s: functions" % family, profile, top)
+    return "\n".join(lines + [""] + details)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--document", default="grant_v45_10mb.xml", help="a document name from bench/generate.py")
@@ -154,7 +239,18 @@ def main():
     parser.add_argument("--reuse", action="store_true", help="summarise the callgrind files of an earlier run")
     parser.add_argument("--lxml", action="store_true",
                         help="count the lxml baseline too (two runs of the whole interpreter; XML formats only)")
+    parser.add_argument("--weekly", nargs="*", choices=list(weekly.FAMILIES),
+                        help="profile read_bulk on real publications of these families (all when none is named)")
+    parser.add_argument("--megabytes", type=float, default=3, help="with --weekly: MB of each family (default 3)")
+    parser.add_argument("--tag", default="", help="with --weekly: added to the callgrind file names, to keep two builds' apart")
     args = parser.parse_args()
+    if args.weekly is not None:
+        text = profile_weekly(args.weekly or list(weekly.FAMILIES), args.megabytes, args.top, args.reuse,
+                              args.tag and "." + args.tag)
+        print(text)
+        if args.output:
+            args.output.write_text(text)
+        return
     generate.generate()
     document = generate.DEFAULT_OUT / args.document
     size = document.stat().st_size

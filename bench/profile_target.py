@@ -3,7 +3,8 @@
     python3 bench/profile_target.py OPERATION PATH
 
 OPERATION is parse, parse_to_markdown, to_markdown (Document.to_markdown of
-a document parsed beforehand), libxml2 (the bare libxml2 parse of the
+a document parsed beforehand), read_bulk (read_bulk(PATH, jobs=1) over a bulk
+file, every item's document taken), libxml2 (the bare libxml2 parse of the
 same bytes, the yardstick) or tokenizer (libxml2's SAX2 reading of them
 with no callbacks), lxml (the lxml baseline) or startup (only what lxml's
 run does before the extraction, so that the difference is the baseline's). bench/README.md shows how to run this
@@ -23,6 +24,10 @@ from yardsticks import PARSER, Libxml2, lxml_baseline  # noqa: E402
 
 def main():
     operation, path = sys.argv[1], sys.argv[2]
+    if operation == "read_bulk":
+        for item in quillmark.read_bulk(path, jobs=1):
+            item.document
+        return
     text = pathlib.Path(path).read_text(encoding="utf-8")
     if operation == "to_markdown":
         document = quillmark.parse(text)

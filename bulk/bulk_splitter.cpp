@@ -26,8 +26,12 @@ constexpr std::size_t large_buffer_size = 32 << 20;
 bool is_xml_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A segment line "PATN" starting in the first column (continuation lines
-// start with a space, so they never match).
-bool is_patent_start_line(std::string_view line) { return trim_end(without_byte_order_mark(line)) == "PATN"; }
+// start with a space, so they never match). Only a line that starts with "P"
+// or a byte-order mark can be one: most lines are told by their first byte.
+bool is_patent_start_line(std::string_view line) {
+    if (line.empty() || (line.front() != 'P' && line.front() != byte_order_mark.front())) return false;
+    return trim_end(without_byte_order_mark(line)) == "PATN";
+}
 
 }  // namespace
 
@@ -224,31 +228,32 @@ bool BulkSplitter::decide_layout(bool at_end) {
 }
 
 // The next XML declaration: "<?xml" followed by white space, so processing
-// instructions such as "<?xml-stylesheet ...?>" are not taken for one.
+// instructions such as "<?xml-stylesheet ...?>" are not taken for one. The
+// search goes from one "?" to the next: in XML "<" opens every tag, but "?"
+// stands only in processing instructions and now and then in the text.
 std::optional<BulkSplitter::Boundary> BulkSplitter::next_xml_boundary() {
-    while (true) {
-        const std::size_t found = pending_.find(xml_declaration, scan_from_);
-        if (found == std::string::npos) {
-            const std::size_t partial = pending_.size() - std::min(pending_.size(), xml_declaration.size() - 1);
-            scan_from_ = std::max(scan_from_, partial);
-            return std::nullopt;
-        }
+    const std::string_view text = pending_;
+    for (std::size_t mark = scan_from_ + 1; mark < text.size(); ++mark) {
+        mark = text.find('?', mark);
+        if (mark == std::string_view::npos) break;
+        const std::size_t found = mark - 1;
+        if (text[found] != '<') continue;
         const std::size_t after = found + xml_declaration.size();
-        if (after == pending_.size()) {
-            scan_from_ = found;  // the next byte decides
+        if (after >= text.size()) {
+            scan_from_ = found;  // the next bytes decide
             return std::nullopt;
         }
-        if (!is_xml_space(pending_[after])) {
-            scan_from_ = found + 1;
+        if (text.compare(found, xml_declaration.size(), xml_declaration) != 0 || !is_xml_space(text[after]))
             continue;
-        }
         // A file concatenated into the bulk file may bring its byte-order
         // mark along: it opens the next document, it does not end this one.
-        if (found >= doc_start_ + byte_order_mark.size() &&
-            std::string_view(pending_).substr(0, found).ends_with(byte_order_mark))
+        if (found >= doc_start_ + byte_order_mark.size() && text.substr(0, found).ends_with(byte_order_mark))
             return Boundary{found - byte_order_mark.size(), after};
         return Boundary{found, after};
     }
+    // No declaration starts before the last byte: a "<" there may open one.
+    scan_from_ = std::max(scan_from_, text.size() - std::min<std::size_t>(text.size(), 1));
+    return std::nullopt;
 }
 
 // The next complete line that opens a patent. scan_from_ is always at the

@@ -1,9 +1,14 @@
-// Runs tasks on worker threads and hands their outcomes, in submission order,
-// to one delivering thread. At most `window` tasks, weighing at most `budget`
-// together, are held at a time: submit() waits while either is reached, so a
-// fast reader never runs far ahead of the workers or the writer. A task
-// weighing more than the budget is taken alone. The constructor throws
-// std::system_error when a thread cannot be started.
+// Runs tasks on worker threads and hands their outcomes on in submission
+// order: the worker that completes the oldest outcome delivers it, and every
+// outcome completed after it in turn, one worker at a time, so that no
+// thread of its own waits for each outcome to be woken for it. At most
+// `window` tasks, weighing at most `budget` together, are held at a time:
+// submit() waits while either is reached, so a fast reader never runs far
+// ahead of the workers or the writer. Once it has had to wait, it waits until
+// half the window is free, so that a reader faster than the workers is woken
+// once for several tasks, not for each. A task weighing more than the budget
+// is taken alone. The constructor throws std::system_error when a thread
+// cannot be started.
 #pragma once
 
 #include <condition_variable>
@@ -27,7 +32,6 @@ public:
         : window_(window), budget_(budget), work_(std::move(work)), deliver_(std::move(deliver)) {
         try {
             for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { run_worker(); });
-            deliverer_ = std::thread([this] { run_deliverer(); });
         } catch (...) {
             finish();  // the threads already started end
             throw;
@@ -39,9 +43,14 @@ public:
 
     void submit(Task task, std::size_t weight = 0) {
         std::unique_lock lock(mutex_);
-        space_.wait(lock, [&] { return slots_.empty() || (slots_.size() < window_ && weight_ + weight <= budget_); });
+        if (!slots_.empty() && (slots_.size() >= window_ || weight_ + weight > budget_)) {
+            submitter_waiting_ = true;
+            space_.wait(lock, [&] { return slots_.empty() || (half_free() && weight_ + weight <= budget_); });
+            submitter_waiting_ = false;
+        }
         weight_ += weight;
         slots_.push_back(Slot{std::move(task), std::nullopt, weight});
+        lock.unlock();  // the worker woken finds the lock free
         ready_.notify_one();
     }
 
@@ -53,9 +62,7 @@ public:
             closed_ = true;
         }
         ready_.notify_all();
-        done_.notify_all();
         for (std::thread& worker : workers_) worker.join();
-        if (deliverer_.joinable()) deliverer_.join();
     }
 
 private:
@@ -69,34 +76,39 @@ private:
     // keep references to the others valid, so a worker works on its slot
     // without holding the lock.
     void run_worker() {
+        std::unique_lock lock(mutex_);
         while (true) {
-            Slot* slot;
-            {
-                std::unique_lock lock(mutex_);
-                ready_.wait(lock, [this] { return started_ < slots_.size() || closed_; });
-                if (started_ == slots_.size()) return;
-                slot = &slots_[started_++];
-            }
-            Outcome outcome = work_(slot->task);
-            std::lock_guard lock(mutex_);
-            slot->outcome = std::move(outcome);
-            if (slot == &slots_.front()) done_.notify_one();
+            ready_.wait(lock, [this] { return started_ < slots_.size() || closed_; });
+            if (started_ == slots_.size()) return;
+            Slot& slot = slots_[started_++];
+            lock.unlock();
+            Outcome outcome = work_(slot.task);
+            lock.lock();
+            slot.outcome = std::move(outcome);
+            deliver_completed(lock);
         }
     }
 
-    void run_deliverer() {
-        while (true) {
-            std::unique_lock lock(mutex_);
-            done_.wait(lock, [this] { return (!slots_.empty() && slots_.front().outcome) || (closed_ && slots_.empty()); });
-            if (slots_.empty()) return;
+    bool half_free() const { return slots_.size() <= window_ / 2; }
+
+    // Delivers the oldest outcomes while they are complete, unless another
+    // worker is delivering: that one takes them in turn, as it looks again
+    // for a completed oldest outcome before it stops.
+    void deliver_completed(std::unique_lock<std::mutex>& lock) {
+        if (delivering_) return;
+        delivering_ = true;
+        while (!slots_.empty() && slots_.front().outcome) {
             Slot slot = std::move(slots_.front());
             slots_.pop_front();
             --started_;
             weight_ -= slot.weight;
+            const bool wake_submitter = submitter_waiting_ && (slots_.empty() || half_free());
             lock.unlock();
-            space_.notify_one();
+            if (wake_submitter) space_.notify_one();
             deliver_(slot.task, *slot.outcome);
+            lock.lock();
         }
+        delivering_ = false;
     }
 
     const std::size_t window_;
@@ -105,14 +117,14 @@ private:
     Deliver deliver_;
     std::mutex mutex_;
     std::condition_variable ready_;  // a task waits for a worker, or the pool closes
-    std::condition_variable done_;   // the oldest task has its outcome, or the pool closes
     std::condition_variable space_;  // the window has room
     std::deque<Slot> slots_;         // oldest first; the first `started_` are taken by workers
     std::size_t started_ = 0;
     std::size_t weight_ = 0;  // of the tasks held
     bool closed_ = false;
+    bool submitter_waiting_ = false;
+    bool delivering_ = false;  // a worker is delivering outcomes
     std::vector<std::thread> workers_;
-    std::thread deliverer_;
 };
 
 }  // namespace quillmark::bulk

@@ -1,8 +1,9 @@
 // The one way bulk inputs are worked on, whoever consumes them (the command,
 // read_bulk, Arrow batches): a thread of the pipeline's own reads,
 // decompresses and splits the inputs; `jobs` worker threads do a sink's work
-// on each document; one delivering thread hands the sink each outcome, and
-// the end of each stream, in input order. Documents waiting, being worked on
+// on each document and hand the sink each outcome, and the end of each
+// stream, in input order, one worker at a time (the one that completes the
+// oldest outcome: "the delivering thread" below). Documents waiting, being worked on
 // or waiting for their turn weigh their size: together at most one of the
 // largest per job. Every thread catches everything: a failure of one
 // document is that document's outcome, and anything else ends the run with a

@@ -11,6 +11,8 @@
 // character in half, and every value taken from a line is valid UTF-8.
 #include "source/aps/records.hpp"
 
+#include <cstring>
+
 #include "model/text/text.hpp"
 #include "model/text/utf8.hpp"
 
@@ -51,6 +53,22 @@ bool is_header_line(std::string_view line) {
     return trimmed.empty() || trimmed.starts_with("HHHHH") || trimmed == "PATN";
 }
 
+// Where column `count` + 1 starts: offset_after_characters, without stepping
+// through code points when the columns before it are ASCII, as they nearly
+// always are.
+std::size_t column_offset(std::string_view line, std::size_t count) {
+    if (line.size() > count) {
+        bool ascii = true;
+        for (std::size_t i = 0; i < count; ++i) ascii &= static_cast<unsigned char>(line[i]) < 0x80;
+        if (ascii) return count;
+    }
+    return offset_after_characters(line, count);
+}
+
+// A line that starts with a visible ASCII character is not blank: most lines,
+// told without a look at the rest.
+bool starts_visibly(std::string_view line) { return !line.empty() && line.front() > ' ' && line.front() < 0x7F; }
+
 std::string_view strip_trailing_spaces(std::string_view text) {
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
@@ -59,20 +77,24 @@ std::string_view strip_trailing_spaces(std::string_view text) {
 class RecordReader {
 public:
     void read_line(std::string_view line) {
-        if (is_white_space_only(line)) {
+        // A line that starts with a space continues the value before it; when
+        // it is blank it adds what a blank line adds (a line break to a
+        // table, nothing to other values), so it needs no test of its own.
+        if (!line.empty() && line.front() == ' ') {
+            continue_value(line.substr(column_offset(line, value_column)));
+            return;
+        }
+        if (!starts_visibly(line) && is_white_space_only(line)) {
             if (!records_.empty() && is_table_code(records_.back().code)) records_.back().value += '\n';
             return;
         }
-        if (line.front() == ' ') {
-            continue_value(after_characters(line, value_column));
-            return;
-        }
-        const std::string_view code = strip_trailing_spaces(first_characters(line, code_columns));
+        const std::string_view code = strip_trailing_spaces(line.substr(0, column_offset(line, code_columns)));
         if (is_segment_name(code)) {
             segment_ = code;
             return;
         }
-        records_.push_back({segment_, std::string(code), std::string(trim_end(after_characters(line, value_column)))});
+        records_.push_back(
+            {segment_, std::string(code), std::string(trim_end(line.substr(column_offset(line, value_column))))});
     }
 
     ApsRecords take() { return std::move(records_); }
@@ -100,8 +122,9 @@ private:
 }  // namespace
 
 bool is_segment_name(std::string_view code) {
+    if (code.size() != 4) return false;  // every name has four letters
     for (std::string_view name : segment_names)
-        if (code == name) return true;
+        if (std::memcmp(code.data(), name.data(), 4) == 0) return true;
     return false;
 }
 

@@ -36,6 +36,19 @@ TEST(ApsRecords, FinalLineFeedStartsNoBlankLine) {
     EXPECT_EQ(read_records("WKU  1\nTBL  a\n\n")[1].value, "a\n");
 }
 
+// However it is blank (spaces, a tab, a wide space, nothing), a line adds a
+// line break to a table and nothing to other values; a line that starts with
+// a space and holds more continues the value.
+TEST(ApsRecords, BlankLinesOfEveryKindAddTheSame) {
+    for (const char* blank : {"", "   ", "      ", "\t", " \t  \xE3\x80\x80", "\xE3\x80\x80", "\r"}) {
+        const std::string line = std::string(blank) + "\n";
+        const ApsRecords records = read_records("WKU  1\nTBL  a\n" + line + "     b\nPAR  c\n" + line + "     d\n");
+        ASSERT_EQ(records.size(), 3u) << testing::PrintToString(blank);
+        EXPECT_EQ(records[1].value, "a\n\nb") << testing::PrintToString(blank);
+        EXPECT_EQ(records[2].value, "c d") << testing::PrintToString(blank);
+    }
+}
+
 TEST(ApsRecords, EmptyTextGivesNoRecord) { EXPECT_TRUE(read_records("").empty()); }
 
 TEST(ApsRecords, InvalidUtf8IsRepairedNotCut) {

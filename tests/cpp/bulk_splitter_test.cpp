@@ -55,6 +55,8 @@ const Case cases[] = {
     {"DeclarationsWithoutLineBreakBetween", "<?xml version=\"1.0\"?><a/><?xml\tversion=\"1.0\"?><b/>",
      {{"<?xml version=\"1.0\"?><a/>", 0}, {"<?xml\tversion=\"1.0\"?><b/>", 25}}},
     {"StylesheetInstructionIsNoBoundary", grant_b, {{grant_b, 0}}},
+    {"QuestionMarksAndInstructionsAreNoBoundary", "<?xml version=\"1.0\"?><a>why? <?pi ?? > ?<?xm?<?xmlx?></a>\n<?xml\nversion=\"1.0\"?><b/>",
+     {{"<?xml version=\"1.0\"?><a>why? <?pi ?? > ?<?xm?<?xmlx?></a>\n", 0}, {"<?xml\nversion=\"1.0\"?><b/>", 58}}},
     {"BlankTextBeforeFirstDocumentIsDropped", "\n \r\n" + grant_a, {{grant_a, 4}}},
     {"TextBeforeFirstDeclarationIsADocument", "junk\n" + grant_a, {{"junk\n", 0}, {grant_a, 5}}},
     {"DocumentWithoutDeclaration", "<us-patent-grant/>\n", {{"<us-patent-grant/>\n", 0}}},
