@@ -173,7 +173,7 @@ void GfmWriter::table(Node::Ref node) {
             return;
         }
         for (Node::Ref child : node.children())
-            if (child.is_element() && child.name() != "tgroup") kept_inline(child, ' ');
+            if (child.is_element() && !is_table_group(child)) kept_inline(child, ' ');
         block(markdown);
         return;
     }
