@@ -111,6 +111,7 @@ public:
             return;
         }
         GfmWriter writer(&lines);
+        writer.reserve(paragraph.content.mark().bytes);
         if (labelled_) writer.set_label(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();

@@ -49,6 +49,8 @@ public:
     // label alone when nothing else comes.
     void set_label(std::string label) { label_ = std::move(label); }
 
+    // Room for a pending block of about `bytes` (a paragraph's text).
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     // Writes the pending block to the line list.
     void flush();
     // The pending block, trimmed and with its start escaped; the writer is
