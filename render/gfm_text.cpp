@@ -104,19 +104,23 @@ bool in_bare_url(std::string_view out) {
 
 }  // namespace
 
+// Text without an "&" is written as it stands. As a look for the "&" first
+// would be a pass of its own over every text, the text is written raw
+// until one turns up, then written again decoded: up to there, only
+// escapes were written, which depend on nothing but the text and what
+// `out` held before.
 void GfmText::append(std::string& out, std::string_view raw, ReissueMarks& marks) {
-    if (raw.find('&') == std::string_view::npos) {
-        append_decoded(out, raw, marks);
-        return;
-    }
+    const std::size_t written = out.size();
+    if (append_decoded(out, raw, marks, true)) return;
+    out.resize(written);
     scratch_.clear();
     append_characters(scratch_, raw);
     const std::string decoded = std::move(scratch_);
-    append_decoded(out, decoded, marks);
+    append_decoded(out, decoded, marks, false);
     scratch_ = std::move(decoded);
 }
 
-void GfmText::append_decoded(std::string& out, std::string_view text, ReissueMarks& marks) {
+bool GfmText::append_decoded(std::string& out, std::string_view text, ReissueMarks& marks, bool raw_until_reference) {
     last_close_.reset();
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
@@ -137,6 +141,15 @@ void GfmText::append_decoded(std::string& out, std::string_view text, ReissueMar
             while (pos < text.size() && is_space(text[pos])) ++pos;
             if (!out.empty() && out.back() != ' ') out += ' ';
             continue;
+        }
+        if (raw_until_reference) {
+            // Notation changes more than `out`: decided once the text is
+            // known to be all there is.
+            if (c == '&') return false;
+            if (c == '{' || c == ')' || c == '.') {
+                if (text.find('&', pos) != std::string_view::npos) return false;
+                raw_until_reference = false;
+            }
         }
         const std::string_view rest = text.substr(pos);
         if (c == '{' || c == ')') {
@@ -159,6 +172,7 @@ void GfmText::append_decoded(std::string& out, std::string_view text, ReissueMar
             out += c;
         ++pos;
     }
+    return true;
 }
 
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions

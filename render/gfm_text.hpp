@@ -61,7 +61,11 @@ public:
     void clear() { braces_.clear(); }
 
 private:
-    void append_decoded(std::string& out, std::string_view text, ReissueMarks& marks);
+    // Appends `text`, whose entity names are decoded already; with
+    // `raw_until_reference`, `text` is raw text that holds no entity name
+    // as far as is known: false, having written nothing lasting, where it
+    // holds one after all.
+    bool append_decoded(std::string& out, std::string_view text, ReissueMarks& marks, bool raw_until_reference);
     std::size_t dot_code(std::string& out, std::string_view rest, ReissueMarks& marks) const;
     bool reads_as_markup(const std::string& out, std::string_view text, std::size_t pos);
 

@@ -97,7 +97,9 @@ TEST(GfmEscaping, NotationBecomesWhatItStandsFor) {
     EXPECT_EQ(written("{umlaut over (o)}l and {fraction (1/2)} cup"), "\u00f6l and \u00bd cup");
     EXPECT_EQ(written("open {umlaut over (a"), "open {umlaut over (a");  // never finished: kept as written
     EXPECT_EQ(written("H.sub.2 O at 30.degree. C., x.sup.-1, e.g. 1.5"), "H<sub>2</sub> O at 30\u00b0 C., x<sup>-1</sup>, e.g. 1.5");
-    EXPECT_EQ(written("x.sub._y"), "x.sub.\\_y");  // no sub- or superscript without letters or digits
+    EXPECT_EQ(written("x.sub._y"), "x.sub.\\_y");
+    // An entity name after escapes and notation: the whole text is decoded.
+    EXPECT_EQ(written("_a_ x.sub.2 *y* {umlaut over (o)} 5&deg; &lt;b&gt;"), "\\_a\\_ x<sub>2</sub> \\*y\\* \u00f6 5\u00b0 \\<b>");  // no sub- or superscript without letters or digits
     const Written reissue = write("a .Iadd.b.Iaddend. c.[.d.]., e");
     EXPECT_EQ(reissue.text, "a b cd, e");
     EXPECT_EQ(reissue.marks, "+@2 /+@3 -@5 /-,@6 ");
