@@ -109,8 +109,12 @@ void GfmWriter::kept_block(Node::Ref node) {
 
 void GfmWriter::kept_inline(Node::Ref node, char next) {
     if (!node.is_element()) {
+        // Kept text holds "<" only as "&lt;": a node that starts with one
+        // is an instruction or a comment.
         const std::string_view value = node.text_value();
-        if (node.is_processing_instruction())
+        if (!value.starts_with('<'))
+            text(value);
+        else if (node.is_processing_instruction())
             processing_instruction(value);
         else if (!node.is_comment())
             text(value);
