@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
-#include <cstring>
 #include <optional>
 
 #include "model/text/text.hpp"
+#include "render/byte_blocks.hpp"
 
 namespace quillmark {
 
@@ -21,18 +20,11 @@ constexpr std::array<bool, 256> needs_look = [] {
     return look;
 }();
 
-// Sixteen bytes looked at at once (SSE2 on x86-64, NEON on ARM).
-using Block = unsigned char __attribute__((vector_size(16)));
-
 // Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL (a
 // tab counts: the bytes are then looked at one by one).
 bool may_need_look(const unsigned char* bytes) {
-    Block block;
-    std::memcpy(&block, bytes, sizeof block);
-    const auto flagged = (block < 0x20) | (block == 0x7F);
-    std::uint64_t halves[2];
-    std::memcpy(halves, &flagged, sizeof halves);
-    return (halves[0] | halves[1]) != 0;
+    const ByteBlock block = load_block(bytes);
+    return any_lane((block < 0x20) | (block == 0x7F));
 }
 
 // The position of the first byte at or after `pos` that needs a look, or
@@ -40,8 +32,8 @@ bool may_need_look(const unsigned char* bytes) {
 std::size_t next_look(std::string_view text, std::size_t pos) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (true) {
-        while (pos + sizeof(Block) <= text.size() && !may_need_look(bytes + pos)) pos += sizeof(Block);
-        const std::size_t end = std::min(pos + sizeof(Block), text.size());
+        while (pos + sizeof(ByteBlock) <= text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
+        const std::size_t end = std::min(pos + sizeof(ByteBlock), text.size());
         for (; pos < end; ++pos)
             if (needs_look[bytes[pos]]) return pos;
         if (pos == text.size()) return pos;
