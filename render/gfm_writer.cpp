@@ -52,11 +52,16 @@ char first_character(InlineContent::Ref node) {
 
 // ----- inline content
 
+// What follows a node matters only to the markers around it: text needs
+// no look at it.
 void GfmWriter::inline_nodes(InlineContent::Nodes nodes, char next) {
     for (auto it = nodes.begin(); it != nodes.end();) {
         const InlineContent::Ref node = *it;
         ++it;
-        inline_node(node, it == nodes.end() ? next : first_character(*it));
+        if (node.kind() == InlineKind::Text)
+            text(node.text_value());
+        else
+            inline_node(node, it == nodes.end() ? next : first_character(*it));
     }
 }
 
@@ -88,7 +93,7 @@ void GfmWriter::kept_children(Node::Ref node, char next) {
     for (auto it = children.begin(); it != children.end();) {
         const Node::Ref child = *it;
         ++it;
-        kept_inline(child, it == children.end() ? next : first_character(*it));
+        kept_inline(child, child.is_element() && it != children.end() ? first_character(*it) : next);
     }
 }
 
