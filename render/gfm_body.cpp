@@ -110,11 +110,12 @@ public:
             write_block(lines, fenced_block(decode_entities(*body), "text"));
             return;
         }
-        GfmWriter writer(&lines);
+        GfmWriter writer(&lines, std::move(room_));
         writer.reserve(paragraph.content.mark().bytes);
         if (labelled_) writer.set_label(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();
+        room_ = writer.release_room();
     }
     void node(LineList& lines, Node::Ref node) const override {
         const std::string_view statement = statement_heading(node.role());
@@ -152,6 +153,8 @@ public:
 private:
     const Document& document_;
     bool labelled_;
+    // The room of a paragraph's pending text, passed on to the next one.
+    mutable std::string room_;
 };
 
 // "FIG. 3" for figure number "00003", or for an id that ends in it

@@ -30,6 +30,11 @@ public:
     using Mode = GfmText::Mode;
 
     explicit GfmWriter(LineList* blocks, Mode mode = Mode::Markdown) : blocks_(blocks), text_(mode) {}
+    // With the room an earlier writer left (`release_room`), so that the
+    // paragraphs of a section do not each allocate their own.
+    GfmWriter(LineList* blocks, std::string room) : blocks_(blocks), text_(Mode::Markdown), out_(std::move(room)) {
+        out_.clear();
+    }
 
     // Pending blocks are written after `prefix` ("- " for a list item)
     // instead of as paragraphs of their own.
@@ -51,6 +56,8 @@ public:
 
     // Room for a pending block of about `bytes` (a paragraph's text).
     void reserve(std::size_t bytes) { out_.reserve(bytes); }
+    // The room of the pending block, for a next writer, once it is flushed.
+    std::string release_room() { return std::move(out_); }
     // Writes the pending block to the line list.
     void flush();
     // The pending block, trimmed and with its start escaped; the writer is
