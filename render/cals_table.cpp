@@ -86,6 +86,27 @@ bool holds_blocks(Node::Ref node) {
     return false;
 }
 
+// The attributes that place an entry, read in one pass over its attributes.
+struct SpanAttributes {
+    std::optional<std::string_view> namest;
+    std::optional<std::string_view> nameend;
+    std::optional<std::string_view> colname;
+    std::optional<std::string_view> morerows;
+};
+
+SpanAttributes span_attributes(Node::Ref entry) {
+    SpanAttributes span;
+    for (const AttributeView& attribute : entry.attributes()) {
+        std::optional<std::string_view>* slot = attribute.name == "namest"     ? &span.namest
+                                                : attribute.name == "nameend"  ? &span.nameend
+                                                : attribute.name == "colname"  ? &span.colname
+                                                : attribute.name == "morerows" ? &span.morerows
+                                                                               : nullptr;
+        if (slot && !*slot) *slot = attribute.value;
+    }
+    return span;
+}
+
 std::size_t count_elements(Node::Ref node, std::string_view name) {
     std::size_t count = 0;
     for (Node::Ref child : node.children())
@@ -207,14 +228,14 @@ private:
             std::size_t last = next;
             std::size_t rows = 1;
             if (honour_spans_) {
-                first = column_named(entry.attribute("namest"))
-                            .value_or(column_named(entry.attribute("colname")).value_or(next));
+                const SpanAttributes span = span_attributes(entry);
+                first = column_named(span.namest).value_or(column_named(span.colname).value_or(next));
                 while (taken(local, first)) {
                     if (!spend(1)) return false;
                     ++first;
                 }
-                last = std::max(first, column_named(entry.attribute("nameend")).value_or(first));
-                rows = std::min(number(entry.attribute("morerows")).value_or(0), rows_left - 1) + 1;
+                last = std::max(first, column_named(span.nameend).value_or(first));
+                rows = std::min(number(span.morerows).value_or(0), rows_left - 1) + 1;
                 if (last - first + 1 > budget_ / rows) return false;
                 for (std::size_t r = local; r < local + rows; ++r)
                     for (std::size_t c = first; c <= last; ++c)

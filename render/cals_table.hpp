@@ -45,6 +45,10 @@ void visit_rows(Node::Ref node, Visit& visit) {
 }
 }  // namespace cals_detail
 
+// Whether `child`, a child of a table, is one of its tgroups, which its
+// table writes; anything else in a table (its title) is the writer's.
+inline bool is_table_group(Node::Ref child) { return child.is_element() && child.name() == "tgroup"; }
+
 // Every row of every tgroup, in order.
 template <typename Visit>
 void for_each_table_row(Node::Ref table, Visit&& visit) {

@@ -4,6 +4,7 @@
 #include "model/text/text.hpp"
 #include "model/text/entities.hpp"
 #include "render/ascii_case.hpp"
+#include "render/attribute_lookup.hpp"
 #include "render/code_block.hpp"
 #include "render/gfm_claims.hpp"
 #include "render/gfm_elements.hpp"
@@ -17,14 +18,11 @@ namespace quillmark {
 
 namespace {
 
-// The "[0012]" label of a numbered paragraph; nothing for a number made of
-// zeros (the "[0000]" of abstracts) or one the text already starts with.
+// The "[0012] " label of a numbered paragraph; nothing for one that shows no
+// label or one the text already starts with.
 std::string paragraph_label(const Paragraph& paragraph) {
-    const auto number = paragraph_number(paragraph);
-    if (!number || number->find_first_not_of('0') == std::string_view::npos) return {};
-    std::string label;
-    label.reserve(number->size() + 3);
-    label.append(1, '[').append(*number).append(1, ']');
+    const std::string label = gfm_number_label(paragraph_number(paragraph));
+    if (label.empty()) return {};
     for (InlineContent::Ref node : paragraph.content.nodes()) {
         if (node.kind() == InlineKind::Text && trim_start(node.text_value()).starts_with(label)) return {};
         break;
@@ -112,10 +110,12 @@ public:
             write_block(lines, fenced_block(decode_entities(*body), "text"));
             return;
         }
-        GfmWriter writer(&lines);
+        GfmWriter writer(&lines, std::move(room_));
+        writer.reserve(paragraph.content.mark().bytes);
         if (labelled_) writer.set_label(paragraph_label(paragraph));
         writer.inline_nodes(paragraph.content.nodes());
         writer.flush();
+        room_ = writer.release_room();
     }
     void node(LineList& lines, Node::Ref node) const override {
         const std::string_view statement = statement_heading(node.role());
@@ -153,15 +153,15 @@ public:
 private:
     const Document& document_;
     bool labelled_;
+    // The room of a paragraph's pending text, passed on to the next one.
+    mutable std::string room_;
 };
 
 // "FIG. 3" for figure number "00003", or for an id that ends in it
 // ("EMI-D00003"); number 0 is the drawing of the front page. Else the id.
 std::string figure_label(const Figure& figure) {
-    std::string_view number;
-    for (const Attribute& attribute : figure.attributes)
-        if (!attribute.prefix && attribute.name == "num" && !attribute.value.empty() && is_ascii_digits(attribute.value))
-            number = attribute.value;
+    std::string_view number = unprefixed_attribute(figure.attributes, "num").value_or("");
+    if (!is_ascii_digits(number)) number = {};
     const std::string id = figure.id.value_or("figure");
     if (number.empty()) {
         const std::size_t digits = id.find_last_not_of("0123456789") + 1;

@@ -1,7 +1,7 @@
 #include "render/gfm_claims.hpp"
 
 #include "model/text/text.hpp"
-#include "render/ascii_case.hpp"
+#include "render/attribute_lookup.hpp"
 #include "render/gfm_writer.hpp"
 
 namespace quillmark {
@@ -10,12 +10,8 @@ namespace {
 
 // Whether claim text has a level ("LVL") above 0.
 bool indented(InlineContent::Ref node) {
-    for (const AttributeView& attribute : node.attributes()) {
-        if (attribute.prefix || attribute.name.size() != 3 || !starts_with_ignoring_case(attribute.name, "lvl")) continue;
-        return !attribute.value.empty() && is_ascii_digits(attribute.value) &&
-               attribute.value.find_first_not_of('0') != std::string_view::npos;
-    }
-    return false;
+    const auto level = attribute_ignoring_case(node.attributes(), "lvl");
+    return level && !level->empty() && is_ascii_digits(*level) && level->find_first_not_of('0') != std::string_view::npos;
 }
 
 class ClaimWriter {

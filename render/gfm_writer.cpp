@@ -1,11 +1,8 @@
 #include "render/gfm_writer.hpp"
 
 #include "model/text/text.hpp"
-#include "render/ascii_case.hpp"
-#include "render/cals_table.hpp"
 #include "render/gfm_characters.hpp"
-#include "render/gfm_elements.hpp"
-#include "render/mathml_latex.hpp"
+#include "render/gfm_markers.hpp"
 #include "render/st25_listing.hpp"
 
 namespace quillmark {
@@ -51,94 +48,20 @@ char first_character(InlineContent::Ref node) {
     }
 }
 
-std::optional<std::string_view> attribute_ignoring_case(Node::Ref node, std::string_view lower_name) {
-    for (const AttributeView& attribute : node.attributes())
-        if (attribute.name.size() == lower_name.size() && starts_with_ignoring_case(attribute.name, lower_name))
-            return attribute.value;
-    return std::nullopt;
-}
-
-bool holds_math(Node::Ref node) {
-    for (Node::Ref child : node.children())
-        if (child.is_element() && (child.role() == ElementRole::Math || holds_math(child))) return true;
-    return false;
-}
-
-// Where a backslash goes so that a block does not start a heading, a
-// quote, a list item, a thematic break or a task list's box; npos when
-// nothing would.
-std::size_t block_start_escape(std::string_view text) {
-    if (text.empty()) return std::string_view::npos;
-    const char c = text[0];
-    const bool box = text.size() >= 3 && c == '[' && text[2] == ']' && (text[1] == ' ' || text[1] == 'x' || text[1] == 'X');
-    if (c == '#' || c == '>' || c == '-' || c == '+' || box) return 0;
-    std::size_t digits = 0;
-    while (digits < text.size() && digits < 10 && is_ascii_digit(text[digits])) ++digits;
-    if (digits == 0 || digits > 9 || digits == text.size()) return std::string_view::npos;
-    if ((text[digits] == '.' || text[digits] == ')') && (digits + 1 == text.size() || text[digits + 1] == ' '))
-        return digits;
-    return std::string_view::npos;
-}
-
-// The text of kept XML, up to `limit` bytes.
-void append_text(std::string& out, Node::Ref node, std::size_t limit) {
-    if (out.size() >= limit) return;
-    if (!node.is_element()) {
-        out += node.text_value().substr(0, limit - out.size());
-        out += ' ';
-        return;
-    }
-    for (Node::Ref child : node.children()) append_text(out, child, limit);
-}
-
-// The number of a numbered table: the text of its number element ("2."
-// gives "2"), else its "num" attribute without leading zeros.
-std::string table_number(Node::Ref node) {
-    for (Node::Ref child : node.children()) {
-        if (!child.is_element() || child.role() != ElementRole::Number) continue;
-        std::string text;
-        append_text(text, child, 32);
-        std::string_view number = trim(text);
-        while (number.ends_with('.')) number.remove_suffix(1);
-        return std::string(number);
-    }
-    const auto num = attribute_ignoring_case(node, "num");
-    if (!num || num->empty() || !is_ascii_digits(*num)) return {};
-    return strip_leading_zeros(*num);
-}
-
-// Whether the start of a table's text names it: "TABLE 2", "Table 2:".
-bool names_table(Node::Ref node, std::string_view number) {
-    std::string text;
-    for (Node::Ref child : node.children())
-        if (!child.is_element() || child.role() != ElementRole::Number) append_text(text, child, 400);
-    for (std::size_t pos = 0; pos + 5 < text.size(); ++pos) {
-        if (!starts_with_ignoring_case(std::string_view(text).substr(pos), "table")) continue;
-        std::size_t after = pos + 5;
-        while (after < text.size() && is_space(text[after])) ++after;
-        const std::string_view rest = std::string_view(text).substr(after);
-        if (rest.starts_with(number) && (rest.size() == number.size() || !is_ascii_digit(rest[number.size()])))
-            return true;
-    }
-    return false;
-}
-
-std::string render_cell(Node::Ref entry, bool html) {
-    GfmWriter writer(nullptr, html ? GfmWriter::Mode::Html : GfmWriter::Mode::Markdown);
-    if (!html) writer.set_in_cell();
-    writer.kept_block(entry);
-    return writer.take();
-}
-
 }  // namespace
 
 // ----- inline content
 
+// What follows a node matters only to the markers around it: text needs
+// no look at it.
 void GfmWriter::inline_nodes(InlineContent::Nodes nodes, char next) {
     for (auto it = nodes.begin(); it != nodes.end();) {
         const InlineContent::Ref node = *it;
         ++it;
-        inline_node(node, it == nodes.end() ? next : first_character(*it));
+        if (node.kind() == InlineKind::Text)
+            text(node.text_value());
+        else
+            inline_node(node, it == nodes.end() ? next : first_character(*it));
     }
 }
 
@@ -170,7 +93,7 @@ void GfmWriter::kept_children(Node::Ref node, char next) {
     for (auto it = children.begin(); it != children.end();) {
         const Node::Ref child = *it;
         ++it;
-        kept_inline(child, it == children.end() ? next : first_character(*it));
+        kept_inline(child, child.is_element() && it != children.end() ? first_character(*it) : next);
     }
 }
 
@@ -191,8 +114,12 @@ void GfmWriter::kept_block(Node::Ref node) {
 
 void GfmWriter::kept_inline(Node::Ref node, char next) {
     if (!node.is_element()) {
+        // Kept text holds "<" only as "&lt;": a node that starts with one
+        // is an instruction or a comment.
         const std::string_view value = node.text_value();
-        if (node.is_processing_instruction())
+        if (!value.starts_with('<'))
+            text(value);
+        else if (node.is_processing_instruction())
             processing_instruction(value);
         else if (!node.is_comment())
             text(value);
@@ -202,19 +129,19 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
     switch (node.role()) {
         case ElementRole::Subscript:
             kept_children(node, next);
-            wrap(start, "<sub>", "</sub>");
+            wrap(out_, start, "<sub>", "</sub>");
             return;
         case ElementRole::Superscript:
             kept_children(node, next);
-            wrap(start, "<sup>", "</sup>");
+            wrap(out_, start, "<sup>", "</sup>");
             return;
         case ElementRole::Underline:
             kept_children(node, next);
-            wrap(start, "<u>", "</u>");
+            wrap(out_, start, "<u>", "</u>");
             return;
         case ElementRole::Inserted:
             kept_children(node, next);
-            wrap(start, "<ins>", "</ins>");
+            wrap(out_, start, "<ins>", "</ins>");
             return;
         case ElementRole::Deleted:
             if (struck_) {
@@ -231,7 +158,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
         case ElementRole::LineBreak: out_ += "<br>"; return;
         case ElementRole::Image: image(node); return;
         case ElementRole::Math:
-            math(node, blocks_ && mode_ == Mode::Markdown && formula_wrappers_ > 0 && !inline_formula_);
+            math(node, blocks_ && mode() == Mode::Markdown && formula_wrappers_ > 0 && !inline_formula_);
             return;
         case ElementRole::MathWrapper: math_wrapper(node, next); return;
         case ElementRole::InlineFormula: {
@@ -258,7 +185,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
                 kept_children(node, next);
             return;
         case ElementRole::SequenceListing:
-            if (blocks_ && mode_ == Mode::Markdown)
+            if (blocks_ && mode() == Mode::Markdown)
                 block(st25_listing(node));
             else
                 kept_children(node, next);
@@ -276,7 +203,7 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
 // where CommonMark reads them as emphasis.
 template <typename Write>
 void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write&& write_children) {
-    if (mode_ == Mode::Html || active || plain_emphasis_) {
+    if (mode() == Mode::Html || active || plain_emphasis_) {
         write_children();
         return;
     }
@@ -285,190 +212,49 @@ void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write
     active = true;
     write_children();
     active = false;
-    if (flushes != flushes_ || !markers_fit(start, next)) return;
-    wrap(start, marker, marker);
+    if (flushes != flushes_ || !markers_fit(out_, start, next)) return;
+    wrap(out_, start, marker, marker);
 }
 
-// ----- content of its own kind
+// ----- text and marks
 
-void GfmWriter::image(Node::Ref node) {
-    const auto file = attribute_ignoring_case(node, "file");
-    if (!file || file->empty()) return;
-    std::string_view label = "image";
-    if (const auto content = attribute_ignoring_case(node, "img-content"))
-        label = *content;
-    else if (const auto alt = attribute_ignoring_case(node, "alt"))
-        label = *alt;
-    if (mode_ == Mode::Html) {
-        out_ += "(";
-        for (const char c : label) escaped(c);
-        out_ += ": ";
-        for (const char c : *file) escaped(c);
-        out_ += ")";
-        return;
-    }
-    out_ += "![";
-    for (const char c : label) {
-        if (c == '[' || c == ']' || c == '\\') out_ += '\\';
-        out_ += c;
-    }
-    out_ += "](";
-    for (const char c : *file) {
-        if (c == ' ')
-            out_ += "%20";
-        else if (c == '(' || c == ')' || c == '<' || c == '>')
-            out_ += '\\', out_ += c;
-        else
-            out_ += c;
-    }
-    out_ += ')';
-}
+void GfmWriter::text(std::string_view raw) { text_.append(out_, raw, *this); }
 
-void GfmWriter::math(Node::Ref node, bool displayed) {
-    const std::string latex = mathml_to_latex(node, displayed);
-    if (latex.empty()) return;
-    if (displayed) {
-        block("$$" + latex + "$$");
-        return;
-    }
-    if (!out_.empty() && out_.back() != ' ' && out_.back() != '(') out_ += ' ';
-    out_ += '$';
-    // A pipe table would split its cell at "|", and HTML reads "<" and "&".
-    for (std::size_t pos = 0; pos < latex.size(); ++pos) {
-        const char c = latex[pos];
-        if (in_cell_ && c == '\\' && pos + 1 < latex.size() && latex[pos + 1] == '|') {
-            out_ += "\\Vert ";
-            ++pos;
-        } else if (in_cell_ && c == '|') {
-            out_ += "\\vert ";
-        } else if (mode_ == Mode::Html && (c == '<' || c == '>' || c == '&')) {
-            escaped(c);
-        } else {
-            out_ += c;
-        }
-    }
-    out_ += '$';
-}
-
-// A formula with its image: the formula when there is one, else the image.
-void GfmWriter::math_wrapper(Node::Ref node, char next) {
-    ++formula_wrappers_;
-    if (holds_math(node)) {
-        for (Node::Ref child : node.children())
-            if (child.is_element() && child.role() != ElementRole::Image) kept_inline(child, next);
-    } else {
-        kept_children(node, next);
-    }
-    --formula_wrappers_;
-}
-
-// A table with its number: the number is a caption line ("Table 2") before
-// it, left out where the table's own title names it ("TABLE 2").
-void GfmWriter::numbered_table(Node::Ref node, char next) {
-    if (!blocks_ || mode_ != Mode::Markdown) {
-        kept_children(node, next);
-        return;
-    }
-    const std::string number = table_number(node);
-    flush();
-    if (!number.empty() && !names_table(node, number)) block("Table " + number);
-    for (Node::Ref child : node.children())
-        if (!child.is_element() || child.role() != ElementRole::Number) kept_block(child);
-}
-
-// A table's title and other content outside its groups goes before it; a
-// table with no rows is its text.
-void GfmWriter::table(Node::Ref node) {
-    if (blocks_ && mode_ == Mode::Markdown) {
-        const std::string markdown = cals_table_markdown(node, render_cell);
-        if (markdown.empty()) {
-            kept_children(node, ' ');
-            return;
-        }
-        for (Node::Ref child : node.children())
-            if (child.is_element() && child.name() != "tgroup") kept_inline(child, ' ');
-        block(markdown);
-        return;
-    }
-    // Inside a cell or a heading: rows on lines of their own.
-    bool any_row = false;
-    for_each_table_row(node, [&any_row](Node::Ref) { any_row = true; });
-    if (!any_row) {
-        kept_children(node, ' ');
-        return;
-    }
-    bool first_row = true;
-    for_each_table_row(node, [&](Node::Ref row) {
-        if (!first_row) out_ += "<br>";
-        first_row = false;
-        for (Node::Ref entry : row.children()) {
-            if (!entry.is_element()) continue;
-            if (!out_.empty() && out_.back() != ' ') out_ += ' ';
-            kept_children(entry, ' ');
-        }
-    });
-}
-
-void GfmWriter::list(Node::Ref node, bool ordered) {
-    if (!blocks_ || mode_ == Mode::Html) {
-        bool first = true;
-        for (Node::Ref item : node.children()) {
-            if (!item.is_element()) continue;
-            if (!first) out_ += "<br>";
-            first = false;
-            kept_children(item, ' ');
-        }
-        return;
-    }
-    std::string text;
-    append_list(text, node, ordered, "");
-    block(text);
-}
-
-// Items show their paragraph number ("[0005]"); an item that holds only a
-// list gives its items the item's place.
-void GfmWriter::append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent) {
-    unsigned number = 0;
-    for (Node::Ref item : node.children()) {
-        if (!item.is_element()) continue;
-        GfmWriter writer(nullptr, mode_);
-        if (const auto num = attribute_ignoring_case(item, "num");
-            num && !num->empty() && is_ascii_digits(*num) && num->find_first_not_of('0') != std::string_view::npos) {
-            std::string label = "[";
-            label += *num;
-            label += "] ";
-            writer.set_label(std::move(label));
-        }
-        std::vector<std::pair<Node::Ref, bool>> nested;
-        for (Node::Ref child : item.children()) {
-            const ElementRole role = child.role();
-            if (role == ElementRole::List || role == ElementRole::OrderedList)
-                nested.emplace_back(child, role == ElementRole::OrderedList);
-            else
-                writer.kept_inline(child, ' ');
-        }
-        std::string item_text = writer.take();
-        if (item_text.empty() && !nested.empty()) {
-            for (const auto& [list, list_ordered] : nested) append_list(text, list, list_ordered, indent);
-            continue;
-        }
-        const std::string marker = ordered ? std::to_string(++number) + ". " : "- ";
-        if (!text.empty()) text += '\n';
-        text += indent;
-        text += marker;
-        text += item_text;
-        const std::string deeper = indent + std::string(marker.size(), ' ');
-        for (const auto& [list, list_ordered] : nested) {
-            append_list(text, list, list_ordered, deeper);
-        }
+// Markers of the v4 XML: formulas set in a paragraph, and what a reissue
+// inserted or deleted. The markers of where sections start are left out:
+// the headings show it.
+void GfmWriter::processing_instruction(std::string_view instruction) {
+    const std::string_view body = instruction.substr(2, instruction.size() - 4);
+    const std::string_view target = body.substr(0, body.find_first_of(" \t\r\n"));
+    if (target == "in-line-formulae") {
+        inline_formula_ = body.find("end=\"tail\"") == std::string_view::npos;
+    } else if (target == "insert-start") {
+        open_inserted();
+    } else if (target == "insert-end") {
+        close_inserted();
+    } else if (target == "delete-start") {
+        open_deleted();
+    } else if (target == "delete-end") {
+        close_deleted('a');
     }
 }
 
-void GfmWriter::heading(Node::Ref node) {
-    GfmWriter writer(nullptr, mode_);
-    writer.kept_children(node, ' ');
-    const std::string text = writer.take();
-    if (!text.empty()) block("### " + text);
+void GfmWriter::close_inserted() {
+    if (inserted_ != none && inserted_ <= out_.size()) wrap(out_, inserted_, "<ins>", "</ins>");
+    inserted_ = none;
+}
+
+void GfmWriter::close_deleted(char next) {
+    if (deleted_ != none && deleted_ <= out_.size()) strike(deleted_, next);
+    deleted_ = none;
+}
+
+// Struck through with "~~" where GitHub reads it so, else with <del>.
+void GfmWriter::strike(std::size_t start, char next) {
+    if (mode() == Mode::Markdown && markers_fit(out_, start, next))
+        wrap(out_, start, "~~", "~~");
+    else
+        wrap(out_, start, "<del>", "</del>");
 }
 
 // ----- blocks
@@ -492,7 +278,7 @@ void GfmWriter::append_pending(std::string& out) const {
         out += text;
         return;
     }
-    const std::size_t escape = mode_ == Mode::Markdown ? block_start_escape(text) : std::string_view::npos;
+    const std::size_t escape = mode() == Mode::Markdown ? block_start_escape(text) : std::string_view::npos;
     if (escape == std::string_view::npos) {
         out += text;
         return;
@@ -505,7 +291,7 @@ void GfmWriter::append_pending(std::string& out) const {
 void GfmWriter::clear() {
     out_.clear();
     label_.clear();
-    braces_.clear();
+    text_.clear();
     inserted_ = none;
     deleted_ = none;
 }
@@ -515,7 +301,7 @@ void GfmWriter::clear() {
 // and opened again at the next block's start, so each block shows it.
 void GfmWriter::flush() {
     if (!blocks_) return;
-    braces_.keep_unclosed(out_);
+    text_.end_block(out_);
     const bool inserting = inserted_ != none;
     const bool deleting = deleted_ != none;
     close_inserted();
@@ -531,12 +317,12 @@ void GfmWriter::flush() {
         ++flushes_;
     }
     clear();
-    if (inserting) open_mark(inserted_);
-    if (deleting) open_mark(deleted_);
+    if (inserting) open_inserted();
+    if (deleting) open_deleted();
 }
 
 std::string GfmWriter::take() {
-    braces_.keep_unclosed(out_);
+    text_.end_block(out_);
     std::string text;
     append_pending(text);
     clear();

@@ -1,9 +1,9 @@
-// Writes inline content and kept XML as GitHub Flavored Markdown: text
-// with white space collapsed and every character CommonMark or GitHub would
-// read as markup escaped, emphasis that never encloses white space,
+// Writes inline content and kept XML as GitHub Flavored Markdown blocks:
+// paragraphs with their label, emphasis that never encloses white space,
 // sub- and superscripts of every generation as <sub> and <sup>, images,
-// formulas as LaTeX math, USPTO's brace and APS dot notation as the
-// characters they stand for, reissue insertions and deletions marked.
+// formulas as LaTeX math, tables, lists and headings, reissue insertions
+// and deletions marked. Its text goes through a GfmText (gfm_text.hpp),
+// which escapes it and reads its notation.
 //
 // Text gathers into a pending block. With a line list to write to, block
 // content met on the way (a table, a list, a displayed formula) ends the
@@ -18,24 +18,29 @@
 #include <vector>
 
 #include "model/record/document.hpp"
-#include "render/brace_notation.hpp"
+#include "render/gfm_text.hpp"
 #include "render/lines.hpp"
 
 namespace quillmark {
 
-class GfmWriter {
+class GfmWriter final : private ReissueMarks {
 public:
     // Html: inside an HTML table cell, where Markdown is not read: text is
     // HTML-escaped and emphasis is left out.
-    enum class Mode : std::uint8_t { Markdown, Html };
+    using Mode = GfmText::Mode;
 
-    explicit GfmWriter(LineList* blocks, Mode mode = Mode::Markdown) : blocks_(blocks), mode_(mode) {}
+    explicit GfmWriter(LineList* blocks, Mode mode = Mode::Markdown) : blocks_(blocks), text_(mode) {}
+    // With the room an earlier writer left (`release_room`), so that the
+    // paragraphs of a section do not each allocate their own.
+    GfmWriter(LineList* blocks, std::string room) : blocks_(blocks), text_(Mode::Markdown), out_(std::move(room)) {
+        out_.clear();
+    }
 
     // Pending blocks are written after `prefix` ("- " for a list item)
     // instead of as paragraphs of their own.
     void set_block_prefix(std::string prefix) { prefix_ = std::move(prefix); }
     // Inside a pipe-table cell: "|" is escaped too.
-    void set_in_cell() { in_cell_ = true; }
+    void set_in_cell() { text_.set_in_cell(); }
 
     void inline_nodes(InlineContent::Nodes nodes, char next = ' ');
     // One node; `next` is the first character of what follows it.
@@ -49,6 +54,10 @@ public:
     // label alone when nothing else comes.
     void set_label(std::string label) { label_ = std::move(label); }
 
+    // Room for a pending block of about `bytes` (a paragraph's text).
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
+    // The room of the pending block, for a next writer, once it is flushed.
+    std::string release_room() { return std::move(out_); }
     // Writes the pending block to the line list.
     void flush();
     // The pending block, trimmed and with its start escaped; the writer is
@@ -61,24 +70,16 @@ private:
     // The pending block, trimmed and with its start escaped, appended to `out`.
     void append_pending(std::string& out) const;
     void clear();
-    void decoded_text(std::string_view text);
+    Mode mode() const { return text_.mode(); }
     void processing_instruction(std::string_view instruction);
-    std::size_t dot_code(std::string_view text, std::size_t pos);
-    void escaped(char c);
-    bool reads_as_markup(std::string_view text, std::size_t pos);
-    bool in_bare_url() const;
 
     template <typename Write>
     void emphasis(std::string_view marker, bool& active, char next, Write&& write_children);
-    // Puts `open` and `close` around what was written from `start` on,
-    // inside its leading and trailing spaces.
-    void wrap(std::size_t start, std::string_view open, std::string_view close);
-    void open_mark(std::size_t& start) { start = out_.size(); }
-    void close_inserted();
-    // `next`: the first character after the deletion.
-    void close_deleted(char next);
+    void open_inserted() override { inserted_ = out_.size(); }
+    void close_inserted() override;
+    void open_deleted() override { deleted_ = out_.size(); }
+    void close_deleted(char next) override;
     void strike(std::size_t start, char next);
-    bool markers_fit(std::size_t start, char next) const;
 
     void image(Node::Ref node);
     void math(Node::Ref node, bool displayed);
@@ -88,17 +89,14 @@ private:
     void list(Node::Ref node, bool ordered);
     void append_list(std::string& text, Node::Ref node, bool ordered, const std::string& indent);
     void heading(Node::Ref node);
-    void sequence_listing(Node::Ref node);
     // A block made apart from the pending text (a table, a list).
     void block(std::string_view text);
 
     LineList* blocks_;
-    Mode mode_;
+    GfmText text_;
     std::string out_;
     std::string prefix_;
     std::string label_;
-    std::string scratch_;
-    bool in_cell_ = false;
     bool bold_ = false;
     bool italic_ = false;
     bool struck_ = false;
@@ -109,9 +107,11 @@ private:
     static constexpr std::size_t none = static_cast<std::size_t>(-1);
     std::size_t inserted_ = none;
     std::size_t deleted_ = none;
-    BraceItems braces_;
-    // Of the last ">" in the text being written (npos: none), once looked for.
-    std::optional<std::size_t> last_close_;
 };
+
+// The "[0012]" label of a paragraph or list item numbered `number`; empty
+// for no number, one not made of digits, or one made of zeros (the "[0000]"
+// of abstracts).
+std::string gfm_number_label(std::optional<std::string_view> number);
 
 }  // namespace quillmark

@@ -3,6 +3,7 @@
 #include "model/text/entities.hpp"
 #include "model/record/serialise.hpp"
 #include "model/text/text.hpp"
+#include "render/attribute_lookup.hpp"
 
 namespace quillmark {
 
@@ -88,12 +89,18 @@ std::string render_inline(const InlineContent& content) {
 }
 
 std::optional<std::string_view> paragraph_number(const Paragraph& paragraph) {
-    for (const Attribute& attribute : paragraph.attributes) {
-        if (attribute.prefix || attribute.name != "num") continue;
-        if (!is_ascii_digits(attribute.value)) return std::nullopt;
-        return std::string_view(attribute.value);
-    }
-    return std::nullopt;
+    const auto number = unprefixed_attribute(paragraph.attributes, "num");
+    if (!number || !is_ascii_digits(*number)) return std::nullopt;
+    return number;
+}
+
+std::string number_label(std::string_view number) {
+    std::string label;
+    label.reserve(number.size() + 2);
+    label += '[';
+    label += number;
+    label += ']';
+    return label;
 }
 
 void append_paragraph(std::string& out, const Paragraph& paragraph) {
@@ -105,9 +112,8 @@ void append_paragraph(std::string& out, const Paragraph& paragraph) {
     // The label goes first, and comes out again when the text already
     // starts with it.
     const std::size_t label_start = out.size();
-    out += '[';
-    out += *number;
-    out += "] ";
+    out += number_label(*number);
+    out += ' ';
     const std::size_t label_size = out.size() - label_start - 1;
     append_inline(out, paragraph.content.nodes(), true);
     const std::string_view written(out);

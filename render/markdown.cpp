@@ -5,57 +5,69 @@
 #include <optional>
 
 #include "model/text/text.hpp"
+#include "render/byte_blocks.hpp"
 
 namespace quillmark {
 
 namespace {
 
-// A control character other than tab and line feed, or DEL, which a
-// terminal showing the file would act on.
-bool is_terminal_control(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return (byte < 0x20 && c != '\t' && c != '\n') || byte == 0x7F;
+// A control character other than tab, or DEL, which a terminal showing the
+// file would act on; and the line feed, which the collapsing counts.
+constexpr std::array<bool, 256> needs_look = [] {
+    std::array<bool, 256> look{};
+    for (int byte = 0; byte < 0x20; ++byte) look[static_cast<std::size_t>(byte)] = byte != '\t';
+    look[0x7F] = true;
+    return look;
+}();
+
+// Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL (a
+// tab counts: the bytes are then looked at one by one).
+bool may_need_look(const unsigned char* bytes) {
+    const ByteBlock block = load_block(bytes);
+    return any_lane((block < 0x20) | (block == 0x7F));
+}
+
+// The position of the first byte at or after `pos` that needs a look, or
+// the size.
+std::size_t next_look(std::string_view text, std::size_t pos) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    while (true) {
+        while (pos + sizeof(ByteBlock) <= text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
+        const std::size_t end = std::min(pos + sizeof(ByteBlock), text.size());
+        for (; pos < end; ++pos)
+            if (needs_look[bytes[pos]]) return pos;
+        if (pos == text.size()) return pos;
+    }
 }
 
 constexpr std::string_view replacement_character = "\uFFFD";
 
-// Appends `line`, a piece of text without line feeds, with every terminal
-// control as U+FFFD, so the reader sees that something stood there; a
-// carriage return that ends the line before its line feed (a template's
-// CR LF) stays.
-void append_terminal_safe(std::string& out, std::string_view line, bool line_feed_follows) {
-    std::size_t pos = 0;
-    while (pos < line.size()) {
-        const auto control = std::find_if(line.begin() + static_cast<std::ptrdiff_t>(pos), line.end(), is_terminal_control);
-        const std::size_t end = static_cast<std::size_t>(control - line.begin());
-        out.append(line, pos, end - pos);
-        if (end == line.size()) return;
-        if (line[end] == '\r' && end + 1 == line.size() && line_feed_follows)
-            out += '\r';
-        else
-            out += replacement_character;
-        pos = end + 1;
-    }
-}
-
 // Appends `piece`, shrinking every run of three or more line feeds (counted
-// across pieces in `run`) to two. This is where every Markdown of either
-// flavour, template text included, is finished: no terminal control passes.
+// across pieces in `run`) to two, and showing every terminal control as
+// U+FFFD, so the reader sees that something stood there; a carriage return
+// just before a line feed (a template's CR LF) stays. This is where every
+// Markdown of either flavour, template text included, is finished: no
+// terminal control passes.
 void append_collapsed(std::string& out, std::string_view piece, int& run) {
     std::size_t pos = 0;
     while (pos < piece.size()) {
-        const std::size_t feed = piece.find('\n', pos);
-        if (feed == std::string_view::npos) {
-            append_terminal_safe(out, piece.substr(pos), false);
-            run = 0;
-            return;
-        }
-        if (feed > pos) {
-            append_terminal_safe(out, piece.substr(pos, feed - pos), true);
+        const std::size_t end = next_look(piece, pos);
+        if (end > pos) {
+            out.append(piece, pos, end - pos);
             run = 0;
         }
-        if (++run < 3) out += '\n';
-        pos = feed + 1;
+        if (end == piece.size()) return;
+        const char c = piece[end];
+        if (c == '\n') {
+            if (++run < 3) out += '\n';
+        } else {
+            run = 0;
+            if (c == '\r' && end + 1 < piece.size() && piece[end + 1] == '\n')
+                out += '\r';
+            else
+                out += replacement_character;
+        }
+        pos = end + 1;
     }
 }
 

@@ -125,14 +125,13 @@ std::string walk_abstract(const Document& document, const BlockWriter& writer) {
 }
 
 std::string walk_description(const Document& document, const BlockWriter& writer) {
-    const bool shows_other = document.source_format == SourceFormat::UsptoSequenceCwu;
     std::vector<std::string> parts;
     bool first = true;
     for (const Section& section : document.sections) {
         if (const auto* description = std::get_if<DescriptionSection>(&section)) {
             parts.push_back(walk_description_section(*description, first, writer));
             first = first && description->blocks.empty();
-        } else if (const auto* other = std::get_if<OtherSection>(&section); other && shows_other) {
+        } else if (const auto* other = std::get_if<OtherSection>(&section); other && other->shown_as_text) {
             LineList lines;
             writer.other_section(lines, *other);
             parts.push_back(lines.finish());

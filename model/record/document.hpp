@@ -287,6 +287,9 @@ struct DrawingsSection {
 };
 struct OtherSection {
     Node node;
+    // Part of the document's text, shown after its description (the parts
+    // of a sequence-listing document); else kept for the record alone.
+    bool shown_as_text = false;
 };
 
 using Section = std::variant<BibliographicSection, AbstractSection, DescriptionSection, ClaimsSection,

@@ -1,6 +1,7 @@
 // Sequence-listing supplements (`sequence-cwu`). Only the publication
 // reference is typed; every other child node of the root, text and comments
-// included, is kept verbatim as a section of its own.
+// included, is kept verbatim as a section of its own, shown as the
+// document's text.
 #include <array>
 
 #include "source/parsers.hpp"
@@ -20,7 +21,7 @@ Section read_root_child(const XmlTree& tree, XmlId id) {
             return section;
         }
     }
-    return OtherSection{to_node(tree, id)};
+    return OtherSection{to_node(tree, id), true};
 }
 
 // What the elements of a sequence-listing supplement are to a reader.

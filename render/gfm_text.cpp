@@ -1,8 +1,4 @@
-// The text of the GFM writer: white space collapsed, characters that
-// Markdown or HTML would read as markup escaped, USPTO's brace notation and
-// APS dot codes turned into what they stand for, and the markers put
-// around inserted, deleted and emphasised content.
-#include "render/gfm_writer.hpp"
+#include "render/gfm_text.hpp"
 
 #include <array>
 
@@ -92,23 +88,39 @@ bool may_open_tag(std::string_view text, bool closed) {
     return closed && (is_space(after) || after == '/' || after == '>' || after == ':');
 }
 
+
+// Whether the word that ends `out` is a bare URL, which GitHub links as it
+// stands ("www.example.com/a_b"), so that a backslash would break it.
+bool in_bare_url(std::string_view out) {
+    constexpr std::size_t longest = 512;
+    const std::size_t from = out.size() > longest ? out.size() - longest : 0;
+    const std::string_view tail = out.substr(from);
+    const std::size_t space = tail.find_last_of(" \n(");
+    if (space == std::string_view::npos && from > 0) return false;
+    const std::string_view word = tail.substr(space == std::string_view::npos ? 0 : space + 1);
+    return starts_with_ignoring_case(word, "www.") || starts_with_ignoring_case(word, "http://") ||
+           starts_with_ignoring_case(word, "https://");
+}
+
 }  // namespace
 
-// ----- text
-
-void GfmWriter::text(std::string_view raw) {
-    if (raw.find('&') == std::string_view::npos) {
-        decoded_text(raw);
-        return;
-    }
+// Text without an "&" is written as it stands. As a look for the "&" first
+// would be a pass of its own over every text, the text is written raw
+// until one turns up, then written again decoded: up to there, only
+// escapes were written, which depend on nothing but the text and what
+// `out` held before.
+void GfmText::append(std::string& out, std::string_view raw, ReissueMarks& marks) {
+    const std::size_t written = out.size();
+    if (append_decoded(out, raw, marks, true)) return;
+    out.resize(written);
     scratch_.clear();
     append_characters(scratch_, raw);
     const std::string decoded = std::move(scratch_);
-    decoded_text(decoded);
+    append_decoded(out, decoded, marks, false);
     scratch_ = std::move(decoded);
 }
 
-void GfmWriter::decoded_text(std::string_view text) {
+bool GfmText::append_decoded(std::string& out, std::string_view text, ReissueMarks& marks, bool raw_until_reference) {
     last_close_.reset();
     for (std::size_t pos = 0; pos < text.size();) {
         // Runs of ordinary characters are copied whole; a run that starts
@@ -116,49 +128,58 @@ void GfmWriter::decoded_text(std::string_view text) {
         const std::size_t end = next_special(text, pos, !braces_.empty());
         if (end > pos) {
             std::string_view run = text.substr(pos, end - pos);
-            if (run[0] == ' ' && (out_.empty() || out_.back() == ' ')) {
+            if (run[0] == ' ' && (out.empty() || out.back() == ' ')) {
                 const std::size_t word = run.find_first_not_of(' ');
                 run.remove_prefix(word == std::string_view::npos ? run.size() : word);
             }
-            out_ += run;
+            out += run;
             pos = end;
             continue;
         }
         const char c = text[pos];
         if (is_space(c)) {
             while (pos < text.size() && is_space(text[pos])) ++pos;
-            if (!out_.empty() && out_.back() != ' ') out_ += ' ';
+            if (!out.empty() && out.back() != ' ') out += ' ';
             continue;
+        }
+        if (raw_until_reference) {
+            // Notation changes more than `out`: decided once the text is
+            // known to be all there is.
+            if (c == '&') return false;
+            if (c == '{' || c == ')' || c == '.') {
+                if (text.find('&', pos) != std::string_view::npos) return false;
+                raw_until_reference = false;
+            }
         }
         const std::string_view rest = text.substr(pos);
         if (c == '{' || c == ')') {
-            if (const std::size_t used = braces_.read(out_, rest)) {
+            if (const std::size_t used = braces_.read(out, rest)) {
                 pos += used;
                 continue;
             }
         }
         if (c == '.' && pos + 1 < text.size()) {
-            if (const std::size_t used = dot_code(text, pos)) {
+            if (const std::size_t used = dot_code(out, rest, marks)) {
                 pos += used;
                 continue;
             }
         }
         if (mode_ == Mode::Html)
-            escaped(c);
-        else if (reads_as_markup(text, pos))
-            out_ += '\\', out_ += c;
+            append_escaped(out, c);
+        else if (reads_as_markup(out, text, pos))
+            out += '\\', out += c;
         else
-            out_ += c;
+            out += c;
         ++pos;
     }
+    return true;
 }
 
 // APS text marks sub- and superscripts (".sub.2"), reissue insertions
 // (".Iadd." ... ".Iaddend."), deletions (".[." ... ".].") and symbols
 // (".degree.") with dot codes.
-std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
-    if (pos + 2 >= text.size()) return 0;
-    const std::string_view rest = text.substr(pos);
+std::size_t GfmText::dot_code(std::string& out, std::string_view rest, ReissueMarks& marks) const {
+    if (rest.size() < 3) return 0;
     const bool sub = rest.starts_with(".sub.");
     if (sub || rest.starts_with(".sup.")) {
         std::size_t end = 5;
@@ -166,25 +187,25 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
         const std::size_t letters = end;
         while (end < rest.size() && is_ascii_alphanumeric(rest[end])) ++end;
         if (end == letters) return 0;
-        out_ += sub ? "<sub>" : "<sup>";
-        for (const char c : rest.substr(5, end - 5)) escaped(c);
-        out_ += sub ? "</sub>" : "</sup>";
+        out += sub ? "<sub>" : "<sup>";
+        for (const char c : rest.substr(5, end - 5)) append_escaped(out, c);
+        out += sub ? "</sub>" : "</sup>";
         return end;
     }
     if (rest.starts_with(".Iaddend.")) {
-        close_inserted();
+        marks.close_inserted();
         return 9;
     }
     if (rest.starts_with(".Iadd.")) {
-        open_mark(inserted_);
+        marks.open_inserted();
         return 6;
     }
     if (rest.starts_with(".[.")) {
-        open_mark(deleted_);
+        marks.open_deleted();
         return 3;
     }
     if (rest.starts_with(".].")) {
-        close_deleted(rest.size() > 3 ? rest[3] : ' ');
+        marks.close_deleted(rest.size() > 3 ? rest[3] : ' ');
         return 3;
     }
     constexpr std::size_t longest_name = 7;
@@ -192,7 +213,7 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
     if (end == std::string_view::npos || end == 0) return 0;
     const auto symbol = aps_symbol(rest.substr(1, end));
     if (!symbol) return 0;
-    out_ += *symbol;
+    out += *symbol;
     return end + 2;
 }
 
@@ -201,18 +222,18 @@ std::size_t GfmWriter::dot_code(std::string_view text, std::size_t pos) {
 // opens no tag and "\" before a letter are text as they stand, and so is
 // what a bare URL holds. The character after the end of `text` is not
 // known, and counts as one that makes markup.
-bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) {
+bool GfmText::reads_as_markup(const std::string& out, std::string_view text, std::size_t pos) {
     const char c = text[pos];
     const bool last = pos + 1 == text.size();
     const char after = last ? ' ' : text[pos + 1];
-    const char before = out_.empty() ? ' ' : out_.back();
+    const char before = out.empty() ? ' ' : out.back();
     switch (c) {
         case '*':
         case '`': return true;
         case '$':
-        case '~': return !in_bare_url();
-        case '\\': return (last || is_punctuation(after)) && !in_bare_url();
-        case '_': return !(is_ascii_alphanumeric(before) && !last && is_ascii_alphanumeric(after)) && !in_bare_url();
+        case '~': return !in_bare_url(out);
+        case '\\': return (last || is_punctuation(after)) && !in_bare_url(out);
+        case '_': return !(is_ascii_alphanumeric(before) && !last && is_ascii_alphanumeric(after)) && !in_bare_url(out);
         case '&': return starts_reference(text.substr(pos));
         case '<': {
             // Looked for once per text, at its first "<".
@@ -227,26 +248,13 @@ bool GfmWriter::reads_as_markup(std::string_view text, std::size_t pos) {
     }
 }
 
-// Whether the word being written is a bare URL, which GitHub links as it
-// stands ("www.example.com/a_b"), so that a backslash would break it.
-bool GfmWriter::in_bare_url() const {
-    constexpr std::size_t longest = 512;
-    const std::size_t from = out_.size() > longest ? out_.size() - longest : 0;
-    const std::string_view tail = std::string_view(out_).substr(from);
-    const std::size_t space = tail.find_last_of(" \n(");
-    if (space == std::string_view::npos && from > 0) return false;
-    const std::string_view word = tail.substr(space == std::string_view::npos ? 0 : space + 1);
-    return starts_with_ignoring_case(word, "www.") || starts_with_ignoring_case(word, "http://") ||
-           starts_with_ignoring_case(word, "https://");
-}
-
-void GfmWriter::escaped(char c) {
+void GfmText::append_escaped(std::string& out, char c) const {
     if (mode_ == Mode::Html) {
         switch (c) {
-            case '&': out_ += "&amp;"; return;
-            case '<': out_ += "&lt;"; return;
-            case '>': out_ += "&gt;"; return;
-            default: out_ += c; return;
+            case '&': out += "&amp;"; return;
+            case '<': out += "&lt;"; return;
+            case '>': out += "&gt;"; return;
+            default: out += c; return;
         }
     }
     switch (c) {
@@ -256,88 +264,26 @@ void GfmWriter::escaped(char c) {
         case '`':
         case '<':
         case '$':
-        case '~': out_ += '\\'; break;
+        case '~': out += '\\'; break;
         case '|':
-            if (in_cell_) out_ += '\\';
+            if (in_cell_) out += '\\';
             break;
         default: break;
     }
-    out_ += c;
+    out += c;
 }
 
-// Markers of the v4 XML: formulas set in a paragraph, and what a reissue
-// inserted or deleted. The markers of where sections start are left out:
-// the headings show it.
-void GfmWriter::processing_instruction(std::string_view instruction) {
-    const std::string_view body = instruction.substr(2, instruction.size() - 4);
-    const std::string_view target = body.substr(0, body.find_first_of(" \t\r\n"));
-    if (target == "in-line-formulae") {
-        inline_formula_ = body.find("end=\"tail\"") == std::string_view::npos;
-    } else if (target == "insert-start") {
-        open_mark(inserted_);
-    } else if (target == "insert-end") {
-        close_inserted();
-    } else if (target == "delete-start") {
-        open_mark(deleted_);
-    } else if (target == "delete-end") {
-        close_deleted('a');
-    }
-}
-
-// ----- markers around content
-
-void GfmWriter::wrap(std::size_t start, std::string_view open, std::string_view close) {
-    const std::string_view written = std::string_view(out_).substr(start);
-    std::size_t lead = 0;
-    while (lead < written.size() && written[lead] == ' ') ++lead;
-    if (lead == written.size()) return;
-    std::size_t trail = 0;
-    while (written[written.size() - 1 - trail] == ' ') ++trail;
-    out_.insert(out_.size() - trail, close);
-    out_.insert(start + lead, open);
-}
-
-void GfmWriter::close_inserted() {
-    if (inserted_ != none && inserted_ <= out_.size()) wrap(inserted_, "<ins>", "</ins>");
-    inserted_ = none;
-}
-
-void GfmWriter::close_deleted(char next) {
-    if (deleted_ != none && deleted_ <= out_.size()) strike(deleted_, next);
-    deleted_ = none;
-}
-
-// Struck through with "~~" where GitHub reads it so, else with <del>.
-void GfmWriter::strike(std::size_t start, char next) {
-    if (mode_ == Mode::Markdown && markers_fit(start, next))
-        wrap(start, "~~", "~~");
-    else
-        wrap(start, "<del>", "</del>");
-}
-
-// Whether markers ("*", "~~") around what was written from `start` on
-// (inside its spaces) are read as such: next to punctuation inside, the
-// character outside must be white space or punctuation too, and markers
-// next to other markers (bold in italic, italic after italic) are read by
-// rules too subtle to rely on.
-bool GfmWriter::markers_fit(std::size_t start, char next) const {
-    const std::string_view written = std::string_view(out_).substr(start);
-    const std::size_t lead = written.find_first_not_of(' ');
-    if (lead == std::string_view::npos) return false;
-    const std::size_t trail = written.size() - 1 - written.find_last_not_of(' ');
-    const std::size_t core_begin = start + lead;
-    const std::size_t core_end = out_.size() - trail;
-    const char before = core_begin > 0 ? out_[core_begin - 1] : ' ';
-    const char after = trail > 0 ? ' ' : next;
-    const char first = out_[core_begin];
-    const char last = out_[core_end - 1];
-    const auto is_marker = [](char c) { return c == '*' || c == '~'; };
-    if (is_marker(before) && !(core_begin >= 2 && out_[core_begin - 2] == '\\')) return false;
-    if (is_marker(after) || is_marker(first)) return false;
-    if (is_marker(last) && out_[core_end - 2] != '\\') return false;
-    if (may_be_punctuation(first) && !is_space_or_punctuation(before)) return false;
-    if (may_be_punctuation(last) && !is_space_or_punctuation(after)) return false;
-    return true;
+std::size_t block_start_escape(std::string_view text) {
+    if (text.empty()) return std::string_view::npos;
+    const char c = text[0];
+    const bool box = text.size() >= 3 && c == '[' && text[2] == ']' && (text[1] == ' ' || text[1] == 'x' || text[1] == 'X');
+    if (c == '#' || c == '>' || c == '-' || c == '+' || box) return 0;
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 10 && is_ascii_digit(text[digits])) ++digits;
+    if (digits == 0 || digits > 9 || digits == text.size()) return std::string_view::npos;
+    if ((text[digits] == '.' || text[digits] == ')') && (digits + 1 == text.size() || text[digits + 1] == ' '))
+        return digits;
+    return std::string_view::npos;
 }
 
 }  // namespace quillmark
