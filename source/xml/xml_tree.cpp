@@ -1,7 +1,5 @@
 #include "source/xml/xml_tree.hpp"
 
-#include <algorithm>
-
 namespace quillmark {
 
 std::optional<std::string_view> XmlTree::attribute_value(XmlId id, std::string_view name) const {
@@ -12,18 +10,6 @@ std::optional<std::string_view> XmlTree::attribute_value(XmlId id, std::string_v
         if (local_part(a.name, a.prefix_length) == name) return view(a.value);
     }
     return std::nullopt;
-}
-
-void ByteBuffer::reserve(std::size_t capacity) {
-    if (capacity > capacity_) grow(capacity - size_);
-}
-
-void ByteBuffer::grow(std::size_t more) {
-    const std::size_t capacity = std::max(size_ + more, 2 * capacity_);
-    auto data = std::make_unique_for_overwrite<char[]>(capacity);
-    if (size_) std::memcpy(data.get(), data_.get(), size_);
-    data_ = std::move(data);
-    capacity_ = capacity;
 }
 
 XmlTreeBuilder::XmlTreeBuilder(std::string_view text) {

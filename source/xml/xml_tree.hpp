@@ -5,14 +5,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/record/byte_buffer.hpp"
 #include "source/xml/element_roles.hpp"
 
 namespace quillmark {
@@ -28,27 +27,6 @@ enum class XmlKind : std::uint8_t {
     Comment,
     ProcessingInstruction,
     EntityReference,
-};
-
-// Bytes appended one piece after another, with no check a byte: the
-// tree's string buffer, filled while the parser reports the document.
-class ByteBuffer {
-public:
-    void reserve(std::size_t capacity);
-    std::size_t size() const { return size_; }
-    std::string_view view(std::size_t offset, std::size_t length) const { return {data_.get() + offset, length}; }
-    void append(std::string_view piece) {
-        if (piece.size() > capacity_ - size_) grow(piece.size());
-        if (!piece.empty()) std::memcpy(data_.get() + size_, piece.data(), piece.size());
-        size_ += piece.size();
-    }
-    void push_back(char c) { append(std::string_view(&c, 1)); }
-
-private:
-    void grow(std::size_t more);
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
 };
 
 // A stretch of the tree's string buffer.
