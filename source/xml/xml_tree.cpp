@@ -12,6 +12,14 @@ std::optional<std::string_view> XmlTree::attribute_value(XmlId id, std::string_v
     return std::nullopt;
 }
 
+std::size_t XmlTree::attribute_bytes(XmlId id) const {
+    std::size_t bytes = 0;
+    const std::size_t first = nodes_[id].text.offset;
+    for (std::size_t i = first, end = first + attribute_count(id); i < end; ++i)
+        bytes += attributes_[i].name.length + attributes_[i].value.length;
+    return bytes;
+}
+
 XmlTreeBuilder::XmlTreeBuilder(std::string_view text) {
     // USPTO XML holds about one node per 30 bytes; reserving for one per 8
     // avoids regrowing the table, and pages never written cost nothing.

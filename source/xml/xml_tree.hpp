@@ -84,6 +84,11 @@ public:
     // The value of the first attribute named `name` (no prefix test).
     std::optional<std::string_view> attribute_value(XmlId id, std::string_view name) const;
 
+    // The bytes of the name with its prefix ("prefix:local"), and of every
+    // attribute's qualified name and value: what a copy of the element stores.
+    std::size_t qualified_name_size(XmlId id) const { return nodes_[id].name.length; }
+    std::size_t attribute_bytes(XmlId id) const;
+
     std::size_t node_count() const { return nodes_.size(); }
 
     // The names of the generation the document is read as, by which its
