@@ -90,6 +90,9 @@ public:
     std::uint32_t open(std::uint8_t kind);
     std::uint32_t open_named(std::uint8_t kind, std::string_view name, std::optional<std::string_view> prefix);
     void close(std::uint32_t index) { entries_[index].extent = static_cast<std::uint32_t>(entries_.size()); }
+    // An open node's extent is set only when it closes; until then a writer
+    // may keep a link of its own there, such as the node it is nested in.
+    void set_open_link(std::uint32_t index, std::uint32_t link) { entries_[index].extent = link; }
     // An attribute of the node opened last, before any of its children.
     void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     // A text run made of the pieces joined.
