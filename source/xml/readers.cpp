@@ -5,12 +5,6 @@
 
 namespace quillmark {
 
-bool name_is_one_of(std::string_view name, std::span<const std::string_view> names) {
-    for (std::string_view candidate : names)
-        if (name == candidate) return true;
-    return false;
-}
-
 XmlId find_child(const XmlTree& tree, XmlId id, Names names) {
     for (XmlId child : element_children(tree, id))
         if (name_is_one_of(tree.name(child), names)) return child;
