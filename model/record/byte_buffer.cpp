@@ -4,14 +4,6 @@
 
 namespace quillmark {
 
-ByteBuffer& ByteBuffer::operator=(const ByteBuffer& other) {
-    if (this == &other) return *this;
-    size_ = 0;
-    reserve(other.size_);
-    append(other.view());
-    return *this;
-}
-
 ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
     data_ = std::move(other.data_);
     size_ = other.size_;

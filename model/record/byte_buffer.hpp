@@ -13,9 +13,7 @@ namespace quillmark {
 class ByteBuffer {
 public:
     ByteBuffer() = default;
-    ByteBuffer(const ByteBuffer& other) { *this = other; }
     ByteBuffer(ByteBuffer&& other) noexcept { *this = std::move(other); }
-    ByteBuffer& operator=(const ByteBuffer& other);
     ByteBuffer& operator=(ByteBuffer&& other) noexcept;
 
     void reserve(std::size_t capacity) {
