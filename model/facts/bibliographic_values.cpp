@@ -1,5 +1,6 @@
 #include "model/text/entities.hpp"
 #include "model/facts/bibliographic_values.hpp"
+#include "model/facts/getters.hpp"
 #include "model/text/classification_forms.hpp"
 #include "model/text/text.hpp"
 
@@ -236,8 +237,12 @@ OptionalText publication_kind(const Document& document) {
 std::vector<Citation> citations(const Document& document) {
     std::vector<Citation> all;
     for_each_item<Citations>(document, [&](const Citations& item) {
+        all.reserve(all.size() + item.citations.size());
         for (const Citation& citation : item.citations) {
-            Citation& copy = all.emplace_back(citation);
+            // The values a citation shows; the attributes of its elements
+            // stay in the record.
+            Citation& copy = all.emplace_back();
+            for (const CitationField& field : citation_fields) copy.*field.value = citation.*field.value;
             for (OptionalText* text : {&copy.name, &copy.text})
                 if (*text) *text = decode_entities(**text);
         }

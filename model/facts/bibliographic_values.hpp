@@ -42,8 +42,9 @@ std::vector<std::string> cpc_classifications(const Document& document);
 OptionalText locarno_classification(const Document& document);
 // The kind code of the first publication reference, as written.
 OptionalText publication_kind(const Document& document);
-// Every cited document, in source order, with the entity names of its name
-// and text decoded.
+// Every cited document, in source order: the values of its fields, with the
+// entity names of its name and text decoded (not the attributes of its
+// elements).
 std::vector<Citation> citations(const Document& document);
 
 // The forms the front matter writes: the application number with its

@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "model/record/byte_buffer.hpp"
+
 namespace quillmark {
 
 // Kinds of entry shared by every table; inline kinds use the values below.
@@ -59,7 +61,7 @@ public:
     std::size_t size() const { return entries_.size(); }
     const Entry& entry(std::uint32_t index) const { return entries_[index]; }
     std::string_view view(std::uint32_t offset, std::uint32_t length) const {
-        return std::string_view(strings_).substr(offset, length);
+        return strings_.view(offset, length);
     }
     std::string_view text(const Entry& entry) const { return view(entry.offset, entry.length); }
     std::string_view local_name(const Entry& entry) const {
@@ -82,11 +84,15 @@ public:
 
     // ----- building, in document order
 
+    // The calls made for every entry are defined below, to be inlined.
     void reserve(std::size_t entries, std::size_t bytes);
     // Starts a node that children may follow; `close` ends it.
     std::uint32_t open(std::uint8_t kind);
     std::uint32_t open_named(std::uint8_t kind, std::string_view name, std::optional<std::string_view> prefix);
     void close(std::uint32_t index) { entries_[index].extent = static_cast<std::uint32_t>(entries_.size()); }
+    // An open node's extent is set only when it closes; until then a writer
+    // may keep a link of its own there, such as the node it is nested in.
+    void set_open_link(std::uint32_t index, std::uint32_t link) { entries_[index].extent = link; }
     // An attribute of the node opened last, before any of its children.
     void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     // A text run made of the pieces joined.
@@ -102,8 +108,56 @@ private:
     void store_qualified(Entry& entry, std::string_view name, std::optional<std::string_view> prefix);
 
     std::vector<Entry> entries_;
-    std::string strings_;
+    ByteBuffer strings_;
 };
+
+inline void EntryTable::reserve(std::size_t entries, std::size_t bytes) {
+    entries_.reserve(entries);
+    strings_.reserve(bytes);
+}
+
+inline void EntryTable::store_qualified(Entry& entry, std::string_view name, std::optional<std::string_view> prefix) {
+    entry.offset = static_cast<std::uint32_t>(strings_.size());
+    if (prefix && !prefix->empty()) {
+        strings_.append(*prefix);
+        strings_.push_back(':');
+        entry.prefix_length = static_cast<std::uint16_t>(prefix->size());
+    }
+    strings_.append(name);
+    entry.length = static_cast<std::uint32_t>(strings_.size()) - entry.offset;
+}
+
+inline std::uint32_t EntryTable::open(std::uint8_t kind) {
+    const auto index = static_cast<std::uint32_t>(entries_.size());
+    Entry& entry = entries_.emplace_back();
+    entry.kind = kind;
+    entry.extent = index + 1;
+    return index;
+}
+
+inline std::uint32_t EntryTable::open_named(std::uint8_t kind, std::string_view name,
+                                            std::optional<std::string_view> prefix) {
+    const std::uint32_t index = open(kind);
+    store_qualified(entries_.back(), name, prefix);
+    return index;
+}
+
+inline void EntryTable::add_attribute(std::string_view name, std::optional<std::string_view> prefix,
+                                      std::string_view value) {
+    Entry& entry = entries_.emplace_back();
+    entry.kind = entry_kind::attribute;
+    store_qualified(entry, name, prefix);
+    entry.extent = static_cast<std::uint32_t>(value.size());
+    strings_.append(value);
+}
+
+inline void EntryTable::add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces) {
+    const std::uint32_t index = open(kind);
+    Entry& entry = entries_[index];
+    entry.offset = static_cast<std::uint32_t>(strings_.size());
+    for (std::string_view piece : pieces) strings_.append(piece);
+    entry.length = static_cast<std::uint32_t>(strings_.size()) - entry.offset;
+}
 
 // A run of entries of one table, walked by `Steps`: `Steps::item` makes the
 // value at an index and `Steps::next` gives the index after it.

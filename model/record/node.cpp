@@ -68,7 +68,8 @@ Node Node::text(std::string_view content) {
 void NodeWriter::start_element(std::string_view name, std::optional<std::string_view> prefix, ElementRole role) {
     const std::uint32_t index = table_.open_named(entry_kind::kept_element, name, prefix);
     table_.set_detail(index, static_cast<std::uint8_t>(role));
-    open_.push_back(index);
+    table_.set_open_link(index, innermost_);
+    innermost_ = index;
 }
 
 void NodeWriter::add_attribute(std::string_view name, std::optional<std::string_view> prefix,
@@ -77,8 +78,9 @@ void NodeWriter::add_attribute(std::string_view name, std::optional<std::string_
 }
 
 void NodeWriter::end_element() {
-    table_.close(open_.back());
-    open_.pop_back();
+    const std::uint32_t ended = innermost_;
+    innermost_ = table_.entry(ended).extent;
+    table_.close(ended);
 }
 
 }  // namespace quillmark

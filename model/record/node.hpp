@@ -2,8 +2,6 @@
 // held as an entry table (see entry_table.hpp).
 #pragma once
 
-#include <vector>
-
 #include "model/record/element_role.hpp"
 #include "model/record/entry_table.hpp"
 
@@ -62,8 +60,11 @@ public:
     void end_element();
 
 private:
+    static constexpr std::uint32_t none_open = 0xFFFFFFFF;
     EntryTable& table_;
-    std::vector<std::uint32_t> open_;
+    // The innermost element not yet ended. Each open element's entry links
+    // to the one it is nested in, so nesting needs no stack of its own.
+    std::uint32_t innermost_ = none_open;
 };
 
 }  // namespace quillmark

@@ -1,6 +1,5 @@
 #include "source/xml/element_roles.hpp"
 
-#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -16,11 +15,19 @@ constexpr std::array<NamedRole, 4> shared_standards = {{
 }};
 static_assert(sorted_by_name(shared_standards), "the shared role table must be sorted by name");
 
+// The table is sorted by name, so the names that share the first byte of
+// `local_name` stand together: the walk compares whole names only there and
+// stops at the first name that sorts after them.
 std::optional<ElementRole> find_role(RoleTable table, std::string_view local_name) {
-    const auto found = std::lower_bound(table.begin(), table.end(), local_name,
-                                        [](const NamedRole& role, std::string_view name) { return role.name < name; });
-    if (found == table.end() || found->name != local_name) return std::nullopt;
-    return found->role;
+    if (local_name.empty()) return std::nullopt;
+    const auto first = static_cast<unsigned char>(local_name.front());
+    for (const NamedRole& entry : table) {
+        const auto entry_first = static_cast<unsigned char>(entry.name.front());
+        if (entry_first < first) continue;
+        if (entry_first > first) break;
+        if (entry.name == local_name) return entry.role;
+    }
+    return std::nullopt;
 }
 
 }  // namespace

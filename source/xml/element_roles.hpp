@@ -15,7 +15,7 @@ struct NamedRole {
     ElementRole role;
 };
 
-// A generation's names, sorted by name (byte order) for the binary search.
+// A generation's names, sorted by name (byte order) for the search.
 using RoleTable = std::span<const NamedRole>;
 
 constexpr bool sorted_by_name(RoleTable table) {

@@ -81,8 +81,17 @@ struct SaxState {
     // False, and the parse fails, once the tree would hold more than allowed.
     bool admit(std::size_t length) {
         if (builder.stored_bytes() + length <= max_stored) return true;
-        fail("entity and attribute-default expansion exceeds " + std::to_string(max_expansion) + " bytes");
+        fail_expansion();
         return false;
+    }
+
+    // The failures met on the way of every element and text run are out of
+    // that way, so that the callbacks stay small.
+    [[gnu::cold, gnu::noinline]] void fail_expansion() {
+        fail("entity and attribute-default expansion exceeds " + std::to_string(max_expansion) + " bytes");
+    }
+    [[gnu::cold, gnu::noinline]] void fail_text_too_long() {
+        fail("text node exceeds " + std::to_string(max_text_node_length) + " bytes");
     }
 
     void fail(std::string description) {
@@ -211,7 +220,7 @@ void add_data(void* ctx, XmlKind kind, const xmlChar* data, int length) {
     if (state->builder.add_character_data(kind, std::string_view(reinterpret_cast<const char*>(data),
                                                                  static_cast<std::size_t>(length))) >
         max_text_node_length)
-        state->fail("text node exceeds " + std::to_string(max_text_node_length) + " bytes");
+        state->fail_text_too_long();
 }
 
 void on_characters(void* ctx, const xmlChar* data, int length) { add_data(ctx, XmlKind::Text, data, length); }

@@ -16,25 +16,12 @@ Attributes attributes_of(const XmlTree& tree, XmlId id) {
     return attributes;
 }
 
-namespace {
-
-std::size_t qualified_size(std::string_view name, const std::optional<std::string_view>& prefix) {
-    return name.size() + (prefix && !prefix->empty() ? prefix->size() + 1 : 0);
-}
-
-}  // namespace
-
 void add_kept_size(const XmlTree& tree, XmlId id, TableSize& size) {
     ++size.entries;
     switch (tree.kind(id)) {
         case XmlKind::Element: {
-            size.bytes += qualified_size(tree.name(id), tree.prefix(id));
-            const std::size_t attributes = tree.attribute_count(id);
-            size.entries += attributes;
-            for (std::size_t i = 0; i < attributes; ++i) {
-                const XmlTree::Attribute a = tree.attribute(id, i);
-                size.bytes += qualified_size(a.name, a.prefix) + a.value.size();
-            }
+            size.bytes += tree.qualified_name_size(id) + tree.attribute_bytes(id);
+            size.entries += tree.attribute_count(id);
             for (XmlId child = tree.first_child(id); child != no_node; child = tree.next_sibling(child))
                 add_kept_size(tree, child, size);
             return;

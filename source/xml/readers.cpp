@@ -5,12 +5,6 @@
 
 namespace quillmark {
 
-bool name_is_one_of(std::string_view name, std::span<const std::string_view> names) {
-    for (std::string_view candidate : names)
-        if (name == candidate) return true;
-    return false;
-}
-
 XmlId find_child(const XmlTree& tree, XmlId id, Names names) {
     for (XmlId child : element_children(tree, id))
         if (name_is_one_of(tree.name(child), names)) return child;
@@ -51,6 +45,26 @@ void append_text_content(const XmlTree& tree, XmlId id, std::string& out) {
     }
 }
 
+// The text content of a node that holds at most one run of text, as most
+// short values do, read in place; absent for any other node.
+std::optional<std::string_view> single_text_run(const XmlTree& tree, XmlId id) {
+    const XmlId child = tree.first_child(id);
+    if (child == no_node) return std::string_view();
+    const XmlKind kind = tree.kind(child);
+    if ((kind != XmlKind::Text && kind != XmlKind::CData) || tree.next_sibling(child) != no_node) return std::nullopt;
+    return tree.text(child);
+}
+
+// Calls `use` with the text content of the node, copied only when it is
+// made of more than one run.
+template <typename Use>
+auto with_text_content(const XmlTree& tree, XmlId id, Use&& use) {
+    if (const auto run = single_text_run(tree, id)) return use(*run);
+    std::string text;
+    append_text_content(tree, id, text);
+    return use(std::string_view(text));
+}
+
 }  // namespace
 
 std::string text_content(const XmlTree& tree, XmlId id) {
@@ -60,22 +74,22 @@ std::string text_content(const XmlTree& tree, XmlId id) {
 }
 
 OptionalText trimmed_text(const XmlTree& tree, XmlId id) {
-    const std::string text = text_content(tree, id);
-    const std::string_view trimmed = trim(text);
-    if (trimmed.empty()) return std::nullopt;
-    return std::string(trimmed);
+    return with_text_content(tree, id, [](std::string_view text) -> OptionalText {
+        const std::string_view trimmed = trim(text);
+        if (trimmed.empty()) return std::nullopt;
+        return std::string(trimmed);
+    });
 }
 
 OptionalText padded_text(const XmlTree& tree, XmlId id) {
-    std::string text = text_content(tree, id);
-    if (trim(text).empty()) return std::nullopt;
-    text.resize(trim_end(text).size());
-    return text;
+    return with_text_content(tree, id, [](std::string_view text) -> OptionalText {
+        if (trim(text).empty()) return std::nullopt;
+        return std::string(trim_end(text));
+    });
 }
 
 std::string trimmed_text_or_empty(const XmlTree& tree, XmlId id) {
-    const std::string text = text_content(tree, id);
-    return std::string(trim(text));
+    return with_text_content(tree, id, [](std::string_view text) { return std::string(trim(text)); });
 }
 
 OptionalText child_text(const XmlTree& tree, XmlId id, Names names) {

@@ -49,7 +49,11 @@ private:
 
 inline ElementChildren element_children(const XmlTree& tree, XmlId id) { return {tree, id}; }
 
-bool name_is_one_of(std::string_view name, std::span<const std::string_view> names);
+inline bool name_is_one_of(std::string_view name, std::span<const std::string_view> names) {
+    for (std::string_view candidate : names)
+        if (name == candidate) return true;
+    return false;
+}
 inline bool name_is_one_of(std::string_view name, Names names) {
     return name_is_one_of(name, std::span<const std::string_view>(names.begin(), names.size()));
 }

@@ -2,6 +2,7 @@
 // one parser, parameterised by the root element, the bibliographic element
 // and the wrong-root message.
 #include <array>
+#include <cstddef>
 #include <optional>
 #include <utility>
 
@@ -153,9 +154,12 @@ private:
     // record keeps the attributes of the patcit or nplcit element.
     void add_citations(XmlId id, Items& items) const {
         Citations citations{attributes_of(tree_, id), {}};
+        std::size_t count = 0;
+        for (XmlId child : element_children(tree_, id)) count += is_citation(child);
+        citations.citations.reserve(count);
         for (XmlId child : element_children(tree_, id)) {
-            if (!name_is_one_of(tree_.name(child), {"citation", "us-citation"})) continue;
-            Citation citation;
+            if (!is_citation(child)) continue;
+            Citation& citation = citations.citations.emplace_back();
             citation.category = child_text(tree_, child, {"category"});
             if (XmlId patent = find_child(tree_, child, {"patcit"})) {
                 citation.attributes = attributes_of(tree_, patent);
@@ -171,10 +175,10 @@ private:
                 const XmlId text = find_child(tree_, other, {"othercit"});
                 citation.text = trimmed_text(tree_, text ? text : other);
             }
-            citations.citations.push_back(std::move(citation));
         }
         items.emplace_back(std::move(citations));
     }
+    bool is_citation(XmlId id) const { return name_is_one_of(tree_.name(id), {"citation", "us-citation"}); }
     void add_priority_claims(XmlId id, Items& items) const { items.emplace_back(read_priority_claims(id)); }
 
     ApplicationReference read_application_reference(XmlId id) const {

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/record/byte_buffer.hpp"
 #include "source/xml/element_roles.hpp"
 
 namespace quillmark {
@@ -83,6 +84,11 @@ public:
     // The value of the first attribute named `name` (no prefix test).
     std::optional<std::string_view> attribute_value(XmlId id, std::string_view name) const;
 
+    // The bytes of the name with its prefix ("prefix:local"), and of every
+    // attribute's qualified name and value: what a copy of the element stores.
+    std::size_t qualified_name_size(XmlId id) const { return nodes_[id].name.length; }
+    std::size_t attribute_bytes(XmlId id) const;
+
     std::size_t node_count() const { return nodes_.size(); }
 
     // The names of the generation the document is read as, by which its
@@ -92,7 +98,7 @@ public:
 
 private:
     friend class XmlTreeBuilder;
-    std::string_view view(XmlSpan span) const { return std::string_view(strings_).substr(span.offset, span.length); }
+    std::string_view view(XmlSpan span) const { return strings_.view(span.offset, span.length); }
     std::string_view local_part(XmlSpan span, std::uint16_t prefix_length) const {
         return prefix_length ? view(span).substr(prefix_length + 1u) : view(span);
     }
@@ -103,7 +109,7 @@ private:
 
     std::vector<XmlNodeRecord> nodes_;
     std::vector<XmlAttributeRecord> attributes_;
-    std::string strings_;
+    ByteBuffer strings_;
     RoleTable element_roles_;
 };
 
@@ -112,13 +118,17 @@ class XmlTreeBuilder {
 public:
     explicit XmlTreeBuilder(std::string_view text);
 
+    // The calls made for every element and text run are defined below, so
+    // that they are inlined into the parser's callbacks.
     void start_element(std::string_view name, const std::optional<std::string_view>& prefix);
     void add_attribute(std::string_view name, const std::optional<std::string_view>& prefix, std::string_view value);
     // Appends a value that is built piece by piece (for attributes whose
     // references are replaced): begin, append pieces, end.
     void begin_attribute(std::string_view name, const std::optional<std::string_view>& prefix);
     void append_attribute_value(std::string_view piece);
-    void end_element();
+    void end_element() {
+        if (open_.size() > 1) open_.pop_back();
+    }
     // Text or CData; adjacent runs merge into one node, whose length is returned.
     std::size_t add_character_data(XmlKind kind, std::string_view data);
     void add_comment(std::string_view text);
@@ -143,5 +153,81 @@ private:
     XmlTree tree_;
     std::vector<OpenNode> open_;
 };
+
+inline XmlSpan XmlTreeBuilder::store(std::string_view text) {
+    XmlSpan span{static_cast<std::uint32_t>(tree_.strings_.size()), static_cast<std::uint32_t>(text.size())};
+    tree_.strings_.append(text);
+    return span;
+}
+
+inline XmlId XmlTreeBuilder::append_node(XmlNodeRecord record) {
+    const XmlId id = static_cast<XmlId>(tree_.nodes_.size());
+    tree_.nodes_.push_back(record);
+    OpenNode& parent = open_.back();
+    if (parent.last_child == no_node)
+        tree_.nodes_[parent.id].flags |= XmlNodeRecord::has_children;  // it is parent.id + 1
+    else
+        tree_.nodes_[parent.last_child].next_sibling = id;
+    parent.last_child = id;
+    return id;
+}
+
+inline XmlSpan XmlTreeBuilder::store_qualified(std::string_view name, const std::optional<std::string_view>& prefix,
+                                               std::uint16_t& prefix_length) {
+    if (!prefix || prefix->empty()) return store(name);
+    XmlSpan span = store(*prefix);
+    tree_.strings_.push_back(':');
+    tree_.strings_.append(name);
+    span.length += static_cast<std::uint32_t>(name.size() + 1);
+    prefix_length = static_cast<std::uint16_t>(prefix->size());
+    return span;
+}
+
+inline void XmlTreeBuilder::start_element(std::string_view name, const std::optional<std::string_view>& prefix) {
+    XmlNodeRecord record;
+    record.kind = XmlKind::Element;
+    record.name = store_qualified(name, prefix, record.prefix_length);
+    record.text.offset = static_cast<std::uint32_t>(tree_.attributes_.size());
+    const XmlId id = append_node(record);
+    open_.push_back({id, no_node});
+}
+
+inline void XmlTreeBuilder::begin_attribute(std::string_view name, const std::optional<std::string_view>& prefix) {
+    XmlAttributeRecord record;
+    record.name = store_qualified(name, prefix, record.prefix_length);
+    record.value.offset = static_cast<std::uint32_t>(tree_.strings_.size());
+    tree_.attributes_.push_back(record);
+    ++tree_.nodes_[open_.back().id].text.length;
+}
+
+inline void XmlTreeBuilder::append_attribute_value(std::string_view piece) {
+    tree_.strings_.append(piece);
+    tree_.attributes_.back().value.length += static_cast<std::uint32_t>(piece.size());
+}
+
+inline void XmlTreeBuilder::add_attribute(std::string_view name, const std::optional<std::string_view>& prefix,
+                                          std::string_view value) {
+    begin_attribute(name, prefix);
+    append_attribute_value(value);
+}
+
+inline std::size_t XmlTreeBuilder::add_character_data(XmlKind kind, std::string_view data) {
+    const XmlId last = open_.back().last_child;
+    if (last != no_node) {
+        XmlNodeRecord& previous = tree_.nodes_[last];
+        // Runs the parser reports one after the other form one node; they are
+        // adjacent in the buffer when nothing was stored in between.
+        if (previous.kind == kind && previous.text.offset + previous.text.length == tree_.strings_.size()) {
+            tree_.strings_.append(data);
+            previous.text.length += static_cast<std::uint32_t>(data.size());
+            return previous.text.length;
+        }
+    }
+    XmlNodeRecord record;
+    record.kind = kind;
+    record.text = store(data);
+    append_node(record);
+    return data.size();
+}
 
 }  // namespace quillmark

@@ -99,6 +99,22 @@ INSTANTIATE_TEST_SUITE_P(
                     Utf8{"\xE9t\xE9", 0},                     // Latin-1
                     Utf8{"ok\xC3\xA9\x80", 4}));              // stray continuation byte
 
+// Long ASCII runs are skipped many bytes at a time: a fault or a character
+// anywhere in them, on either side of a block boundary, is still seen.
+TEST(Utf8Check, FindsTheFirstBadByteAnywhereInLongAsciiRuns) {
+    for (std::size_t at = 0; at + 2 <= 100; ++at) {
+        std::string bad(100, 'a');
+        bad[at] = '\xFF';
+        EXPECT_EQ(find_invalid_utf8(bad), at) << at;
+        std::string cut(100, 'a');
+        cut[at] = '\xC3';  // a lead byte whose continuation is missing
+        EXPECT_EQ(find_invalid_utf8(cut), at) << at;
+        std::string good(100, 'a');
+        good.replace(at, 2, "\xC3\xA9");
+        EXPECT_EQ(find_invalid_utf8(good), std::nullopt) << at;
+    }
+}
+
 TEST(Utf8, WalksRepairsAndChecksCharacters) {
     EXPECT_EQ(first_characters("a€b", 2), "a€");
     EXPECT_EQ(after_characters("a€b", 2), "b");
