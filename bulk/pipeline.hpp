@@ -111,6 +111,10 @@ public:
         }
     }
 
+    // Delivering thread, within deliver(): whether other documents or stream
+    // ends are already held, so that more deliveries follow soon.
+    bool more_coming() const { return pool_->more_held(); }
+
     // Nothing more is wanted: the threads end as soon as they can.
     void stop() noexcept { stopped_ = true; }
     bool stopped() const override { return stopped_; }
