@@ -77,7 +77,9 @@ public:
 
 // The message for whatever was caught, within a catch block.
 std::string caught_message() noexcept;
-// The window of the pool: documents held at a time.
+// The window of the pool: documents held at a time (their weight is bounded
+// apart). Wide enough that the reading thread, and read_bulk's consumer, are
+// woken once for several small documents.
 std::size_t pipeline_window(unsigned jobs);
 
 template <class Outcome>
