@@ -20,7 +20,8 @@ std::size_t waiting_budget(const PipelineSettings& settings) {
 }  // namespace
 
 ParsedStream::ParsedStream(InputList inputs, PipelineSettings settings)
-    : items_(pipeline_window(settings.jobs), waiting_budget(settings)), pipeline_(std::move(inputs), std::move(settings), *this) {}
+    : items_(pipeline_window(settings.jobs), waiting_budget(settings)),
+      pipeline_(std::move(inputs), std::move(settings), *this) {}
 
 ParsedStream::~ParsedStream() { items_.close(); }
 
