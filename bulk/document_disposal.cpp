@@ -20,22 +20,17 @@ struct Dropped {
 // stopped taking items): the dropper frees them itself.
 constexpr std::size_t most_waiting = 16;
 
-// Never destroyed: a worker of a stream still running while the process
-// exits may yet come for the documents waiting.
-struct Disposal {
-    std::mutex mutex;
-    std::vector<Dropped> waiting;  // under the mutex
-    std::size_t shifts = 0;        // DisposalShifts alive, under the mutex
-};
-Disposal& disposal = *new Disposal;
+std::mutex disposal_mutex;
+std::vector<Dropped> waiting;  // under disposal_mutex
+std::size_t shifts = 0;        // DisposalShifts alive, under disposal_mutex
 
 // fork() keeps the lock consistent: taken before, let go after in both
 // processes. The child has none of the parent's workers.
-void lock_before_fork() { disposal.mutex.lock(); }
-void unlock_after_fork() { disposal.mutex.unlock(); }
+void lock_before_fork() { disposal_mutex.lock(); }
+void unlock_after_fork() { disposal_mutex.unlock(); }
 void unlock_in_child() {
-    disposal.shifts = 0;
-    disposal.mutex.unlock();
+    shifts = 0;
+    disposal_mutex.unlock();
 }
 
 void handle_fork() {
@@ -55,15 +50,15 @@ thread_local std::vector<Dropped> worker_batch;
 void drop_document(std::unique_ptr<Document> document, std::unique_ptr<DocumentSummary> summary) noexcept {
     std::vector<Dropped> batch;
     {
-        std::lock_guard lock(disposal.mutex);
-        if (disposal.shifts > 0 && disposal.waiting.size() < most_waiting) {
+        std::lock_guard lock(disposal_mutex);
+        if (shifts > 0 && waiting.size() < most_waiting) {
             try {
-                disposal.waiting.push_back(Dropped{std::move(document), std::move(summary)});
+                waiting.push_back(Dropped{std::move(document), std::move(summary)});
                 return;
             } catch (...) {  // no room to wait: freed below
             }
         }
-        batch.swap(disposal.waiting);
+        batch.swap(waiting);
     }
     free_all(batch);
     // `document` and `summary`, when they did not wait, go here.
@@ -71,24 +66,24 @@ void drop_document(std::unique_ptr<Document> document, std::unique_ptr<DocumentS
 
 void free_dropped_documents() noexcept {
     {
-        std::lock_guard lock(disposal.mutex);
-        if (disposal.waiting.empty()) return;
-        worker_batch.swap(disposal.waiting);
+        std::lock_guard lock(disposal_mutex);
+        if (waiting.empty()) return;
+        worker_batch.swap(waiting);
     }
     free_all(worker_batch);
 }
 
 DisposalShift::DisposalShift() noexcept {
     handle_fork();
-    std::lock_guard lock(disposal.mutex);
-    ++disposal.shifts;
+    std::lock_guard lock(disposal_mutex);
+    ++shifts;
 }
 
 DisposalShift::~DisposalShift() {
     std::vector<Dropped> batch;
     {
-        std::lock_guard lock(disposal.mutex);
-        if (--disposal.shifts == 0) batch.swap(disposal.waiting);
+        std::lock_guard lock(disposal_mutex);
+        if (--shifts == 0) batch.swap(waiting);
     }
     free_all(batch);
 }
