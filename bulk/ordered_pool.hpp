@@ -54,6 +54,10 @@ public:
         ready_.notify_one();
     }
 
+    // Within a delivery: whether other tasks were held when it began, so
+    // that more deliveries follow.
+    bool more_held() const { return more_held_; }
+
     // Waits until every submitted task is delivered.
     void finish() {
         {
@@ -103,6 +107,7 @@ private:
             --started_;
             weight_ -= slot.weight;
             const bool wake_submitter = submitter_waiting_ && (slots_.empty() || half_free());
+            more_held_ = !slots_.empty();
             lock.unlock();
             if (wake_submitter) space_.notify_one();
             deliver_(slot.task, *slot.outcome);
@@ -124,6 +129,7 @@ private:
     bool closed_ = false;
     bool submitter_waiting_ = false;
     bool delivering_ = false;  // a worker is delivering outcomes
+    bool more_held_ = false;   // written and read by the delivering worker
     std::vector<std::thread> workers_;
 };
 

@@ -1,11 +1,27 @@
 #include "bulk/parsed_stream.hpp"
 
+#include <limits>
+
 #include "source/parsers.hpp"
 
 namespace quillmark::bulk {
 
+namespace {
+
+// Parsed documents waiting weigh (by their bytes) at most jobs + 1 of the
+// largest, as many as the pool's window.
+std::size_t waiting_budget(const PipelineSettings& settings) {
+    const std::size_t documents = std::size_t{settings.jobs} + 1;
+    if (settings.largest > std::numeric_limits<std::size_t>::max() / documents)
+        return std::numeric_limits<std::size_t>::max();
+    return documents * settings.largest;
+}
+
+}  // namespace
+
 ParsedStream::ParsedStream(InputList inputs, PipelineSettings settings)
-    : items_(settings.jobs + 1), pipeline_(std::move(inputs), std::move(settings), *this) {}
+    : items_(pipeline_window(settings.jobs), waiting_budget(settings)),
+      pipeline_(std::move(inputs), std::move(settings), *this) {}
 
 ParsedStream::~ParsedStream() { items_.close(); }
 
@@ -35,8 +51,10 @@ Parsed ParsedStream::failure(std::string message) {
 }
 
 void ParsedStream::deliver(Piece& piece, Parsed& parsed) {
+    const std::size_t weight = parsed.document ? static_cast<std::size_t>(piece.size) : 0;
     items_.put(ParsedItem{piece.source, piece.index, piece.offset, std::move(parsed.document),
-                          std::move(parsed.summary), std::move(parsed.error)});
+                          std::move(parsed.summary), std::move(parsed.error)},
+               weight, pipeline_.more_coming());
 }
 
 // An end of stream gives an item only when the stream failed.

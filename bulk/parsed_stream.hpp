@@ -1,8 +1,9 @@
 // The parsed documents of bulk inputs, one at a time and in input order, for
 // a consumer that takes them at its own pace (read_bulk): each document is
-// parsed and summarised on the pipeline's workers, and at most `jobs + 1`
-// parsed documents wait to be taken. The threads start with the first
-// next().
+// parsed and summarised on the pipeline's workers, and the parsed documents
+// waiting to be taken weigh at most `jobs + 1` of the largest (by their
+// bytes), as many as the pool's window; the consumer is woken for several
+// at a time (see Handoff). The threads start with the first next().
 #pragma once
 
 #include <chrono>

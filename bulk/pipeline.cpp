@@ -30,6 +30,6 @@ std::string caught_message() noexcept {
     }
 }
 
-std::size_t pipeline_window(unsigned jobs) { return 4 * std::size_t{jobs} + 4; }
+std::size_t pipeline_window(unsigned jobs) { return 8 * std::size_t{jobs} + 8; }
 
 }  // namespace quillmark::bulk

@@ -77,7 +77,9 @@ public:
 
 // The message for whatever was caught, within a catch block.
 std::string caught_message() noexcept;
-// The window of the pool: documents held at a time.
+// The window of the pool: documents held at a time (their weight is bounded
+// apart). Wide enough that the reading thread, and read_bulk's consumer, are
+// woken once for several small documents.
 std::size_t pipeline_window(unsigned jobs);
 
 template <class Outcome>
@@ -110,6 +112,10 @@ public:
         } catch (...) {  // only when the thread is this one or gone: nothing to wait for
         }
     }
+
+    // Delivering thread, within deliver(): whether other documents or stream
+    // ends are already held, so that more deliveries follow soon.
+    bool more_coming() const { return pool_->more_held(); }
 
     // Nothing more is wanted: the threads end as soon as they can.
     void stop() noexcept { stopped_ = true; }
