@@ -20,6 +20,7 @@ public:
         if (capacity > capacity_) grow(capacity - size_);
     }
     std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
     std::string_view view() const { return {data_.get(), size_}; }
     std::string_view view(std::size_t offset, std::size_t length) const { return {data_.get() + offset, length}; }
 
@@ -32,6 +33,8 @@ public:
         if (size_ == capacity_) grow(1);
         data_[size_++] = c;
     }
+    // Drops every byte; the capacity stays.
+    void clear() { size_ = 0; }
     // Drops the bytes from `size` on.
     void truncate(std::size_t size) {
         if (size < size_) size_ = size;

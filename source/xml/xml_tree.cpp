@@ -2,6 +2,33 @@
 
 namespace quillmark {
 
+namespace {
+
+// The tables of the last tree freed on this thread, cleared, while they
+// are no larger than this.
+constexpr std::size_t spare_limit = 4u << 20;
+
+struct SpareTables {
+    std::vector<XmlNodeRecord> nodes;
+    std::vector<XmlAttributeRecord> attributes;
+    ByteBuffer strings;
+};
+thread_local SpareTables spare;
+
+}  // namespace
+
+XmlTree::~XmlTree() {
+    const std::size_t bytes = nodes_.capacity() * sizeof(XmlNodeRecord) +
+                              attributes_.capacity() * sizeof(XmlAttributeRecord) + strings_.capacity();
+    if (bytes == 0 || bytes > spare_limit) return;
+    nodes_.clear();
+    attributes_.clear();
+    strings_.clear();
+    spare.nodes = std::move(nodes_);
+    spare.attributes = std::move(attributes_);
+    spare.strings = std::move(strings_);
+}
+
 std::optional<std::string_view> XmlTree::attribute_value(XmlId id, std::string_view name) const {
     if (!is_element(id)) return std::nullopt;
     const XmlNodeRecord& node = nodes_[id];
@@ -21,6 +48,9 @@ std::size_t XmlTree::attribute_bytes(XmlId id) const {
 }
 
 XmlTreeBuilder::XmlTreeBuilder(std::string_view text) {
+    tree_.nodes_ = std::move(spare.nodes);
+    tree_.attributes_ = std::move(spare.attributes);
+    tree_.strings_ = std::move(spare.strings);
     // USPTO XML holds about one node per 30 bytes; reserving for one per 8
     // avoids regrowing the table, and pages never written cost nothing.
     tree_.strings_.reserve(text.size());

@@ -60,6 +60,13 @@ struct XmlNodeRecord {
 
 class XmlTree {
 public:
+    XmlTree() = default;
+    XmlTree(XmlTree&&) noexcept = default;
+    XmlTree& operator=(XmlTree&&) noexcept = default;
+    // Leaves its tables to the next tree built on this thread (see
+    // XmlTreeBuilder).
+    ~XmlTree();
+
     struct Attribute {
         std::string_view name;
         std::optional<std::string_view> prefix;
@@ -113,7 +120,11 @@ private:
     RoleTable element_roles_;
 };
 
-// Appends nodes in document order while a parser reports them.
+// Appends nodes in document order while a parser reports them. The tables
+// of the last tree freed on the same thread are built in again, so that a
+// thread that parses one document after another allocates them, and has the
+// system fault their pages in, once rather than for every document; tables
+// larger than a few megabytes go back to the allocator instead.
 class XmlTreeBuilder {
 public:
     explicit XmlTreeBuilder(std::string_view text);

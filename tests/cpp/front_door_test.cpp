@@ -20,5 +20,29 @@ TEST(FrontDoor, RunsOfUndeclaredEntitiesInContentAndAttributes) {
     EXPECT_EQ(references, "aefgij");
 }
 
+// A thread builds each tree in the tables of the one it freed before: a
+// small document after a large one, or after a failed parse, holds only its
+// own nodes, attributes and text.
+TEST(FrontDoor, TreeBuiltAfterAnotherHoldsOnlyItsOwn) {
+    std::string large = "<a>";
+    for (int i = 0; i < 2000; ++i) large += "<b n=\"" + std::to_string(i) + "\">text " + std::to_string(i) + "</b>";
+    large += "</a>";
+    ASSERT_TRUE(parse_xml(large).ok());
+    ASSERT_FALSE(parse_xml("<a><b n=\"1\">").ok());
+    for (int round = 0; round < 2; ++round) {
+        auto tree = parse_xml("<p k=\"v\">one<q/>two</p>");
+        ASSERT_TRUE(tree.ok());
+        const XmlTree& t = tree.value();
+        EXPECT_EQ(t.node_count(), 6u);  // none, document, p, "one", q, "two"
+        const XmlId p = t.first_child(t.document());
+        EXPECT_EQ(t.name(p), "p");
+        EXPECT_EQ(t.attribute_count(p), 1u);
+        EXPECT_EQ(t.attribute_value(p, "k"), "v");
+        EXPECT_EQ(t.text(t.first_child(p)), "one");
+        EXPECT_EQ(t.text(t.next_sibling(t.next_sibling(t.first_child(p)))), "two");
+        EXPECT_EQ(t.next_sibling(p), no_node);
+    }
+}
+
 }  // namespace
 }  // namespace quillmark
