@@ -6,6 +6,7 @@
 #include "binding/python_record.hpp"
 #include "binding/repr.hpp"
 #include "binding/types.hpp"
+#include "bulk/document_disposal.hpp"
 #include "model/facts/getters.hpp"
 #include "render/markdown.hpp"
 
@@ -29,9 +30,10 @@ PyObject* document_new(PyTypeObject*, PyObject*, PyObject*) {
     return nullptr;
 }
 
+// Freed by a bulk stream's worker when one runs (bulk/document_disposal.hpp).
 void document_dealloc(PyObject* self) {
-    delete as_document(self).record;
-    delete as_document(self).summary;
+    bulk::drop_document(std::unique_ptr<Document>(as_document(self).record),
+                        std::unique_ptr<DocumentSummary>(as_document(self).summary));
     PyTypeObject* type = Py_TYPE(self);
     auto free_object = reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free));
     free_object(self);

@@ -28,12 +28,14 @@ ParsedStream::~ParsedStream() { items_.close(); }
 ParsedStream::Wait ParsedStream::next(ParsedItem& out, std::chrono::milliseconds patience) {
     if (!started_) {
         started_ = true;
+        disposal_.emplace();
         pipeline_.start();
     }
     return items_.take(out, patience);
 }
 
 Parsed ParsedStream::work(Piece& piece) {
+    free_dropped_documents();
     if (auto problem = invalid_utf8_message(piece.text)) return failure(std::move(*problem));
     auto document = parse_document(piece.text);
     std::string().swap(piece.text);  // no longer needed while the result waits

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "bulk/document_disposal.hpp"
 #include "bulk/handoff.hpp"
 #include "bulk/pipeline.hpp"
 #include "model/facts/summary.hpp"
@@ -58,6 +59,7 @@ private:
     void end_stream(const StreamEnd& end) override;
     void end_run(std::string failure) noexcept override { items_.finish(std::move(failure)); }
 
+    std::optional<DisposalShift> disposal_;  // from the start: documents dropped are freed by the workers
     Handoff<ParsedItem> items_;
     Pipeline<Parsed> pipeline_;  // last: its threads end before the rest goes
     bool started_ = false;
