@@ -20,11 +20,22 @@ constexpr std::array<bool, 256> needs_look = [] {
     return look;
 }();
 
-// Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL (a
-// tab counts: the bytes are then looked at one by one).
+// A line feed between two bytes that are no line feeds is copied as it
+// stands, whatever the run before the piece: only a run of line feeds, or
+// one at either end of a piece, is counted.
+bool needs_look_at(std::string_view text, std::size_t pos) {
+    const auto byte = static_cast<unsigned char>(text[pos]);
+    if (byte != '\n') return needs_look[byte];
+    return pos == 0 || pos + 1 == text.size() || text[pos - 1] == '\n' || text[pos + 1] == '\n';
+}
+
+// Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL, but
+// a lone line feed (a tab counts: the bytes are then looked at one by one).
+// The bytes just before and after the sixteen are read too.
 bool may_need_look(const unsigned char* bytes) {
     const ByteBlock block = load_block(bytes);
-    return any_lane((block < 0x20) | (block == 0x7F));
+    const auto lone_feed = (block == '\n') & (load_block(bytes - 1) != '\n') & (load_block(bytes + 1) != '\n');
+    return any_lane(((block < 0x20) | (block == 0x7F)) & ~lone_feed);
 }
 
 // The position of the first byte at or after `pos` that needs a look, or
@@ -32,10 +43,10 @@ bool may_need_look(const unsigned char* bytes) {
 std::size_t next_look(std::string_view text, std::size_t pos) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (true) {
-        while (pos + sizeof(ByteBlock) <= text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
+        while (pos > 0 && pos + sizeof(ByteBlock) < text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
         const std::size_t end = std::min(pos + sizeof(ByteBlock), text.size());
         for (; pos < end; ++pos)
-            if (needs_look[bytes[pos]]) return pos;
+            if (needs_look_at(text, pos)) return pos;
         if (pos == text.size()) return pos;
     }
 }

@@ -41,55 +41,67 @@ void add_blank_line(std::string& out) {
     if (!out.empty() && !std::string_view(out).ends_with("\n\n")) out += '\n';
 }
 
-// The residues keep their lines and columns; the number of the sequence
-// stands on the tag's line.
-void add_sequence(std::string& out, Node::Ref node) {
+// The lines of a listing, with the text of the element being read in a
+// buffer of its own that each element reuses.
+struct ListingLines {
+    std::string out;
     std::string text;
-    append_text(text, node);
-    std::string_view rest = trim(text);
-    const std::size_t feed = rest.find('\n');
-    const std::string_view number = trim(rest.substr(0, feed));
-    add_line(out, number.empty() ? std::string("<400>") : "<400>  " + std::string(number));
-    if (feed == std::string_view::npos) return;
-    rest = rest.substr(feed + 1);
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        add_line(out, rest.substr(0, end));
-        if (end == std::string_view::npos) break;
-        rest = rest.substr(end + 1);
-    }
-}
+    std::string collapsed;
 
-std::string tag(std::string_view identifier) {
-    std::string text = "<";
-    text += identifier;
-    text += '>';
-    return text;
-}
+    // The tag's line: "<210>", then two spaces and `value` if it has any.
+    void add_tag_line(std::string_view identifier, std::string_view value) {
+        out += '<';
+        out += identifier;
+        out += '>';
+        if (!value.empty()) {
+            out += "  ";
+            out += value;
+        }
+        out += '\n';
+    }
 
-void add_element(std::string& out, Node::Ref node) {
-    const std::string_view identifier = identifier_of(node.name());
-    if (identifier == "400") {
-        add_blank_line(out);
-        add_sequence(out, node);
-        return;
+    // The residues keep their lines and columns; the number of the
+    // sequence stands on the tag's line.
+    void add_sequence(Node::Ref node) {
+        text.clear();
+        append_text(text, node);
+        std::string_view rest = trim(text);
+        const std::size_t feed = rest.find('\n');
+        add_tag_line("400", trim(rest.substr(0, feed)));
+        if (feed == std::string_view::npos) return;
+        rest = rest.substr(feed + 1);
+        while (!rest.empty()) {
+            const std::size_t end = rest.find('\n');
+            add_line(out, rest.substr(0, end));
+            if (end == std::string_view::npos) break;
+            rest = rest.substr(end + 1);
+        }
     }
-    if (identifier.empty() || has_element_children(node)) {
-        // Groups: <100> and <200> hold the lines below them; <220> and its
-        // kin print their own tag first.
-        add_blank_line(out);
-        if (!identifier.empty() && !identifier.ends_with("00")) add_line(out, tag(identifier));
-        for (Node::Ref child : node.children())
-            if (child.is_element()) add_element(out, child);
-        return;
+
+    void add_element(Node::Ref node) {
+        const std::string_view identifier = identifier_of(node.name());
+        if (identifier == "400") {
+            add_blank_line(out);
+            add_sequence(node);
+            return;
+        }
+        if (identifier.empty() || has_element_children(node)) {
+            // Groups: <100> and <200> hold the lines below them; <220> and its
+            // kin print their own tag first.
+            add_blank_line(out);
+            if (!identifier.empty() && !identifier.ends_with("00")) add_tag_line(identifier, {});
+            for (Node::Ref child : node.children())
+                if (child.is_element()) add_element(child);
+            return;
+        }
+        // Collapsed, the value ends in no white space: the line needs no trim.
+        text.clear();
+        append_text(text, node);
+        collapsed.clear();
+        append_collapsed_white_space(collapsed, text);
+        add_tag_line(identifier, collapsed);
     }
-    std::string value;
-    append_text(value, node);
-    std::string line = tag(identifier);
-    const std::string collapsed = collapse_white_space(value);
-    if (!collapsed.empty()) line += "  " + collapsed;
-    add_line(out, line);
-}
+};
 
 }  // namespace
 
@@ -111,10 +123,11 @@ std::string table_listing(Node::Ref table) {
 }
 
 std::string st25_listing(Node::Ref listing) {
-    std::string body;
+    ListingLines lines;
+    std::string& body = lines.out;
     if (has_element_children(listing)) {
         for (Node::Ref child : listing.children())
-            if (child.is_element()) add_element(body, child);
+            if (child.is_element()) lines.add_element(child);
     } else {
         std::string text;
         append_text(text, listing);

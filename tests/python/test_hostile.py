@@ -294,12 +294,15 @@ def test_controls_in_template_are_shown_as_replacement_characters():
 
 def test_every_control_is_found_wherever_it_stands_among_tabs_and_text():
     """The finishing pass looks at many bytes at once: a control at any
-    offset of a long line, after tabs or not, and runs of line feeds."""
+    offset of a long line, after tabs or not, and runs of line feeds
+    (lone line feeds pass whole, longer runs are counted)."""
     document = quillmark.parse(read_data("grant_v45_full.xml"))
     for offset in range(40):
         for lead in ("a", "\t"):
-            template = lead * offset + "\x1b" + "b" * 20 + "\x7f\n\n\n\n" + lead * 17 + "\x01"
-            expected = lead * offset + "\ufffd" + "b" * 20 + "\ufffd\n\n" + lead * 17 + "\ufffd"
+            template = (lead * offset + "\x1b" + "b" * 20 + "\n" + "c" * offset + "\x7f\n\n\n\n" + lead * 17
+                        + "\n\n\n" + "d" * (offset % 19 + 1) + "\n\x01")
+            expected = (lead * offset + "\ufffd" + "b" * 20 + "\n" + "c" * offset + "\ufffd\n\n" + lead * 17
+                        + "\n\n" + "d" * (offset % 19 + 1) + "\n\ufffd")
             assert document.to_markdown(template) == expected.strip(), (offset, lead)
 
 
