@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "source/parse_workspace.hpp"
+
 namespace quillmark::bulk {
 
 template <class Task, class Outcome>
@@ -80,6 +82,7 @@ private:
     // keep references to the others valid, so a worker works on its slot
     // without holding the lock.
     void run_worker() {
+        const ParseWorkspace workspace;  // the tasks parse document after document
         std::unique_lock lock(mutex_);
         while (true) {
             ready_.wait(lock, [this] { return started_ < slots_.size() || closed_; });

@@ -1,11 +1,13 @@
 #include "source/xml/xml_tree.hpp"
 
+#include "source/parse_workspace.hpp"
+
 namespace quillmark {
 
 namespace {
 
-// The tables of the last tree freed on this thread, cleared, while they
-// are no larger than this.
+// The tables of the last tree freed on this thread, cleared, while a
+// ParseWorkspace lives there and they are no larger than this.
 constexpr std::size_t spare_limit = 4u << 20;
 
 struct SpareTables {
@@ -14,13 +16,20 @@ struct SpareTables {
     ByteBuffer strings;
 };
 thread_local SpareTables spare;
+thread_local unsigned workspaces = 0;
 
 }  // namespace
+
+ParseWorkspace::ParseWorkspace() noexcept { ++workspaces; }
+
+ParseWorkspace::~ParseWorkspace() {
+    if (--workspaces == 0) spare = SpareTables{};
+}
 
 XmlTree::~XmlTree() {
     const std::size_t bytes = nodes_.capacity() * sizeof(XmlNodeRecord) +
                               attributes_.capacity() * sizeof(XmlAttributeRecord) + strings_.capacity();
-    if (bytes == 0 || bytes > spare_limit) return;
+    if (workspaces == 0 || bytes == 0 || bytes > spare_limit) return;
     nodes_.clear();
     attributes_.clear();
     strings_.clear();

@@ -63,8 +63,8 @@ public:
     XmlTree() = default;
     XmlTree(XmlTree&&) noexcept = default;
     XmlTree& operator=(XmlTree&&) noexcept = default;
-    // Leaves its tables to the next tree built on this thread (see
-    // XmlTreeBuilder).
+    // Leaves its tables to the next tree built on this thread while a
+    // ParseWorkspace lives there (see XmlTreeBuilder).
     ~XmlTree();
 
     struct Attribute {
@@ -120,11 +120,9 @@ private:
     RoleTable element_roles_;
 };
 
-// Appends nodes in document order while a parser reports them. The tables
-// of the last tree freed on the same thread are built in again, so that a
-// thread that parses one document after another allocates them, and has the
-// system fault their pages in, once rather than for every document; tables
-// larger than a few megabytes go back to the allocator instead.
+// Appends nodes in document order while a parser reports them, in the
+// tables of the last tree freed on the same thread when a ParseWorkspace
+// kept them (source/parse_workspace.hpp).
 class XmlTreeBuilder {
 public:
     explicit XmlTreeBuilder(std::string_view text);

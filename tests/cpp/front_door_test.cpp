@@ -2,6 +2,7 @@
 // entity references need ten kilobytes of text.
 #include <gtest/gtest.h>
 
+#include "source/parse_workspace.hpp"
 #include "source/xml/front_door.hpp"
 
 namespace quillmark {
@@ -24,6 +25,7 @@ TEST(FrontDoor, RunsOfUndeclaredEntitiesInContentAndAttributes) {
 // small document after a large one, or after a failed parse, holds only its
 // own nodes, attributes and text.
 TEST(FrontDoor, TreeBuiltAfterAnotherHoldsOnlyItsOwn) {
+    const ParseWorkspace workspace;
     std::string large = "<a>";
     for (int i = 0; i < 2000; ++i) large += "<b n=\"" + std::to_string(i) + "\">text " + std::to_string(i) + "</b>";
     large += "</a>";
