@@ -84,3 +84,16 @@ def write_sparse_tar(path: pathlib.Path, name: str, chunks: list[tuple[int, byte
     padding = b"\0" * (-len(stored) % 512)
     path.write_bytes(bytes(header) + stored + padding + b"\0" * 1024)
     return path
+
+
+def write_zip_with_corrupt_member(path: pathlib.Path, members: dict[str, bytes], marker: bytes) -> pathlib.Path:
+    """Writes `members` stored uncompressed into the zip at `path`, then
+    changes one byte of the member holding `marker` (the byte after its
+    first), so that member fails its CRC."""
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_STORED) as archive:
+        for member, content in members.items():
+            archive.writestr(member, content)
+    data = bytearray(path.read_bytes())
+    data[data.index(marker) + 1] ^= 0x20
+    path.write_bytes(bytes(data))
+    return path

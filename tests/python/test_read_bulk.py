@@ -12,7 +12,7 @@ import zipfile
 import pytest
 
 import quillmark
-from archives import write_archive
+from archives import write_archive, write_zip_with_corrupt_member
 from conftest import DATA
 from corpus_oracle import CORPUS
 from documents import APPLICATION, APS, EXAMPLE, GRANT, crlf, parse_error
@@ -75,13 +75,9 @@ def test_directories_are_read_in_sorted_order_aps_included(tmp_path):
 
 
 def test_a_corrupt_member_is_an_error_item_and_the_next_member_is_read(tmp_path):
-    archive = tmp_path / "bulk.zip"
-    with zipfile.ZipFile(archive, "w", zipfile.ZIP_STORED) as packed:
-        for name, content in (("one.xml", GRANT), ("two.xml", APPLICATION), ("three.xml", GRANT)):
-            packed.writestr(name, content)
-    data = bytearray(archive.read_bytes())
-    data[data.index(b"<us-patent-application") + 1] ^= 0x20  # one changed byte fails the member's CRC
-    archive.write_bytes(bytes(data))
+    archive = write_zip_with_corrupt_member(
+        tmp_path / "bulk.zip", {"one.xml": GRANT, "two.xml": APPLICATION, "three.xml": GRANT},
+        b"<us-patent-application")
     items = [(item.source.split("!")[1], item.index, item.document is not None, item.error)
              for item in quillmark.read_bulk(archive)]
     assert items[0] == ("one.xml", 1, True, None) and items[-1] == ("three.xml", 1, True, None)

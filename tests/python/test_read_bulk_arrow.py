@@ -13,7 +13,7 @@ import pytest
 
 import corpus_oracle as oracle
 import quillmark
-from archives import write_archive
+from archives import write_archive, write_zip_with_corrupt_member
 from documents import APPLICATION, EXAMPLE, GRANT, crlf, parse_error
 
 pa = pytest.importorskip("pyarrow", reason="pyarrow is not installed")
@@ -139,15 +139,9 @@ def test_the_schema_is_the_getter_table(bulk_file):
 
 
 def test_a_damaged_member_is_a_row_and_the_next_member_is_read(tmp_path):
-    import zipfile
-
-    archive = tmp_path / "bulk.zip"
-    with zipfile.ZipFile(archive, "w", zipfile.ZIP_STORED) as packed:
-        for name, content in (("one.xml", GRANT), ("two.xml", APPLICATION), ("three.xml", GRANT)):
-            packed.writestr(name, content)
-    data = bytearray(archive.read_bytes())
-    data[data.index(b"<us-patent-application") + 1] ^= 0x20
-    archive.write_bytes(bytes(data))
+    archive = write_zip_with_corrupt_member(
+        tmp_path / "bulk.zip", {"one.xml": GRANT, "two.xml": APPLICATION, "three.xml": GRANT},
+        b"<us-patent-application")
     rows = pa.table(quillmark.read_bulk_arrow(archive, markdown=())).select(["source", "index", "error"]).to_pylist()
     assert [(row["source"].split("!")[1], row["index"]) for row in rows] == \
         [("one.xml", 1), ("two.xml", 1), ("two.xml", 0), ("three.xml", 1)]
