@@ -1,8 +1,9 @@
 // Sixteen bytes of text looked at at once (SSE2 on x86-64, NEON on ARM), for
-// the finishing scan that passes over every byte of the Markdown: a block where no
-// byte can matter is passed whole, any other is looked at byte by byte.
+// the scans that pass over every byte of a text: a block where no byte can
+// matter is passed whole, any other is looked at byte by byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -23,6 +24,22 @@ bool any_lane(Lanes lanes) {
     static_assert(sizeof lanes == sizeof halves);
     std::memcpy(halves, &lanes, sizeof halves);
     return (halves[0] | halves[1]) != 0;
+}
+
+// The index of the first set lane of the result of comparing blocks, or 16
+// when none is set.
+template <typename Lanes>
+std::size_t first_lane(Lanes lanes) {
+    static_assert(sizeof lanes == sizeof(ByteBlock));
+#if defined(__SSE2__)
+    using Bytes = char __attribute__((vector_size(16)));
+    const unsigned mask = static_cast<unsigned>(__builtin_ia32_pmovmskb128(reinterpret_cast<Bytes>(lanes)));
+    return mask == 0 ? sizeof(ByteBlock) : static_cast<std::size_t>(__builtin_ctz(mask));
+#else
+    for (std::size_t lane = 0; lane < sizeof(ByteBlock); ++lane)
+        if (lanes[lane]) return lane;
+    return sizeof(ByteBlock);
+#endif
 }
 
 }  // namespace quillmark

@@ -6,6 +6,7 @@
 #include "model/text/text.hpp"
 #include "render/aps_symbols.hpp"
 #include "render/ascii_case.hpp"
+#include "render/byte_blocks.hpp"
 #include "render/gfm_characters.hpp"
 
 namespace quillmark {
@@ -21,26 +22,48 @@ constexpr std::array<bool, 256> special_bytes = [] {
     return special;
 }();
 
+// Whether a full stop before `after` may start a dot code (".sub.",
+// ".[.", ".Iadd."); any other is an ordinary full stop.
+bool may_start_dot_code(char after) {
+    return is_ascii_letter(after) || after == '[' || after == ']' || after == '+' || after == '-';
+}
+
+// The lanes of the sixteen bytes at `bytes` that need a look, as
+// `special_bytes` and `may_start_dot_code` tell them; a closing parenthesis
+// only with `braces_open`. The byte after the sixteen is read too.
+auto special_lanes(const unsigned char* bytes, bool braces_open) {
+    const ByteBlock block = load_block(bytes);
+    const ByteBlock after = load_block(bytes + 1);
+    const auto in_range = [](ByteBlock lanes, unsigned char first, unsigned char last) {
+        return static_cast<ByteBlock>(lanes - first) <= static_cast<unsigned char>(last - first);
+    };
+    const auto markup = (in_range(block, '\\', '`') & (block != '^')) | (in_range(block, '{', '~') & (block != '}')) |
+                        (block == '$') | (block == '&') | (block == '*') | (block == '<') | (block == '>');
+    const auto dot_code = (block == '.') & (in_range(after | 0x20, 'a', 'z') | (after == '[') | (after == ']') |
+                                            (after == '+') | (after == '-'));
+    const auto brace_close = braces_open ? block == ')' : decltype(block == ')'){};
+    return in_range(block, '\t', '\r') | markup | dot_code | brace_close;
+}
+
 // The position of the first special byte at or after `pos` that needs a
 // look, or the size. A full stop that can start no dot code, and a closing
 // parenthesis while no brace item is open, are ordinary.
 std::size_t next_special(std::string_view text, std::size_t pos, bool braces_open) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t size = text.size();
-    while (true) {
-        while (pos + 4 <= size && !(special_bytes[bytes[pos]] | special_bytes[bytes[pos + 1]] |
-                                    special_bytes[bytes[pos + 2]] | special_bytes[bytes[pos + 3]]))
-            pos += 4;
-        while (pos < size && !special_bytes[bytes[pos]]) ++pos;
-        if (pos == size) return pos;
-        const char c = text[pos];
-        const char after = pos + 1 < size ? text[pos + 1] : ' ';
-        const bool ordinary =
-            (c == '.' && !is_ascii_letter(after) && after != '[' && after != ']' && after != '+' && after != '-') ||
-            (c == ')' && !braces_open);
-        if (!ordinary) return pos;
-        ++pos;
+    while (pos + sizeof(ByteBlock) < size) {
+        const std::size_t lane = first_lane(special_lanes(bytes + pos, braces_open));
+        if (lane < sizeof(ByteBlock)) return pos + lane;
+        pos += sizeof(ByteBlock);
     }
+    for (; pos < size; ++pos) {
+        const char c = text[pos];
+        if (!special_bytes[bytes[pos]]) continue;
+        const char after = pos + 1 < size ? text[pos + 1] : ' ';
+        const bool ordinary = (c == '.' && !may_start_dot_code(after)) || (c == ')' && !braces_open);
+        if (!ordinary) return pos;
+    }
+    return size;
 }
 
 bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }

@@ -76,4 +76,22 @@ private:
     EntryTable table_;
 };
 
+// The accessors every renderer calls for each node, inlined.
+
+inline InlineKind InlineContent::Ref::kind() const {
+    const std::uint8_t kind = table_->entry(index_).kind;
+    if (kind == entry_kind::kept_element || kind == entry_kind::kept_text) return InlineKind::Element;
+    return static_cast<InlineKind>(kind);
+}
+
+inline std::string_view InlineContent::Ref::text_value() const {
+    const EntryTable::Entry& entry = table_->entry(index_);
+    return entry.kind == text_kind ? table_->text(entry) : std::string_view();
+}
+
+inline SiblingRange<InlineContent::Ref> InlineContent::Ref::children() const {
+    const EntryTable::Entry& entry = table_->entry(index_);
+    return {table_, table_->first_child(index_), entry.extent};
+}
+
 }  // namespace quillmark

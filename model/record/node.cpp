@@ -2,13 +2,6 @@
 
 namespace quillmark {
 
-const EntryTable::Entry& Node::Ref::entry() const {
-    static const EntryTable::Entry empty_text{};  // what a default Node reads as
-    return table_->size() == 0 ? empty_text : table_->entry(index_);
-}
-
-Node::Kind Node::Ref::kind() const { return entry().kind == entry_kind::kept_element ? Kind::Element : Kind::Text; }
-
 std::string_view Node::Ref::qualified_name() const {
     const EntryTable::Entry& e = entry();
     return e.kind == entry_kind::kept_element ? table_->text(e) : std::string_view();
@@ -19,20 +12,10 @@ std::string_view Node::Ref::name() const {
     return e.kind == entry_kind::kept_element ? table_->local_name(e) : std::string_view();
 }
 
-ElementRole Node::Ref::role() const {
-    const EntryTable::Entry& e = entry();
-    return e.kind == entry_kind::kept_element ? static_cast<ElementRole>(e.detail) : ElementRole::Transparent;
-}
-
 std::optional<std::string_view> Node::Ref::prefix() const {
     const EntryTable::Entry& e = entry();
     if (e.kind != entry_kind::kept_element) return std::nullopt;
     return table_->prefix(e);
-}
-
-std::string_view Node::Ref::text_value() const {
-    const EntryTable::Entry& e = entry();
-    return e.kind == entry_kind::kept_text ? table_->text(e) : std::string_view();
 }
 
 AttributeRange Node::Ref::attributes() const {
@@ -52,12 +35,6 @@ bool Node::Ref::is_processing_instruction() const {
 }
 
 bool Node::Ref::is_comment() const { return text_value().starts_with("<!--"); }
-
-SiblingRange<Node::Ref> Node::Ref::children() const {
-    const EntryTable::Entry& e = entry();
-    if (e.kind != entry_kind::kept_element) return {table_, 0, 0};
-    return {table_, table_->first_child(index_), e.extent};
-}
 
 Node Node::text(std::string_view content) {
     EntryTable table;

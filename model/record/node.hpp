@@ -48,6 +48,33 @@ private:
     EntryTable table_;
 };
 
+// The accessors every renderer calls for each node, inlined.
+
+inline const EntryTable::Entry& Node::Ref::entry() const {
+    static constexpr EntryTable::Entry empty_text{};  // what a default Node reads as
+    return table_->size() == 0 ? empty_text : table_->entry(index_);
+}
+
+inline Node::Kind Node::Ref::kind() const {
+    return entry().kind == entry_kind::kept_element ? Kind::Element : Kind::Text;
+}
+
+inline ElementRole Node::Ref::role() const {
+    const EntryTable::Entry& e = entry();
+    return e.kind == entry_kind::kept_element ? static_cast<ElementRole>(e.detail) : ElementRole::Transparent;
+}
+
+inline std::string_view Node::Ref::text_value() const {
+    const EntryTable::Entry& e = entry();
+    return e.kind == entry_kind::kept_text ? table_->text(e) : std::string_view();
+}
+
+inline SiblingRange<Node::Ref> Node::Ref::children() const {
+    const EntryTable::Entry& e = entry();
+    if (e.kind != entry_kind::kept_element) return {table_, 0, 0};
+    return {table_, table_->first_child(index_), e.extent};
+}
+
 // Writes kept XML into a table in document order: an element's attributes
 // right after it starts, before any child.
 class NodeWriter {

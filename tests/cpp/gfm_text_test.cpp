@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <string>
+#include <utility>
 
 #include "model/text/entities.hpp"
 #include "render/ascii_case.hpp"
@@ -103,6 +104,29 @@ TEST(GfmEscaping, NotationBecomesWhatItStandsFor) {
     const Written reissue = write("a .Iadd.b.Iaddend. c.[.d.]., e");
     EXPECT_EQ(reissue.text, "a b cd, e");
     EXPECT_EQ(reissue.marks, "+@2 /+@3 -@5 /-,@6 ");
+}
+
+// The text is looked at sixteen bytes at a time: whatever stands first,
+// last or across the border of sixteen bytes is written the same.
+TEST(GfmEscaping, TheSameWhereverTheTextStands) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"L_b and _x_", "L_b and \\_x\\_"},
+        {"AT&amp;T &amp;amp; x", "AT&T \\&amp; x"},
+        {"a &lt; b, &lt;b&gt;", "a < b, \\<b>"},
+        {"a\\b c\\*`$~|", "a\\b c\\\\\\*\\`\\$\\~|"},
+        {"see www.example.com/a_b~c$d", "see www.example.com/a_b~c$d"},
+        {"[1](2) [0012]", "[1\\](2) [0012]"},
+        {"a\tb\n\r\f\vc d", "a b c d"},
+        {"H.sub.2 O at 30.degree. C., x.sup.-1, e.g. 1.5", "H<sub>2</sub> O at 30\u00b0 C., x<sup>-1</sup>, e.g. 1.5"},
+        {"(1) a) {fraction (1/2)} cup (b)", "(1) a) \u00bd cup (b)"},
+        {"1.2.3. a.b. {x}^", "1.2.3. a.b. {x}^"},
+    };
+    for (const auto& [text, expected] : cases) {
+        for (std::size_t lead = 1; lead <= 40; ++lead) {
+            const std::string filler = std::string(lead, 'x') + ' ';
+            EXPECT_EQ(written(filler + std::string(text)), filler + std::string(expected)) << text << " after " << lead;
+        }
+    }
 }
 
 TEST(BlockStart, EscapedWhereABlockWouldOpen) {
