@@ -3,7 +3,6 @@
 // matter is passed whole, any other is looked at byte by byte.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -26,19 +25,18 @@ bool any_lane(Lanes lanes) {
     return (halves[0] | halves[1]) != 0;
 }
 
-// The index of the first set lane of the result of comparing blocks, or 16
-// when none is set.
+// The lanes set in the result of comparing blocks, as the low sixteen bits.
 template <typename Lanes>
-std::size_t first_lane(Lanes lanes) {
+unsigned lane_mask(Lanes lanes) {
     static_assert(sizeof lanes == sizeof(ByteBlock));
 #if defined(__SSE2__)
     using Bytes = char __attribute__((vector_size(16)));
-    const unsigned mask = static_cast<unsigned>(__builtin_ia32_pmovmskb128(reinterpret_cast<Bytes>(lanes)));
-    return mask == 0 ? sizeof(ByteBlock) : static_cast<std::size_t>(__builtin_ctz(mask));
+    return static_cast<unsigned>(__builtin_ia32_pmovmskb128(reinterpret_cast<Bytes>(lanes)));
 #else
-    for (std::size_t lane = 0; lane < sizeof(ByteBlock); ++lane)
-        if (lanes[lane]) return lane;
-    return sizeof(ByteBlock);
+    unsigned mask = 0;
+    for (unsigned lane = 0; lane < sizeof(ByteBlock); ++lane)
+        if (lanes[lane]) mask |= 1u << lane;
+    return mask;
 #endif
 }
 

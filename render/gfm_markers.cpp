@@ -1,5 +1,7 @@
 #include "render/gfm_markers.hpp"
 
+#include <cstring>
+
 #include "render/gfm_characters.hpp"
 
 namespace quillmark {
@@ -11,8 +13,15 @@ void wrap(std::string& out, std::size_t start, std::string_view open, std::strin
     if (lead == written.size()) return;
     std::size_t trail = 0;
     while (written[written.size() - 1 - trail] == ' ') ++trail;
-    out.insert(out.size() - trail, close);
-    out.insert(start + lead, open);
+    // One move of what follows the start, in place.
+    const std::size_t core_begin = start + lead;
+    const std::size_t core_end = out.size() - trail;
+    out.resize(out.size() + open.size() + close.size());
+    char* const bytes = out.data();
+    std::memmove(bytes + core_end + open.size() + close.size(), bytes + core_end, trail);
+    std::memmove(bytes + core_begin + open.size(), bytes + core_begin, core_end - core_begin);
+    std::memcpy(bytes + core_begin, open.data(), open.size());
+    std::memcpy(bytes + core_end + open.size(), close.data(), close.size());
 }
 
 // Next to punctuation inside, the character outside must be white space

@@ -121,7 +121,8 @@ std::string fill(const Template& segments, const Document& document, Flavor flav
 
 std::string render_markdown(const Document& document, Flavor flavor) {
     // The default template always parses.
-    return fill(parse_template(default_template).value(), document, flavor);
+    static const Template segments = parse_template(default_template).value();
+    return fill(segments, document, flavor);
 }
 
 Result<std::string, TemplateError> render_markdown_with_template(const Document& document, std::string_view text,
