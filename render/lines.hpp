@@ -29,6 +29,7 @@ public:
         write_block(out_);
         close_block(opened);
     }
+    void reserve(std::size_t bytes) { out_.reserve(bytes); }
     // Added exactly as given.
     void add(std::string_view entry);
     void add_blank();

@@ -64,8 +64,46 @@ void walk_cross_reference(LineList& lines, const CrossReferencePart& part, const
     writer.part_end(lines);
 }
 
+// About the size of a description's Markdown: the bytes its text and kept
+// elements hold, and an eighth more for labels, headings and escapes. With
+// that much room the section's string does not grow by copies.
+std::size_t stored_bytes(const std::vector<SubsectionChild>& children) {
+    std::size_t bytes = 0;
+    for (const SubsectionChild& child : children) {
+        if (const auto* heading = std::get_if<Heading>(&child))
+            bytes += heading->content.stored_bytes();
+        else if (const auto* paragraph = std::get_if<Paragraph>(&child))
+            bytes += paragraph->content.stored_bytes();
+        else
+            bytes += std::get<Node>(child).stored_bytes();
+    }
+    return bytes;
+}
+
+std::size_t stored_bytes(const DescriptionPart& part) {
+    std::size_t bytes = 0;
+    for (const PartChild& child : part.children) {
+        if (const auto* subsection = std::get_if<Subsection>(&child))
+            bytes += stored_bytes(subsection->children);
+        else
+            bytes += std::get<Node>(child).stored_bytes();
+    }
+    return bytes;
+}
+
+std::size_t stored_bytes(const CrossReferencePart& part) { return stored_bytes(part.children); }
+std::size_t stored_bytes(const Node& node) { return node.stored_bytes(); }
+
+std::size_t markdown_estimate(const DescriptionSection& section) {
+    std::size_t bytes = 0;
+    for (const DescriptionBlock& block : section.blocks)
+        bytes += std::visit([](const auto& item) { return stored_bytes(item); }, block);
+    return bytes + bytes / 8;
+}
+
 std::string walk_description_section(const DescriptionSection& section, bool first, const BlockWriter& writer) {
     LineList lines;
+    lines.reserve(markdown_estimate(section));
     if (!section.blocks.empty()) writer.description_start(lines, first);
     for (const DescriptionBlock& block : section.blocks) {
         if (const auto* cross_reference = std::get_if<CrossReferencePart>(&block)) {

@@ -59,6 +59,8 @@ public:
     // ----- reading
 
     std::size_t size() const { return entries_.size(); }
+    // The bytes of text, names and values held.
+    std::size_t stored_bytes() const { return strings_.size(); }
     const Entry& entry(std::uint32_t index) const { return entries_[index]; }
     std::string_view view(std::uint32_t offset, std::uint32_t length) const {
         return strings_.view(offset, length);

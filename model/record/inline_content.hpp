@@ -49,6 +49,7 @@ public:
     Nodes::iterator begin() const { return nodes().begin(); }
     Nodes::iterator end() const { return nodes().end(); }
     bool empty() const { return table_.size() == 0; }
+    std::size_t stored_bytes() const { return table_.stored_bytes(); }
 
     // ----- building, in document order
 

@@ -43,6 +43,8 @@ public:
     static Node text(std::string_view content);
 
     Ref root() const { return {&table_, 0}; }
+    // The bytes of text, names and values the subtree holds.
+    std::size_t stored_bytes() const { return table_.stored_bytes(); }
 
 private:
     EntryTable table_;
