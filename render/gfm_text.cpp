@@ -2,11 +2,14 @@
 
 #include <array>
 
+#if defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
+
 #include "model/text/entities.hpp"
 #include "model/text/text.hpp"
 #include "render/aps_symbols.hpp"
 #include "render/ascii_case.hpp"
-#include "render/byte_blocks.hpp"
 #include "render/gfm_characters.hpp"
 
 namespace quillmark {
@@ -21,34 +24,6 @@ constexpr std::array<bool, 256> special_bytes = [] {
     std::array<bool, 256> special{};
     for (const char c : special_characters) special[static_cast<unsigned char>(c)] = true;
     return special;
-}();
-
-// The same set as two tables of sixteen, looked up by a byte's low and high
-// half: a byte is special where the two have a bit in common. Each high half
-// that holds a special byte has a bit of its own, and the low table sets, for
-// each low half, the bits of the high halves it is special with.
-struct HalfTables {
-    ByteBlock low;
-    ByteBlock high;
-};
-
-constexpr HalfTables special_halves = [] {
-    std::array<unsigned char, 16> low{};
-    std::array<unsigned char, 16> high{};
-    unsigned char next_bit = 1;
-    for (const char c : special_characters) {
-        const auto byte = static_cast<unsigned char>(c);
-        unsigned char& group = high[byte >> 4];
-        if (group == 0) {
-            group = next_bit;
-            next_bit = static_cast<unsigned char>(next_bit << 1);
-        }
-        low[byte & 0x0F] |= group;
-    }
-    const auto block_of = [](const std::array<unsigned char, 16>& b) {
-        return ByteBlock{b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9], b[10], b[11], b[12], b[13], b[14], b[15]};
-    };
-    return HalfTables{block_of(low), block_of(high)};
 }();
 
 // Whether a full stop before `after` may start a dot code (".sub.",
@@ -67,26 +42,76 @@ bool needs_look(std::string_view text, std::size_t pos, bool braces_open) {
 }
 
 // The position of the first special byte at or after `pos` that needs a
-// look, or the size. Where the processor has a byte shuffle (SSSE3), each
-// sixteen bytes take a few instructions.
-#if defined(__x86_64__) && defined(__GNUC__)
-[[gnu::target_clones("ssse3", "default")]]
-#endif
-std::size_t next_special(std::string_view text, std::size_t pos, bool braces_open) {
+// look, or the size.
+std::size_t next_special_bytewise(std::string_view text, std::size_t pos, bool braces_open) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t size = text.size();
-    for (; pos + sizeof(ByteBlock) <= size; pos += sizeof(ByteBlock)) {
-        const ByteBlock block = load_block(bytes + pos);
-        const ByteBlock low = __builtin_shuffle(special_halves.low, static_cast<ByteBlock>(block & 0x0F));
-        const ByteBlock high = __builtin_shuffle(special_halves.high, static_cast<ByteBlock>(block >> 4));
-        for (unsigned lanes = lane_mask((low & high) != 0); lanes != 0; lanes &= lanes - 1) {
+    for (; pos < text.size(); ++pos)
+        if (special_bytes[bytes[pos]] && needs_look(text, pos, braces_open)) return pos;
+    return text.size();
+}
+
+#if defined(__x86_64__)
+
+// The special set as two tables of sixteen, looked up by a byte's low and
+// high half: a byte is special where the two have a bit in common. Each high
+// half that holds a special byte has a bit of its own, and the low table
+// sets, for each low half, the bits of the high halves it is special with.
+struct HalfTables {
+    alignas(16) std::array<unsigned char, 16> low{};
+    alignas(16) std::array<unsigned char, 16> high{};
+};
+
+constexpr HalfTables special_halves = [] {
+    HalfTables tables;
+    unsigned char next_bit = 1;
+    for (const char c : special_characters) {
+        const auto byte = static_cast<unsigned char>(c);
+        unsigned char& group = tables.high[byte >> 4];
+        if (group == 0) {
+            group = next_bit;
+            next_bit = static_cast<unsigned char>(next_bit << 1);
+        }
+        tables.low[byte & 0x0F] |= group;
+    }
+    return tables;
+}();
+
+// The same, sixteen bytes at a time: both halves of each byte looked up at
+// once with a byte shuffle (SSSE3).
+[[gnu::target("ssse3")]] std::size_t next_special_ssse3(std::string_view text, std::size_t pos, bool braces_open) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const __m128i low_table = _mm_load_si128(reinterpret_cast<const __m128i*>(special_halves.low.data()));
+    const __m128i high_table = _mm_load_si128(reinterpret_cast<const __m128i*>(special_halves.high.data()));
+    const __m128i halves = _mm_set1_epi8(0x0F);
+    for (; pos + 16 <= text.size(); pos += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + pos));
+        const __m128i low = _mm_shuffle_epi8(low_table, _mm_and_si128(block, halves));
+        const __m128i high = _mm_shuffle_epi8(high_table, _mm_and_si128(_mm_srli_epi16(block, 4), halves));
+        const __m128i ordinary = _mm_cmpeq_epi8(_mm_and_si128(low, high), _mm_setzero_si128());
+        for (unsigned lanes = ~static_cast<unsigned>(_mm_movemask_epi8(ordinary)) & 0xFFFF; lanes != 0;
+             lanes &= lanes - 1) {
             const std::size_t special = pos + static_cast<std::size_t>(__builtin_ctz(lanes));
             if (needs_look(text, special, braces_open)) return special;
         }
     }
-    for (; pos < size; ++pos)
-        if (special_bytes[bytes[pos]] && needs_look(text, pos, braces_open)) return pos;
-    return size;
+    return next_special_bytewise(text, pos, braces_open);
+}
+
+bool has_ssse3() {
+    static const bool supported = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return supported;
+}
+
+#endif
+
+std::size_t next_special(std::string_view text, std::size_t pos, bool braces_open) {
+#if defined(__x86_64__)
+    if (has_ssse3()) return next_special_ssse3(text, pos, braces_open);
+#endif
+    return next_special_bytewise(text, pos, braces_open);
 }
 
 bool is_ascii_alphanumeric(char c) { return is_ascii_digit(c) || is_ascii_letter(c); }
