@@ -29,18 +29,24 @@ bool needs_look_at(std::string_view text, std::size_t pos) {
     return pos == 0 || pos + 1 == text.size() || text[pos - 1] == '\n' || text[pos + 1] == '\n';
 }
 
-// Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL.
+// Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL, but
+// a lone line feed (a tab counts: the bytes are then looked at one by one).
+// The bytes just before and after the sixteen are read too, where a control
+// stands among them.
 bool may_need_look(const unsigned char* bytes) {
     const ByteBlock block = load_block(bytes);
-    return any_lane((block < 0x20) | (block == 0x7F));
+    const auto controls = (block < 0x20) | (block == 0x7F);
+    if (!any_lane(controls)) return false;
+    const auto lone_feed = (block == '\n') & (load_block(bytes - 1) != '\n') & (load_block(bytes + 1) != '\n');
+    return any_lane(controls & ~lone_feed);
 }
 
 // The position of the first byte at or after `pos` that needs a look, or
-// the size. A block with a line feed is looked at byte by byte.
+// the size.
 std::size_t next_look(std::string_view text, std::size_t pos) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (true) {
-        while (pos + sizeof(ByteBlock) <= text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
+        while (pos > 0 && pos + sizeof(ByteBlock) < text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
         const std::size_t end = std::min(pos + sizeof(ByteBlock), text.size());
         for (; pos < end; ++pos)
             if (needs_look_at(text, pos)) return pos;
