@@ -29,6 +29,13 @@ bool needs_look_at(std::string_view text, std::size_t pos) {
     return pos == 0 || pos + 1 == text.size() || text[pos - 1] == '\n' || text[pos + 1] == '\n';
 }
 
+// Whether any of the thirty-two bytes at `bytes` is below 0x20 or is DEL.
+bool any_control(const unsigned char* bytes) {
+    const ByteBlock first = load_block(bytes);
+    const ByteBlock second = load_block(bytes + sizeof(ByteBlock));
+    return any_lane((first < 0x20) | (first == 0x7F) | (second < 0x20) | (second == 0x7F));
+}
+
 // Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL, but
 // a lone line feed (a tab counts: the bytes are then looked at one by one).
 // The bytes just before and after the sixteen are read too, where a control
@@ -46,6 +53,7 @@ bool may_need_look(const unsigned char* bytes) {
 std::size_t next_look(std::string_view text, std::size_t pos) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (true) {
+        while (pos + 2 * sizeof(ByteBlock) <= text.size() && !any_control(bytes + pos)) pos += 2 * sizeof(ByteBlock);
         while (pos > 0 && pos + sizeof(ByteBlock) < text.size() && !may_need_look(bytes + pos)) pos += sizeof(ByteBlock);
         const std::size_t end = std::min(pos + sizeof(ByteBlock), text.size());
         for (; pos < end; ++pos)
