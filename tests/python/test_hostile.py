@@ -384,6 +384,17 @@ def test_control_characters_never_reach_the_markdown(flavor):
     assert CONTROLS in document.abstract_text
 
 
+def test_controls_and_blank_lines_are_finished_wherever_they_stand():
+    """The finishing pass looks at the Markdown sixteen and thirty-two bytes
+    at a time: a control or a run of line feeds first, last or across those
+    borders comes out the same."""
+    document = quillmark.parse(APS_HEAD)
+    text = "a\x01b\n\n\n\n\nc\rd\r\ne\nf\x7f"
+    finished = "a\ufffdb\n\nc\ufffdd\r\ne\nf\ufffd"
+    for lead in range(1, 70):
+        assert document.to_markdown("x" * lead + text) == "x" * lead + finished, lead
+
+
 # ----- templates -----------------------------------------------------------------
 
 UNTERMINATED = "unterminated template placeholder: '{{' with no closing '}}'"
