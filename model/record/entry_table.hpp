@@ -1,6 +1,5 @@
-// A tree held as one table of entries in document order plus its strings,
-// both in one block, so that a whole subtree costs one allocation however
-// large it is, and its strings lie next to its entries.
+// A tree held as one table of entries in document order plus one string
+// buffer, so that a whole subtree costs two allocations however large it is.
 //
 // Every entry records where its subtree ends, which is where its next
 // sibling starts. A node's attributes come right after its own entry, before
@@ -18,10 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include <algorithm>
-#include <cstddef>
-#include <cstring>
-#include <memory>
+#include "model/record/byte_buffer.hpp"
 
 namespace quillmark {
 
@@ -62,16 +58,12 @@ public:
 
     // ----- reading
 
-    EntryTable() = default;
-    EntryTable(EntryTable&& other) noexcept { *this = std::move(other); }
-    EntryTable& operator=(EntryTable&& other) noexcept;
-
-    std::size_t size() const { return entry_count_; }
+    std::size_t size() const { return entries_.size(); }
     // The bytes of text, names and values held.
-    std::size_t stored_bytes() const { return byte_count_; }
-    const Entry& entry(std::uint32_t index) const { return entries()[index]; }
+    std::size_t stored_bytes() const { return strings_.size(); }
+    const Entry& entry(std::uint32_t index) const { return entries_[index]; }
     std::string_view view(std::uint32_t offset, std::uint32_t length) const {
-        return {bytes() + offset, length};
+        return strings_.view(offset, length);
     }
     std::string_view text(const Entry& entry) const { return view(entry.offset, entry.length); }
     std::string_view local_name(const Entry& entry) const {
@@ -82,13 +74,13 @@ public:
         return text(entry).substr(0, entry.prefix_length);
     }
     AttributeView attribute(std::uint32_t index) const {
-        const Entry& e = entries()[index];
+        const Entry& e = entries_[index];
         return {local_name(e), prefix(e), view(e.offset + e.length, e.extent)};
     }
     // The entry past a node's attributes.
     std::uint32_t first_child(std::uint32_t index) const {
         std::uint32_t child = index + 1;
-        while (child < entry_count_ && entries()[child].kind == entry_kind::attribute) ++child;
+        while (child < entries_.size() && entries_[child].kind == entry_kind::attribute) ++child;
         return child;
     }
 
@@ -99,79 +91,47 @@ public:
     // Starts a node that children may follow; `close` ends it.
     std::uint32_t open(std::uint8_t kind);
     std::uint32_t open_named(std::uint8_t kind, std::string_view name, std::optional<std::string_view> prefix);
-    void close(std::uint32_t index) { entries()[index].extent = entry_count_; }
+    void close(std::uint32_t index) { entries_[index].extent = static_cast<std::uint32_t>(entries_.size()); }
     // An open node's extent is set only when it closes; until then a writer
     // may keep a link of its own there, such as the node it is nested in.
-    void set_open_link(std::uint32_t index, std::uint32_t link) { entries()[index].extent = link; }
+    void set_open_link(std::uint32_t index, std::uint32_t link) { entries_[index].extent = link; }
     // An attribute of the node opened last, before any of its children.
     void add_attribute(std::string_view name, std::optional<std::string_view> prefix, std::string_view value);
     // A text run made of the pieces joined.
     void add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces);
-    void set_detail(std::uint32_t index, std::uint8_t detail) { entries()[index].detail = detail; }
+    void set_detail(std::uint32_t index, std::uint8_t detail) { entries_[index].detail = detail; }
     // Makes the value of the node's attribute `attribute` its target.
     void set_target(std::uint32_t node, std::uint32_t attribute);
 
-    Mark mark() const { return {entry_count_, byte_count_}; }
+    Mark mark() const { return {entries_.size(), strings_.size()}; }
     void truncate(Mark mark);
 
 private:
-    Entry* entries() { return reinterpret_cast<Entry*>(block_.get()); }
-    const Entry* entries() const { return reinterpret_cast<const Entry*>(block_.get()); }
-    char* bytes() { return reinterpret_cast<char*>(block_.get()) + entry_room_ * sizeof(Entry); }
-    const char* bytes() const { return reinterpret_cast<const char*>(block_.get()) + entry_room_ * sizeof(Entry); }
-    Entry& add_entry();
-    void append_bytes(std::string_view piece);
-    // A block with room for at least this many entries and bytes, what is
-    // held moved into it.
-    void move_to_block(std::size_t entry_room, std::size_t byte_room);
     void store_qualified(Entry& entry, std::string_view name, std::optional<std::string_view> prefix);
 
-    // Room for `entry_room_` entries, then for `byte_room_` bytes.
-    std::unique_ptr<std::byte[]> block_;
-    std::uint32_t entry_count_ = 0;
-    std::uint32_t entry_room_ = 0;
-    std::size_t byte_count_ = 0;
-    std::size_t byte_room_ = 0;
+    std::vector<Entry> entries_;
+    ByteBuffer strings_;
 };
 
 inline void EntryTable::reserve(std::size_t entries, std::size_t bytes) {
-    if (entries > entry_room_ || bytes > byte_room_)
-        move_to_block(std::max<std::size_t>(entries, entry_room_), std::max(bytes, byte_room_));
+    entries_.reserve(entries);
+    strings_.reserve(bytes);
 }
 
-inline EntryTable::Entry& EntryTable::add_entry() {
-    if (entry_count_ == entry_room_) move_to_block(std::max<std::size_t>(2 * entry_room_, 8), byte_room_);
-    return *new (entries() + entry_count_++) Entry;
-}
-
-inline void EntryTable::append_bytes(std::string_view piece) {
-    if (piece.size() > byte_room_ - byte_count_)
-        move_to_block(entry_room_, std::max(byte_count_ + piece.size(), 2 * byte_room_));
-    if (!piece.empty()) std::memcpy(bytes() + byte_count_, piece.data(), piece.size());
-    byte_count_ += piece.size();
-}
-
-// A string is appended after its entry is added, which it may move: the
-// entry is found again by its index.
 inline void EntryTable::store_qualified(Entry& entry, std::string_view name, std::optional<std::string_view> prefix) {
-    const auto index = static_cast<std::uint32_t>(&entry - entries());
-    const auto offset = static_cast<std::uint32_t>(byte_count_);
-    std::uint16_t prefix_length = 0;
+    entry.offset = static_cast<std::uint32_t>(strings_.size());
     if (prefix && !prefix->empty()) {
-        append_bytes(*prefix);
-        append_bytes(":");
-        prefix_length = static_cast<std::uint16_t>(prefix->size());
+        strings_.append(*prefix);
+        strings_.push_back(':');
+        entry.prefix_length = static_cast<std::uint16_t>(prefix->size());
     }
-    append_bytes(name);
-    Entry& stored = entries()[index];
-    stored.offset = offset;
-    stored.prefix_length = prefix_length;
-    stored.length = static_cast<std::uint32_t>(byte_count_) - offset;
+    strings_.append(name);
+    entry.length = static_cast<std::uint32_t>(strings_.size()) - entry.offset;
 }
 
 inline std::uint32_t EntryTable::open(std::uint8_t kind) {
-    const std::uint32_t index = entry_count_;
-    Entry& entry = add_entry();
+    const auto index = static_cast<std::uint32_t>(entries_.size());
+    Entry& entry = entries_.emplace_back();
     entry.kind = kind;
     entry.extent = index + 1;
     return index;
@@ -180,26 +140,25 @@ inline std::uint32_t EntryTable::open(std::uint8_t kind) {
 inline std::uint32_t EntryTable::open_named(std::uint8_t kind, std::string_view name,
                                             std::optional<std::string_view> prefix) {
     const std::uint32_t index = open(kind);
-    store_qualified(entries()[index], name, prefix);
+    store_qualified(entries_.back(), name, prefix);
     return index;
 }
 
 inline void EntryTable::add_attribute(std::string_view name, std::optional<std::string_view> prefix,
                                       std::string_view value) {
-    const std::uint32_t index = entry_count_;
-    add_entry().kind = entry_kind::attribute;
-    store_qualified(entries()[index], name, prefix);
-    entries()[index].extent = static_cast<std::uint32_t>(value.size());
-    append_bytes(value);
+    Entry& entry = entries_.emplace_back();
+    entry.kind = entry_kind::attribute;
+    store_qualified(entry, name, prefix);
+    entry.extent = static_cast<std::uint32_t>(value.size());
+    strings_.append(value);
 }
 
 inline void EntryTable::add_text(std::uint8_t kind, std::initializer_list<std::string_view> pieces) {
     const std::uint32_t index = open(kind);
-    const auto offset = static_cast<std::uint32_t>(byte_count_);
-    for (std::string_view piece : pieces) append_bytes(piece);
-    Entry& entry = entries()[index];
-    entry.offset = offset;
-    entry.length = static_cast<std::uint32_t>(byte_count_) - offset;
+    Entry& entry = entries_[index];
+    entry.offset = static_cast<std::uint32_t>(strings_.size());
+    for (std::string_view piece : pieces) strings_.append(piece);
+    entry.length = static_cast<std::uint32_t>(strings_.size()) - entry.offset;
 }
 
 // A run of entries of one table, walked by `Steps`: `Steps::item` makes the
