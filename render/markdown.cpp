@@ -29,11 +29,12 @@ bool needs_look_at(std::string_view text, std::size_t pos) {
     return pos == 0 || pos + 1 == text.size() || text[pos - 1] == '\n' || text[pos + 1] == '\n';
 }
 
+// The lanes of a block that hold a byte below 0x20 or DEL.
+auto control_lanes(ByteBlock block) { return (block < 0x20) | (block == 0x7F); }
+
 // Whether any of the thirty-two bytes at `bytes` is below 0x20 or is DEL.
 bool any_control(const unsigned char* bytes) {
-    const ByteBlock first = load_block(bytes);
-    const ByteBlock second = load_block(bytes + sizeof(ByteBlock));
-    return any_lane((first < 0x20) | (first == 0x7F) | (second < 0x20) | (second == 0x7F));
+    return any_lane(control_lanes(load_block(bytes)) | control_lanes(load_block(bytes + sizeof(ByteBlock))));
 }
 
 // Whether any of the sixteen bytes at `bytes` is below 0x20 or is DEL, but
@@ -42,7 +43,7 @@ bool any_control(const unsigned char* bytes) {
 // stands among them.
 bool may_need_look(const unsigned char* bytes) {
     const ByteBlock block = load_block(bytes);
-    const auto controls = (block < 0x20) | (block == 0x7F);
+    const auto controls = control_lanes(block);
     if (!any_lane(controls)) return false;
     const auto lone_feed = (block == '\n') & (load_block(bytes - 1) != '\n') & (load_block(bytes + 1) != '\n');
     return any_lane(controls & ~lone_feed);
