@@ -181,6 +181,17 @@ void BraceItems::close(std::string& out) {
     }
 }
 
+void BraceItems::markers_inserted(std::size_t open_at, std::size_t open_size, std::size_t close_at,
+                                  std::size_t close_size) {
+    const auto moved = [&](std::size_t position) {
+        return position + (position >= open_at ? open_size : 0) + (position > close_at ? close_size : 0);
+    };
+    for (Item& item : open_) {
+        item.opening_at = moved(item.opening_at);
+        item.base_start = moved(item.base_start);
+    }
+}
+
 // One pass over `out`, whatever the number of items.
 void BraceItems::keep_unclosed(std::string& out) {
     if (open_.empty()) return;

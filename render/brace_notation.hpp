@@ -63,6 +63,11 @@ public:
     // the lone square root, or the closing of an open item; writes what it
     // stands for to `out` and returns how many bytes it took (0: none).
     std::size_t read(std::string& out, std::string_view rest);
+    // Markers went into `out` around what it held from `open_at` to
+    // `close_at` (`open_size` and `close_size` bytes): an item that starts at
+    // or after the opening marker moves with the text after it; one whose
+    // base starts where the closing marker went stays before that marker.
+    void markers_inserted(std::size_t open_at, std::size_t open_size, std::size_t close_at, std::size_t close_size);
     void clear() {
         open_.clear();
         written_.clear();

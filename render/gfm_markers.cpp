@@ -6,11 +6,12 @@
 
 namespace quillmark {
 
-void wrap(std::string& out, std::size_t start, std::string_view open, std::string_view close) {
+std::optional<MarkerPositions> wrap(std::string& out, std::size_t start, std::string_view open,
+                                    std::string_view close) {
     const std::string_view written = std::string_view(out).substr(start);
     std::size_t lead = 0;
     while (lead < written.size() && written[lead] == ' ') ++lead;
-    if (lead == written.size()) return;
+    if (lead == written.size()) return std::nullopt;
     std::size_t trail = 0;
     while (written[written.size() - 1 - trail] == ' ') ++trail;
     // One move of what follows the start, in place.
@@ -22,6 +23,7 @@ void wrap(std::string& out, std::size_t start, std::string_view open, std::strin
     std::memmove(bytes + core_begin + open.size(), bytes + core_begin, core_end - core_begin);
     std::memcpy(bytes + core_begin, open.data(), open.size());
     std::memcpy(bytes + core_end + open.size(), close.data(), close.size());
+    return MarkerPositions{core_begin, core_end};
 }
 
 // Next to punctuation inside, the character outside must be white space

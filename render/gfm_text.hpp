@@ -59,6 +59,11 @@ public:
     // as written, and are forgotten.
     void end_block(std::string& out) { braces_.keep_unclosed(out); }
     void clear() { braces_.clear(); }
+    // Markers went into the block around what it held from `open_at` to
+    // `close_at` (see BraceItems::markers_inserted).
+    void markers_inserted(std::size_t open_at, std::size_t open_size, std::size_t close_at, std::size_t close_size) {
+        braces_.markers_inserted(open_at, open_size, close_at, close_size);
+    }
 
 private:
     // Appends `text`, whose entity names are decoded already; with

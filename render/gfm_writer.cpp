@@ -129,19 +129,19 @@ void GfmWriter::kept_inline(Node::Ref node, char next) {
     switch (node.role()) {
         case ElementRole::Subscript:
             kept_children(node, next);
-            wrap(out_, start, "<sub>", "</sub>");
+            mark_around(start, "<sub>", "</sub>");
             return;
         case ElementRole::Superscript:
             kept_children(node, next);
-            wrap(out_, start, "<sup>", "</sup>");
+            mark_around(start, "<sup>", "</sup>");
             return;
         case ElementRole::Underline:
             kept_children(node, next);
-            wrap(out_, start, "<u>", "</u>");
+            mark_around(start, "<u>", "</u>");
             return;
         case ElementRole::Inserted:
             kept_children(node, next);
-            wrap(out_, start, "<ins>", "</ins>");
+            mark_around(start, "<ins>", "</ins>");
             return;
         case ElementRole::Deleted:
             if (struck_) {
@@ -213,7 +213,7 @@ void GfmWriter::emphasis(std::string_view marker, bool& active, char next, Write
     write_children();
     active = false;
     if (flushes != flushes_ || !markers_fit(out_, start, next)) return;
-    wrap(out_, start, marker, marker);
+    mark_around(start, marker, marker);
 }
 
 // ----- text and marks
@@ -239,8 +239,19 @@ void GfmWriter::processing_instruction(std::string_view instruction) {
     }
 }
 
+// What points into the pending block moves with its text: an open
+// insertion or deletion that starts where the opening marker went stays
+// before it, one that starts where the closing marker went comes after it.
+void GfmWriter::mark_around(std::size_t start, std::string_view open, std::string_view close) {
+    const std::optional<MarkerPositions> at = wrap(out_, start, open, close);
+    if (!at) return;
+    text_.markers_inserted(at->open, open.size(), at->close, close.size());
+    for (std::size_t* mark : {&inserted_, &deleted_})
+        if (*mark != none) *mark += (*mark > at->open ? open.size() : 0) + (*mark >= at->close ? close.size() : 0);
+}
+
 void GfmWriter::close_inserted() {
-    if (inserted_ != none && inserted_ <= out_.size()) wrap(out_, inserted_, "<ins>", "</ins>");
+    if (inserted_ != none && inserted_ <= out_.size()) mark_around(inserted_, "<ins>", "</ins>");
     inserted_ = none;
 }
 
@@ -252,9 +263,9 @@ void GfmWriter::close_deleted(char next) {
 // Struck through with "~~" where GitHub reads it so, else with <del>.
 void GfmWriter::strike(std::size_t start, char next) {
     if (mode() == Mode::Markdown && markers_fit(out_, start, next))
-        wrap(out_, start, "~~", "~~");
+        mark_around(start, "~~", "~~");
     else
-        wrap(out_, start, "<del>", "</del>");
+        mark_around(start, "<del>", "</del>");
 }
 
 // ----- blocks

@@ -79,6 +79,9 @@ private:
     void close_inserted() override;
     void open_deleted() override { deleted_ = out_.size(); }
     void close_deleted(char next) override;
+    // Puts `open` and `close` around what the pending block holds from
+    // `start` on (see `wrap`).
+    void mark_around(std::size_t start, std::string_view open, std::string_view close);
     void strike(std::size_t start, char next);
 
     void image(Node::Ref node);

@@ -48,3 +48,17 @@ def test_every_marker_is_read_as_emphasis(seed):
         texts = [token.content for token in tokens(paragraph) if token.type == "text"]
         for marker in "*~":
             assert sum(text.count(marker) for text in texts) == paragraph.count("\\" + marker), (body, paragraph)
+
+
+@pytest.mark.parametrize("body, expected", [
+    # A brace item left open inside emphasis keeps its opening, inside the markers.
+    ("wall <b>60{square root over (5</b> of trough <b>152</b>.", "wall **60{square root over (5** of trough **152**."),
+    ("<b>{dot over (m</b> ok", "**{dot over (m** ok"),
+    ("a <i>b {umlaut over (\u00e9</i> c", "a *b {umlaut over (\u00e9* c"),
+    # An insertion that starts where emphasis ends starts after its markers.
+    ('<b>x \u20acy<?insert-start id="i1" date="20080101"?></b>added<?insert-end id="i1"?> rest',
+     "**x \u20acy**<ins>added</ins> rest"),
+], ids=["root", "dot", "umlaut", "insertion"])
+def test_what_points_into_the_text_moves_with_it_when_markers_go_in(body, expected):
+    paragraph = quillmark.parse_to_markdown(SKELETON.format(body), "{{description}}", flavor="gfm")
+    assert paragraph.rsplit("\n\n", 1)[-1] == expected
